@@ -1,0 +1,66 @@
+// What a board object asks of the board state while it draws, hit-tests or edits
+// itself: layer colours, the view transform, repaints and notices. The board state
+// implements it; tests install a fake. With nothing installed a plain default serves
+// (1 mil per pixel, origin at pixel (0, 0), board y upwards).
+#pragma once
+
+#include "Geometry.h"
+#include "platform/WinTypes.h"
+
+#include <map>
+
+class CStrokeFont;
+
+class BoardServices {
+public:
+    virtual ~BoardServices() = default;
+
+    virtual COLORREF GetLayerColor(int key) const = 0;
+    // Board mils <-> scrolled-view pixels.
+    virtual Point BoardToScreen(const Position& p) const = 0;
+    virtual Position ScreenToBoard(Point pt) const = 0;
+    virtual int BoardToPixels(const double& length) const = 0;
+    virtual double PixelsToBoard(int n) const = 0;
+    virtual Point GetViewScrollPosition() const = 0;
+    // Repaint a rectangle of the view, in client pixels.
+    virtual void InvalidateRect(const Rect& clientRect) = 0;
+    // The board changed: the document is modified.
+    virtual void NotifyModified() = 0;
+    // Give up the mouse capture before a modal dialog opens.
+    virtual void ReleaseCapture() = 0;
+    virtual const CStrokeFont* GetStrokeFont() const = 0;
+
+    static BoardServices& Current();
+    // Installs the services the model uses; null restores the default.
+    static void Install(BoardServices* services);
+};
+
+// A self-contained implementation: settable transform and colours, and a record of
+// what was asked of it. The default services are one of these; tests use it as a fake.
+class SimpleBoardServices : public BoardServices {
+public:
+    COLORREF GetLayerColor(int key) const override;
+    Point BoardToScreen(const Position& p) const override;
+    Position ScreenToBoard(Point pt) const override;
+    int BoardToPixels(const double& length) const override;
+    double PixelsToBoard(int n) const override;
+    Point GetViewScrollPosition() const override { return scroll; }
+    void InvalidateRect(const Rect& clientRect) override;
+    void NotifyModified() override { ++modifiedNotices; }
+    void ReleaseCapture() override { ++captureReleases; }
+    const CStrokeFont* GetStrokeFont() const override { return strokeFont; }
+
+    // Mils per pixel on each axis.
+    double scaleX = 1.0;
+    double scaleY = 1.0;
+    // Board point shown at pixel `originPixel`.
+    Position viewOffset;
+    Point originPixel;
+    Point scroll;
+    std::map<int, COLORREF> layerColors; // missing keys give colour 0
+    const CStrokeFont* strokeFont = nullptr;
+
+    std::vector<Rect> invalidated;
+    int modifiedNotices = 0;
+    int captureReleases = 0;
+};

@@ -1,0 +1,28 @@
+// A disc (equal sizes) or an obround (unequal sizes): the round copper part of pads
+// and the body a track is drawn and boxed with.
+#pragma once
+
+#include "CEntity.h"
+
+class CRound : public CEntity {
+    DECLARE_SERIAL(CRound)
+
+public:
+    CRound();
+    CRound(Position centre, double sizeX, double sizeY, int layer);
+    CRound(const CRound& other);
+
+    void Serialize(CArchive& ar) override;
+    Rect GetScreenRect() override;
+    int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
+    BOOL HitTestPoint(const Position& p, const double* tolerance,
+                      const HiddenLayers* hidden) override;
+    int GetType() override { return ET_ROUND; }
+    CEntity* Clone() override;
+    void Reset() override;
+    void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
+
+private:
+    // Obround geometry: the two cap centres and the cap radius.
+    void CapGeometry(Position* cap1, Position* cap2, double* capRadius, double* axis) const;
+};

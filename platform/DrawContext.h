@@ -1,0 +1,87 @@
+// The drawing calls board objects make, in view pixels. One implementation paints
+// through QPainter (platform/qt), another records the calls for tests.
+//
+// The context keeps a current pen, brush, position and background colour, as the
+// desktop API it replaces does. Between BeginPath and EndPath, MoveTo, LineTo, ArcTo
+// and Arc build a path instead of drawing; StrokeAndFillPath, StrokePath or FillPath
+// then draws it with the current pen and brush.
+#pragma once
+
+#include "WinTypes.h"
+
+#include <string>
+#include <vector>
+
+enum class PenStyle { Solid, Dash, Null };
+enum class BrushStyle { Solid, Hollow };
+
+struct PenSpec {
+    PenStyle style = PenStyle::Solid;
+    int width = 1; // pixels; 0 is drawn one pixel wide
+    COLORREF color = 0;
+    friend bool operator==(const PenSpec&, const PenSpec&) = default;
+};
+
+struct BrushSpec {
+    BrushStyle style = BrushStyle::Solid;
+    COLORREF color = 0;
+    friend bool operator==(const BrushSpec&, const BrushSpec&) = default;
+};
+
+struct FontSpec {
+    std::string family = "Sans";
+    int pixelHeight = 12;
+    bool bold = false;
+    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+struct TextMetrics {
+    int width = 0;
+    int height = 0;
+    int ascent = 0;
+};
+
+class DrawContext {
+public:
+    virtual ~DrawContext() = default;
+
+    // Current pen and brush; the previous values are returned so callers can restore them.
+    virtual PenSpec SetPen(const PenSpec& pen) = 0;
+    virtual BrushSpec SetBrush(const BrushSpec& brush) = 0;
+    virtual PenSpec GetPen() const = 0;
+    virtual BrushSpec GetBrush() const = 0;
+    virtual COLORREF GetBkColor() const = 0;
+    virtual void SetBkColor(COLORREF color) = 0;
+
+    // Saves and restores pen, brush, background colour and current position.
+    virtual void SaveState() = 0;
+    virtual void RestoreState() = 0;
+
+    virtual void MoveTo(Point p) = 0;
+    virtual void LineTo(Point p) = 0;
+    // Outline of the ellipse inscribed in `box`, counter-clockwise as seen on screen from
+    // the ray towards `start` to the ray towards `end` (equal rays: a full ellipse).
+    virtual void Arc(const Rect& box, Point start, Point end) = 0;
+    // As Arc, but first a line from the current position to the arc's start; the
+    // current position ends at the arc's end.
+    virtual void ArcTo(const Rect& box, Point start, Point end) = 0;
+    // Filled with the brush and outlined with the pen.
+    virtual void Rectangle(const Rect& r) = 0;
+    virtual void Ellipse(const Rect& box) = 0;
+    virtual void Polygon(const std::vector<Point>& points) = 0;
+    // Fills with a colour, ignoring pen and brush.
+    virtual void FillRect(const Rect& r, COLORREF color) = 0;
+
+    virtual void BeginPath() = 0;
+    virtual void CloseFigure() = 0;
+    virtual void EndPath() = 0;
+    virtual void StrokeAndFillPath() = 0;
+    virtual void StrokePath() = 0;
+    virtual void FillPath() = 0;
+
+    virtual void SetFont(const FontSpec& font) = 0;
+    virtual void SetTextColor(COLORREF color) = 0;
+    // Draws text with its top-left corner at p, on a transparent background.
+    virtual void TextOut(Point p, const std::string& text) = 0;
+    virtual TextMetrics MeasureText(const std::string& text) const = 0;
+};
