@@ -1,1 +1,77 @@
-// placeholder
+#include "BoardServices.h"
+
+#include "Constants.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace {
+
+SimpleBoardServices& DefaultServices()
+{
+    static SimpleBoardServices services;
+    return services;
+}
+
+std::atomic<BoardServices*> theInstalled{nullptr};
+
+// A pixel count from a quotient, rounded half away from zero. Points far outside any
+// view are held at a billion pixels so that the conversion to int stays defined.
+int ToPixels(double v)
+{
+    constexpr double kLimit = 1.0e9;
+    if (std::isnan(v))
+        return 0;
+    return RoundHalfAway(std::clamp(v, -kLimit, kLimit));
+}
+
+} // namespace
+
+BoardServices& BoardServices::Current()
+{
+    BoardServices* installed = theInstalled.load(std::memory_order_acquire);
+    return installed ? *installed : DefaultServices();
+}
+
+void BoardServices::Install(BoardServices* services)
+{
+    // Going back to the default also forgets what was asked of it before, so that
+    // whoever relies on the default starts from the plain transform.
+    if (!services)
+        DefaultServices() = SimpleBoardServices();
+    theInstalled.store(services, std::memory_order_release);
+}
+
+COLORREF SimpleBoardServices::GetLayerColor(int key) const
+{
+    auto it = layerColors.find(key);
+    return it == layerColors.end() ? COLORREF(0) : it->second;
+}
+
+Point SimpleBoardServices::BoardToScreen(const Position& p) const
+{
+    return Point{ToPixels((p.x - viewOffset.x) / scaleX) + originPixel.x,
+                 originPixel.y - ToPixels((p.y - viewOffset.y) / scaleY)};
+}
+
+Position SimpleBoardServices::ScreenToBoard(Point pt) const
+{
+    return Position((pt.x - originPixel.x) * scaleX + viewOffset.x,
+                    (originPixel.y - pt.y) * scaleY + viewOffset.y);
+}
+
+int SimpleBoardServices::BoardToPixels(const double& length) const
+{
+    return ToPixels(length / std::max(scaleX, scaleY));
+}
+
+double SimpleBoardServices::PixelsToBoard(int n) const
+{
+    return n * scaleX;
+}
+
+void SimpleBoardServices::InvalidateRect(const Rect& clientRect)
+{
+    invalidated.push_back(clientRect);
+}

@@ -18,6 +18,8 @@ public:
     // the points defined a circle.
     explicit CArc(const std::vector<Position>& points);
     CArc(const CArc& other);
+    // Would share the owned guide object; copy with Clone or CopyFrom instead.
+    CArc& operator=(const CArc&) = delete;
     ~CArc() override;
 
     // Sets centre, radius and angles through three points; false (and a zero-radius arc

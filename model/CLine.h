@@ -16,6 +16,8 @@ public:
     // A new track: the prototype's attributes, the two points, then the layer.
     CLine(const Position& a, const Position& b, const int* layer);
     CLine(const CLine& other);
+    // Would share the owned guide object; copy with Clone or CopyFrom instead.
+    CLine& operator=(const CLine&) = delete;
     ~CLine() override;
 
     Position GetStart() const { return m_start; }

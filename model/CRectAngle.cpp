@@ -1,1 +1,279 @@
-// placeholder
+#include "CRectAngle.h"
+
+#include "BoardServices.h"
+#include "CLine.h"
+#include "CPolygon.h"
+#include "Constants.h"
+#include "platform/CArchive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+IMPLEMENT_SERIAL(CRectAngle, CEntity, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// Every hatch cut-out keeps this much (added to the whole length and width) around
+// the shape, whatever the pour's own settings.
+constexpr double kHatchClearance = 10.0;
+
+// The point of `points` nearest to `to`; the first one on equal distances.
+Position Nearest(const std::vector<Position>& points, const Position& to)
+{
+    Position best = points.front();
+    double bestDistance = best.Distance(to);
+    for (const Position& p : points) {
+        const double d = p.Distance(to);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = p;
+        }
+    }
+    return best;
+}
+
+// A colour carried as a double, truncated to a colour value.
+COLORREF ColourFromDouble(double colour)
+{
+    if (!(colour > 0.0)) // also NaN
+        return 0;
+    if (colour >= 4294967295.0)
+        return 0xFFFFFFFFu;
+    return COLORREF(colour);
+}
+
+} // namespace
+
+CRectAngle::CRectAngle()
+{
+    CRectAngle::Reset();
+}
+
+CRectAngle::CRectAngle(const Position& centre, double length, double width)
+{
+    SetGeometry(centre, length, width, double(m_color));
+}
+
+CRectAngle::CRectAngle(const CRectAngle& other) : CEntity()
+{
+    CEntity::CopyFrom(other);
+}
+
+void CRectAngle::Reset()
+{
+    CEntity::Reset();
+    m_type = ET_RECTANGLE;
+    SetGeometry(Position(0.0, 0.0), 30.0, 30.0, 255.0);
+    m_rotation = 0.0;
+}
+
+CEntity* CRectAngle::Clone()
+{
+    return new CRectAngle(*this);
+}
+
+void CRectAngle::Serialize(CArchive& ar)
+{
+    CEntity::Serialize(ar);
+    ar.SerializeClass(RUNTIME_CLASS(CRectAngle));
+}
+
+void CRectAngle::SetGeometry(Position centre, const double& sizeX, const double& sizeY,
+                             const double& colour)
+{
+    m_position = centre;
+    m_color = ColourFromDouble(colour);
+    m_sizeX = sizeX;
+    m_sizeY = sizeY;
+}
+
+void CRectAngle::Inflate(const double& dx, const double& dy)
+{
+    m_sizeX += dx;
+    m_sizeY += dy;
+}
+
+void CRectAngle::Corners(Position out[4]) const
+{
+    const double a = m_sizeX * 0.5;
+    const double b = m_sizeY * 0.5;
+    const double across = m_rotation + PI * 0.5;
+    const Position front = m_position.PolarOffset(a, m_rotation);
+    const Position back = m_position.PolarOffset(-a, m_rotation);
+    out[0] = front.PolarOffset(-b, across);
+    out[1] = front.PolarOffset(b, across);
+    out[2] = back.PolarOffset(b, across);
+    out[3] = back.PolarOffset(-b, across);
+}
+
+void CRectAngle::GetEdges(std::vector<CLine*>& edges) const
+{
+    Position corner[4];
+    Corners(corner);
+    for (int i = 0; i < 4; ++i)
+        edges.push_back(new CLine(corner[i], corner[(i + 1) % 4]));
+}
+
+int CRectAngle::GetBox(BOX2D* out, const HiddenLayers* hidden)
+{
+    if (!CEntity::GetBox(out, hidden))
+        return 0;
+    const double h = std::sqrt(m_sizeX * m_sizeX + m_sizeY * m_sizeY) * 0.5;
+    // atan2 keeps a rectangle without size at its centre instead of dividing 0 by 0.
+    const double t = std::atan2(m_sizeY, m_sizeX);
+    const double angles[4] = {t, PI - t, PI + t, TWO_PI - t};
+    double xs[4];
+    double ys[4];
+    for (int i = 0; i < 4; ++i) {
+        double a = angles[i] + m_rotation;
+        NormalizeAngle(&a);
+        const Position corner = m_position.PolarOffset(h, a);
+        xs[i] = corner.x;
+        ys[i] = corner.y;
+    }
+    std::sort(xs, xs + 4);
+    std::sort(ys, ys + 4);
+    *out = BOX2D(xs[0], ys[0], xs[3], ys[3]);
+    m_cachedBox = *out;
+    return 1;
+}
+
+Rect CRectAngle::GetScreenRect()
+{
+    BOX2D box;
+    GetBox(&box, nullptr);
+    return box.ToDeviceRect();
+}
+
+BOOL CRectAngle::HitTestPoint(const Position& p, const double*, const HiddenLayers* hidden)
+{
+    if (IsLayerHidden(hidden) || !m_live)
+        return 0;
+    BOX2D box;
+    if (!GetBox(&box, nullptr))
+        return 0;
+    return p.IsInBox(box) ? 1 : 0;
+}
+
+// Temporaries draw too, so the live flag is not asked here.
+void CRectAngle::Draw(DrawContext* dc, int mode, Rect, const HiddenLayers* hidden)
+{
+    if (!dc || IsLayerHidden(hidden))
+        return;
+    SetColor(BoardServices::Current().GetLayerColor(m_layer));
+    const bool selected = SelectPenAndBrush(dc, mode, 1);
+
+    Position corner[4];
+    Corners(corner);
+    dc->BeginPath();
+    dc->MoveTo(corner[0].ToClient());
+    for (int i = 1; i < 4; ++i)
+        dc->LineTo(corner[i].ToClient());
+    dc->EndPath();
+    dc->StrokeAndFillPath();
+
+    if (selected)
+        dc->RestoreState();
+}
+
+void CRectAngle::ClipHatch(CPolygon* pour, TrackGroups* groups)
+{
+    if (!pour)
+        return;
+    ClipHatchTracks(pour->GetHatchParam(), pour->GetHatchList(), groups);
+}
+
+void CRectAngle::ClipHatchTracks(double grid, std::vector<CEntity*>& hatch, TrackGroups* groups)
+{
+    CRectAngle area(*this);
+    area.Inflate(kHatchClearance, kHatchClearance);
+
+    std::vector<std::unique_ptr<CLine>> sides;
+    {
+        std::vector<CLine*> raw;
+        area.GetEdges(raw);
+        for (CLine* side : raw)
+            sides.emplace_back(side);
+    }
+
+    const double noTolerance = 0.0;
+    std::vector<Position> sideCrossings[4];
+    std::vector<std::unique_ptr<CLine>> pieces;
+
+    for (CEntity* element : hatch) {
+        // Only live tracks are cut: arcs copied from the outline stay as they are, and
+        // a track already removed must not come back as pieces.
+        if (!element || element->GetType() != ET_LINE || !element->IsActive())
+            continue;
+        auto* track = dynamic_cast<CLine*>(element);
+        if (!track)
+            continue;
+
+        const Position start = track->GetStart();
+        const Position end = track->GetEnd();
+        const bool startInside = area.HitTestPoint(start, &noTolerance, nullptr);
+        const bool endInside = area.HitTestPoint(end, &noTolerance, nullptr);
+        if (startInside && endInside && groups) {
+            track->Deactivate();
+            continue;
+        }
+
+        std::vector<Position> crossings;
+        for (std::size_t k = 0; k < sides.size(); ++k) {
+            std::vector<Position> found;
+            track->IntersectSegment(*sides[k], found);
+            for (const Position& p : found) {
+                if (!groups && (p.IsNear(start) || p.IsNear(end)))
+                    continue;
+                crossings.push_back(p);
+                sideCrossings[k].push_back(p);
+            }
+        }
+        if (crossings.empty())
+            continue;
+
+        const Position nearStart = Nearest(crossings, start);
+        if (startInside)
+            track->SetStart(nearStart);
+        track->SetEnd(nearStart);
+
+        const Position nearEnd = Nearest(crossings, end);
+        std::unique_ptr<CEntity> copy(track->Clone());
+        auto* piece = dynamic_cast<CLine*>(copy.get());
+        if (!piece)
+            continue;
+        pieces.emplace_back(piece);
+        (void)copy.release();
+        piece->SetStart(nearEnd);
+        piece->SetEnd(endInside ? nearEnd : end);
+    }
+
+    hatch.reserve(hatch.size() + pieces.size());
+    for (std::unique_ptr<CLine>& piece : pieces)
+        hatch.push_back(piece.release());
+
+    if (!groups)
+        return;
+    std::vector<std::unique_ptr<CLine>> border;
+    for (std::size_t k = 0; k < sides.size(); ++k) {
+        if (sideCrossings[k].size() < 2)
+            continue;
+        const Position sideStart = sides[k]->GetStart();
+        const Position sideEnd = sides[k]->GetEnd();
+        Position from = Nearest(sideCrossings[k], sideStart);
+        Position to = Nearest(sideCrossings[k], sideEnd);
+        if (from.Distance(sideStart) <= grid)
+            from = sideStart;
+        if (to.Distance(sideEnd) <= grid)
+            to = sideEnd;
+        border.push_back(std::make_unique<CLine>(from, to));
+    }
+    std::vector<CLine*> group;
+    group.reserve(border.size());
+    for (std::unique_ptr<CLine>& track : border)
+        group.push_back(track.get());
+    groups->push_back(std::move(group));
+    for (std::unique_ptr<CLine>& track : border)
+        (void)track.release();
+}

@@ -23,9 +23,10 @@ public:
     void GetEdges(std::vector<CLine*>& edges) const;
     // The hatch clearing of a polygon pour: cuts every track of `hatch` around this
     // rectangle grown by 5 mils on every side; pieces made are appended to `hatch`.
-    // With `groups`, tracks wholly inside are deactivated and the new border pieces of
-    // each side are appended as one group. `grid` is the pour's hatch grid.
-    void ClipHatchTracks(double grid, std::vector<CLine*>& hatch, TrackGroups* groups);
+    // Elements that are not tracks are left alone. With `groups`, tracks wholly inside
+    // are deactivated and the new border pieces of each side are appended as one group.
+    // `grid` is the pour's hatch grid.
+    void ClipHatchTracks(double grid, std::vector<CEntity*>& hatch, TrackGroups* groups);
 
     void Serialize(CArchive& ar) override;
     void ClipHatch(CPolygon* pour, TrackGroups* groups = nullptr) override;

@@ -1,1 +1,201 @@
-// placeholder
+#include "CRound.h"
+
+#include "BoardServices.h"
+#include "CArc.h"
+#include "CCircle.h"
+#include "CRectAngle.h"
+#include "Constants.h"
+#include "platform/CArchive.h"
+
+#include <algorithm>
+#include <vector>
+
+IMPLEMENT_SERIAL(CRound, CEntity, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// The outline points of an obround: the ends of the two straight sides and the tips
+// of the two caps (half circles through side end, tip and side end).
+struct Obround {
+    Position side1a; // side 1 runs from side1a (by cap 1) to side1b (by cap 2)
+    Position side1b;
+    Position side2a; // side 2 runs from side2a (by cap 1) to side2b (by cap 2)
+    Position side2b;
+    Position tip1;
+    Position tip2;
+};
+
+Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, double axis)
+{
+    Obround o;
+    const double left = axis + PI * 0.5;
+    const double right = axis - PI * 0.5;
+    o.side1a = cap1.PolarOffset(r, left);
+    o.side1b = cap2.PolarOffset(r, left);
+    o.side2a = cap1.PolarOffset(r, right);
+    o.side2b = cap2.PolarOffset(r, right);
+    o.tip1 = cap1.PolarOffset(r, axis);
+    o.tip2 = cap2.PolarOffset(r, axis + PI);
+    return o;
+}
+
+} // namespace
+
+CRound::CRound() = default;
+
+CRound::CRound(Position centre, double sizeX, double sizeY, int layer)
+{
+    CRound::Reset();
+    m_position = centre;
+    m_sizeX = sizeX;
+    m_sizeY = sizeY;
+    m_layer = layer;
+}
+
+// Only the reference point survives the copy; Clone completes it with the attributes.
+CRound::CRound(const CRound& other) : CEntity(other)
+{
+    CRound::Reset();
+    m_position = other.m_position;
+}
+
+void CRound::Reset()
+{
+    CEntity::Reset();
+    m_type = ET_RECTANGLE;
+    m_rotation = 0.0;
+}
+
+CEntity* CRound::Clone()
+{
+    auto* copy = new CRound(*this);
+    copy->CEntity::CopyFrom(*this);
+    return copy;
+}
+
+void CRound::Serialize(CArchive& ar)
+{
+    CEntity::Serialize(ar);
+    ar.SerializeClass(RUNTIME_CLASS(CRound));
+}
+
+void CRound::CapGeometry(Position* cap1, Position* cap2, double* capRadius, double* axis) const
+{
+    const double longSide = std::max(m_sizeX, m_sizeY);
+    const double shortSide = std::min(m_sizeX, m_sizeY);
+    const double direction = m_sizeX > m_sizeY ? m_rotation : m_rotation + PI * 0.5;
+    const double offset = (longSide - shortSide) * 0.5;
+    if (cap1)
+        *cap1 = m_position.PolarOffset(offset, direction);
+    if (cap2)
+        *cap2 = m_position.PolarOffset(offset, direction + PI);
+    if (capRadius)
+        *capRadius = shortSide * 0.5;
+    if (axis)
+        *axis = direction;
+}
+
+int CRound::GetBox(BOX2D* out, const HiddenLayers* hidden)
+{
+    if (!CEntity::GetBox(out, hidden))
+        return 0;
+    if (m_sizeX == 0.0 || m_sizeY == 0.0) {
+        *out = BOX2D(m_position.x, m_position.y, m_position.x, m_position.y);
+    } else {
+        // One short dimension longer than the shape itself.
+        const double length = m_sizeX > m_sizeY ? m_sizeX + m_sizeY : m_sizeX;
+        const double width = m_sizeY > m_sizeX ? m_sizeY + m_sizeX : m_sizeY;
+        CRectAngle body(m_position, length, width);
+        body.SetAngle(m_rotation);
+        body.GetBox(out, nullptr);
+    }
+    m_cachedBox = *out;
+    return 1;
+}
+
+Rect CRound::GetScreenRect()
+{
+    BOX2D box;
+    GetBox(&box, nullptr);
+    return box.ToDeviceRect();
+}
+
+BOOL CRound::HitTestPoint(const Position& p, const double* tolerance, const HiddenLayers* hidden)
+{
+    if (IsLayerHidden(hidden) || !m_live)
+        return 0;
+    if (m_sizeX == m_sizeY) {
+        CCircle disc(m_position, m_sizeX * 0.5, m_layer);
+        return disc.HitTestPoint(p, tolerance, hidden);
+    }
+
+    // The body: the box of the rectangle the obround fits in, turned with it so that
+    // a turned pad is hit where it is drawn.
+    CRectAngle body;
+    body.SetGeometry(m_position, m_sizeX, m_sizeY, double(m_color));
+    body.SetAngle(m_rotation);
+    if (body.HitTestPoint(p, tolerance, nullptr))
+        return 1;
+
+    // Around the caps.
+    Position cap1, cap2;
+    double r = 0.0;
+    double axis = 0.0;
+    CapGeometry(&cap1, &cap2, &r, &axis);
+    const Obround o = ObroundOutline(cap1, cap2, r, axis);
+    const double noTolerance = 0.0;
+    const double* tol = tolerance ? tolerance : &noTolerance;
+    CArc capArc1(std::vector<Position>{o.side1a, o.tip1, o.side2a});
+    if (capArc1.HitTestPoint(p, tol, nullptr))
+        return 1;
+    CArc capArc2(std::vector<Position>{o.side2b, o.tip2, o.side1b});
+    return capArc2.HitTestPoint(p, tol, nullptr) ? 1 : 0;
+}
+
+void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden)
+{
+    if (!dc || IsLayerHidden(hidden) || !m_live)
+        return;
+    CEntity::Draw(dc, mode, clip, hidden);
+    SetColor(BoardServices::Current().GetLayerColor(m_layer));
+
+    if (m_sizeX == m_sizeY) {
+        CCircle disc(m_position, m_sizeX * 0.5, m_layer);
+        disc.Draw(dc, mode, clip, hidden);
+        return;
+    }
+
+    // The outline is always drawn with a thin solid pen in the layer's colour; the
+    // brush follows the drawing mode. Mode 7 leaves the brush to the caller.
+    const PenSpec thinPen{PenStyle::Solid, 1, m_color};
+    if (!SelectPenAndBrush(dc, mode, 1))
+        dc->SaveState();
+    dc->SetPen(thinPen);
+
+    Position cap1, cap2;
+    double r = 0.0;
+    double axis = 0.0;
+    CapGeometry(&cap1, &cap2, &r, &axis);
+    const Obround o = ObroundOutline(cap1, cap2, r, axis);
+    CArc capArc1(std::vector<Position>{o.side1a, o.tip1, o.side2a});
+    CArc capArc2(std::vector<Position>{o.side2b, o.tip2, o.side1b});
+
+    dc->MoveTo(o.side1a.ToClient());
+    dc->LineTo(o.side1b.ToClient());
+    dc->MoveTo(o.side2a.ToClient());
+    dc->LineTo(o.side2b.ToClient());
+    capArc1.DrawOutline(dc, mode, clip, nullptr);
+    capArc2.DrawOutline(dc, mode, clip, nullptr);
+
+    dc->BeginPath();
+    dc->MoveTo(o.side1a.ToClient());
+    dc->LineTo(o.side1b.ToClient());
+    dc->LineTo(o.side2b.ToClient());
+    dc->LineTo(o.side2a.ToClient());
+    capArc1.DrawOutline(dc, mode, clip, nullptr);
+    capArc2.DrawOutline(dc, mode, clip, nullptr);
+    dc->EndPath();
+    dc->StrokeAndFillPath();
+
+    dc->RestoreState();
+}

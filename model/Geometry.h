@@ -51,6 +51,9 @@ public:
     double AngleTo(Position p) const;
     // The scrolled-view pixel of this point.
     Point ToScreen() const;
+    // The view's client pixel of this point (scrolled-view pixel less the scroll
+    // position): the space drawing contexts paint in.
+    Point ToClient() const;
     // Draws the segment to `to` in the colour of `layer` (layer 39: the highlight).
     void DrawLineTo(const Position& to, DrawContext* dc, int mode, int layer) const;
 

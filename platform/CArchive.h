@@ -171,6 +171,7 @@ private:
     struct LoadEntry {
         const CRuntimeClass* cls = nullptr; // set for a class entry
         CObject* obj = nullptr;             // set for an object entry
+        unsigned schema = 0;                // a class entry: the schema read with it
     };
     std::vector<LoadEntry> m_loadMap; // index 0 is the null entry
     bool m_allowBackRefs = false;

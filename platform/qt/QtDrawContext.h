@@ -1,0 +1,97 @@
+// The drawing context that paints through a QPainter, with the pixel rules of the
+// desktop API the board code was written for: right and bottom edges of rectangles and
+// ellipse boxes are exclusive, a line stops one pixel short of its end point, a pen of
+// width 0 or 1 is one pixel wide, wider pens have round ends and joins, and arcs run
+// counter-clockwise as seen on screen. The painter's render hints are left as they are;
+// a fresh QPainter paints without antialiasing, which these rules assume. Text needs a
+// running QGuiApplication for its fonts.
+#pragma once
+
+#include "platform/DrawContext.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QPainterPath>
+#include <QPen>
+#include <QPointF>
+#include <QRectF>
+
+#include <vector>
+
+class QPainter;
+
+class QtDrawContext : public DrawContext {
+public:
+    // The painter is not owned and must outlive the context.
+    explicit QtDrawContext(QPainter* painter);
+
+    PenSpec SetPen(const PenSpec& pen) override;
+    BrushSpec SetBrush(const BrushSpec& brush) override;
+    PenSpec GetPen() const override { return m_state.pen; }
+    BrushSpec GetBrush() const override { return m_state.brush; }
+    COLORREF GetBkColor() const override { return m_state.bk; }
+    void SetBkColor(COLORREF color) override { m_state.bk = color; }
+    void SaveState() override;
+    void RestoreState() override;
+    void MoveTo(Point p) override;
+    void LineTo(Point p) override;
+    void Arc(const Rect& box, Point start, Point end) override;
+    void ArcTo(const Rect& box, Point start, Point end) override;
+    void Rectangle(const Rect& r) override;
+    void Ellipse(const Rect& box) override;
+    void Polygon(const std::vector<Point>& points) override;
+    void FillRect(const Rect& r, COLORREF color) override;
+    void BeginPath() override;
+    void CloseFigure() override;
+    void EndPath() override;
+    void StrokeAndFillPath() override;
+    void StrokePath() override;
+    void FillPath() override;
+    void SetFont(const FontSpec& font) override;
+    void SetTextColor(COLORREF color) override;
+    void TextOut(Point p, const std::string& text) override;
+    TextMetrics MeasureText(const std::string& text) const override;
+
+    static QColor ToQColor(COLORREF c);
+
+private:
+    struct State {
+        PenSpec pen;
+        BrushSpec brush;
+        COLORREF bk = 0xFFFFFF;
+        Point pos;
+    };
+
+    // An arc of the ellipse inscribed in a box, in the terms QPainter uses.
+    struct ArcGeometry {
+        QRectF rect;     // the box as QPainter draws it
+        double startDeg; // counter-clockwise as seen, from the positive x axis
+        double spanDeg;  // positive, up to a full turn
+        Point endPoint;  // where the arc ends, rounded to pixels
+    };
+    static ArcGeometry MakeArc(const Rect& box, Point start, Point end);
+    // The QPainter rectangle covering the same pixels as `r` with exclusive right/bottom.
+    static QRectF ShapeRect(Rect r);
+
+    // Draws a shape whose box is at most one pixel across; false when the box is larger.
+    bool DrawThinShape(Rect box);
+    void ApplyPenAndBrush();
+    // A line as the desktop API draws it: the start pixel lit, the end pixel left.
+    void DrawLine(QPointF from, QPointF to);
+    void StartFigureIfNeeded();
+    void DrawFinishedPath(bool stroke, bool fill);
+
+    QPainter* m_painter;
+    State m_state;
+    std::vector<State> m_saved;
+    QPen m_qpen;
+    QBrush m_qbrush;
+    QFont m_font;
+    COLORREF m_textColor = 0;
+
+    bool m_inPath = false;
+    bool m_figureOpen = false; // the path's last figure accepts further lines
+    QPainterPath m_path;
+    bool m_havePath = false; // a path was completed and not yet drawn
+};
