@@ -9,6 +9,7 @@ PACKAGES=(
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   hershey-fonts-data
+  locales
   xvfb xauth
 )
 

@@ -9,6 +9,14 @@ bash scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
+# A locale with a decimal comma, built privately, so the tests can check that files are
+# written with a decimal point whatever the user's locale.
+mkdir -p build-locale
+if [ ! -d build-locale/de_DE.UTF-8 ]; then
+  localedef -i de_DE -f UTF-8 build-locale/de_DE.UTF-8 2>/dev/null || true
+fi
+export LOCPATH="$PWD/build-locale"
+
 echo "== Build (warnings are errors)"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON >/dev/null
 cmake --build build-test -j "$jobs"
