@@ -1,12 +1,16 @@
-// What the model asks of the user interface: property dialogs as functions over plain
-// values (lengths in mils, angles in radians), and messages. The user interface
-// implements it; tests install a scripted fake. With nothing installed every dialog
-// is cancelled and messages are dropped.
+// What the model, the board and the tools ask of the user interface: dialogs as
+// functions over plain values (lengths in mils, angles in radians), questions and
+// messages. The user interface implements it; tests install a scripted fake. With
+// nothing installed every dialog is cancelled, every question answered no and
+// messages are dropped.
 #pragma once
 
 #include "Geometry.h"
+#include "platform/WinTypes.h"
 
+#include <map>
 #include <string>
+#include <vector>
 
 struct TrackProperties {
     double width = 0.0;
@@ -24,13 +28,119 @@ struct ArcProperties {
     double radius = 0.0;
 };
 
+struct PadProperties {
+    std::string name;
+    int shape = 0; // 0 round, 1 rectangle
+    double width = 0.0;
+    double height = 0.0;
+    double hole = 0.0;
+    int layer = 0;
+    double rotation = 0.0; // radians
+    Position position;
+};
+
+struct ViaProperties {
+    double diameter = 0.0;
+    double hole = 0.0;
+    int startLayer = 0;
+    int endLayer = 15;
+    Position position;
+};
+
+struct TextProperties {
+    std::string text;
+    double width = 0.0;  // stroke width
+    double height = 0.0;
+    int layer = 0;
+    double rotation = 0.0; // radians
+    Position position;
+    int mirror = 0;
+};
+
+struct FillProperties {
+    int layer = 0;
+    Position corner1;
+    Position corner2;
+};
+
+struct PolygonProperties {
+    int hatchStyle = 1; // 0 none, 1 90 degree, 2 45 degree, 3 horizontal, 4 vertical
+    double grid = 0.0;
+    double width = 0.0;
+    int layer = 0;
+};
+
+// One of a component's two texts (designator, comment).
+struct ComponentTextProperties {
+    std::string text;
+    double width = 0.0;
+    double height = 0.0;
+    int layer = 0;
+    Position position;
+    double rotation = 0.0; // radians
+    int hidden = 0;
+    int mirror = 0;
+};
+
+struct ComponentProperties {
+    int side = 0; // 0 top layer, 1 bottom layer
+    std::string pattern;
+    Position position;
+    double rotation = 0.0; // radians
+    int locked = 0;
+    ComponentTextProperties designator;
+    ComponentTextProperties comment;
+};
+
+// The resolution of a photograph, in dots per inch.
+struct DpiValues {
+    unsigned vertical = 800;
+    unsigned horizontal = 800;
+};
+
+// One colour key of the layer table.
+struct LayerEntry {
+    COLORREF color = 0;
+    int shown = 1;
+    friend bool operator==(const LayerEntry&, const LayerEntry&) = default;
+};
+
+struct LayersValues {
+    std::map<int, LayerEntry> table; // colour key -> entry
+    std::map<int, int> used;         // keys in use on the board (shown bold)
+    int current = 0;                 // the current layer
+};
+
+// A yes/no question.
+struct Question {
+    std::string text;
+};
+
+// A choice among items (a popup menu at the pointer); `chosen` is the index picked.
+struct ListChoice {
+    std::vector<std::string> items;
+    int chosen = -1;
+};
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
 
-    // Each returns true when the user confirmed the dialog; the values are then updated.
+    // Each returns true when the user confirmed; the values are then updated.
     virtual bool EditTrack(TrackProperties& values) = 0;
     virtual bool EditArc(ArcProperties& values) = 0;
+    virtual bool EditPad(PadProperties& values) = 0;
+    virtual bool EditVia(ViaProperties& values) = 0;
+    virtual bool EditText(TextProperties& values) = 0;
+    virtual bool EditFill(FillProperties& values) = 0;
+    virtual bool EditPolygon(PolygonProperties& values) = 0;
+    virtual bool EditComponent(ComponentProperties& values) = 0;
+    virtual bool AskDpi(DpiValues& values) = 0;
+    virtual bool EditLayers(LayersValues& values) = 0;
+    // True for yes.
+    virtual bool AskYesNo(Question& question) = 0;
+    // True when an item was chosen (its index in `chosen`); false when dismissed.
+    virtual bool ChooseFromList(ListChoice& choice) = 0;
 
     virtual void MessageBox(const std::string& text) = 0;
 

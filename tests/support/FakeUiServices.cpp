@@ -18,15 +18,3 @@ bool FakeUiServices::Answer_(const char* kind, void* values)
         a.edit(values);
     return a.confirm;
 }
-
-bool FakeUiServices::EditTrack(TrackProperties& values)
-{
-    trackDialogs.push_back(values);
-    return Answer_("track", &values);
-}
-
-bool FakeUiServices::EditArc(ArcProperties& values)
-{
-    arcDialogs.push_back(values);
-    return Answer_("arc", &values);
-}
