@@ -364,7 +364,7 @@ void CArc::Rotate(const Position& c, const double& a)
     CEntity::Rotate(c, a);
     m_startAngle = ArcAngle(m_startAngle + a);
     m_endAngle = ArcAngle(m_endAngle + a);
-    if (this != &thePrototypeArc)
+    if (this != &thePrototypeArc && !IsComponentPart())
         thePrototypeArc.Rotate(c, a);
 }
 
@@ -387,7 +387,7 @@ void CArc::MirrorY(const Position& p)
         m_startAngle = ArcAngle(-oldEnd);
         m_endAngle = ArcAngle(-oldStart);
     }
-    if (this != &thePrototypeArc)
+    if (this != &thePrototypeArc && !IsComponentPart())
         thePrototypeArc.MirrorY(p);
 }
 
@@ -407,7 +407,7 @@ void CArc::MirrorX(const Position& p)
         m_startAngle = ArcAngle(PI - oldEnd);
         m_endAngle = ArcAngle(PI - oldStart);
     }
-    if (this != &thePrototypeArc)
+    if (this != &thePrototypeArc && !IsComponentPart())
         thePrototypeArc.MirrorX(p);
 }
 

@@ -303,7 +303,7 @@ void CLine::Rotate(const Position& c, const double& a)
     m_start.Rotate(centre, angle);
     m_end.Rotate(centre, angle);
     // The prototype follows a rotated selection.
-    if (this != &theDefaultLine)
+    if (this != &theDefaultLine && !IsComponentPart())
         theDefaultLine.Rotate(centre, angle);
 }
 
@@ -313,7 +313,7 @@ void CLine::MirrorY(const Position& p)
     CEntity::MirrorY(axis);
     m_start.MirrorHorizontal(axis);
     m_end.MirrorHorizontal(axis);
-    if (this != &theDefaultLine)
+    if (this != &theDefaultLine && !IsComponentPart())
         theDefaultLine.MirrorY(axis);
 }
 
@@ -323,7 +323,7 @@ void CLine::MirrorX(const Position& p)
     CEntity::MirrorX(axis);
     m_start.MirrorVertical(axis);
     m_end.MirrorVertical(axis);
-    if (this != &theDefaultLine)
+    if (this != &theDefaultLine && !IsComponentPart())
         theDefaultLine.MirrorX(axis);
 }
 

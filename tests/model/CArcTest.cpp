@@ -356,6 +356,13 @@ TEST(CArcTransform, RotateFollowsOnThePrototypeExceptWhenItIsThePrototype)
     thePrototypeArc.Rotate(Position(50, 50), Rad(30)); // turns once, no echo
     EXPECT_NEAR(Rad(120), thePrototypeArc.GetStartAngle(), 1e-9);
 
+    // A component's arc turns with its component, never the prototype.
+    auto part = Arc(Position(0, 0), 10.0, 0.0, 90.0);
+    part->SetComponentPart(1);
+    part->Rotate(Position(0, 0), PI * 0.5);
+    part->MirrorY(Position(0, 0));
+    EXPECT_NEAR(Rad(120), thePrototypeArc.GetStartAngle(), 1e-9);
+
     auto wrap = Arc(Position(0, 0), 10.0, 270.0, 300.0);
     wrap->Rotate(Position(0, 0), PI * 0.5);
     EXPECT_LT(AngleGap(0.0, wrap->GetStartAngle()), 1e-9);

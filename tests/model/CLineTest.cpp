@@ -413,6 +413,14 @@ TEST(CLineTransform, RotatingATrackRotatesThePrototypeToo)
     ExpectAt(theDefaultLine.GetStart(), -10, 0, 1e-6);
     EXPECT_DOUBLE_EQ(theDefaultLine.GetRotation(), PI);
     ExpectAt(t.GetStart(), 0, 10, 1e-6);
+
+    // A component's track turns with its component, never the prototype.
+    CLine part(Position(10, 0), Position(30, 0));
+    part.SetComponentPart(1);
+    part.Rotate(Position(0, 0), PI * 0.5);
+    part.MirrorX(Position(0, 0));
+    EXPECT_DOUBLE_EQ(theDefaultLine.GetRotation(), PI);
+    ExpectAt(theDefaultLine.GetStart(), -10, 0, 1e-6);
 }
 
 TEST(CLineTransform, MirrorsMoveEndsAndThePrototype)
