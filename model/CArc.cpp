@@ -561,6 +561,7 @@ int CArc::EditProperties(UINT nFlags, const Position& at)
         MoveBy(oldCentre, values.centre);
         SetLayer(values.layer);
         thePrototypeArc.CopyFrom(*this);
+        thePrototypeArc.SetComponentPart(0);
         theDefaultLine.SetLineWidth(&m_lineWidth);
         theDefaultLine.SetLayer(m_layer);
         Invalidate();

@@ -531,6 +531,14 @@ void CEntity::PushUndoState(CEntity* before)
         m_earlierStates.push_back(copy);
 }
 
+void CEntity::MoveStates(const Position& from, const Position& to)
+{
+    for (CEntity* s : m_earlierStates)
+        s->MoveBy(from, to);
+    for (CEntity* s : m_laterStates)
+        s->MoveBy(from, to);
+}
+
 void CEntity::UndoState()
 {
     if (m_earlierStates.empty())

@@ -214,6 +214,9 @@ public:
     void PushUndoState(CEntity* before);
     void UndoState();
     void RedoState();
+    // Moves every stored earlier and later state by (to - from), so that undo after the
+    // board's origin moved puts the object back where it belongs.
+    void MoveStates(const Position& from, const Position& to);
     std::size_t EarlierStateCount() const { return m_earlierStates.size(); }
     std::size_t LaterStateCount() const { return m_laterStates.size(); }
     // The resize cursor for a direction (radians): 22.5-degree sectors around the

@@ -411,6 +411,7 @@ int CLine::EditProperties(UINT nFlags, const Position& at)
         SetLayer(values.layer);
         // New tracks and arcs start with what the user chose last.
         theDefaultLine.CopyFrom(*this);
+        theDefaultLine.SetComponentPart(0);
         thePrototypeArc.SetLineWidth(&m_lineWidth);
         thePrototypeArc.SetLayer(m_layer);
         Invalidate();

@@ -1,0 +1,549 @@
+#include "CInfomation.h"
+
+#include "ViewPort.h"
+#include "model/CComponent.h"
+#include "model/CEntity.h"
+#include "model/CStrokeFont.h"
+#include "model/Constants.h"
+#include "model/UiServices.h"
+#include "platform/CArchive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+CInfomation* theInfomation = nullptr;
+
+namespace {
+
+// A pixel count from a quotient, rounded half away from zero. Points far outside any
+// view are held at a billion pixels so that the conversion to int stays defined.
+int ToPixels(double v)
+{
+    constexpr double kLimit = 1.0e9;
+    if (std::isnan(v))
+        return 0;
+    return RoundHalfAway(std::clamp(v, -kLimit, kLimit));
+}
+
+// A zoom step that moves scale x by no more than this changed nothing.
+constexpr double kZoomStepEpsilon = 1e-6;
+// Zoom steps one fit may take at most, whatever the view does.
+constexpr int kMaxZoomSteps = 200;
+
+} // namespace
+
+CInfomation::CInfomation() : m_strokeFont(std::make_unique<CStrokeFont>()), m_redoUndo(&m_elements)
+{
+    m_grid.SetDefault();
+    m_layerTable.SetDefaults();
+}
+
+CInfomation::~CInfomation()
+{
+    if (&BoardServices::Current() == this)
+        BoardServices::Install(nullptr);
+    DeleteLibraryPending();
+    m_tempEntities.clear();
+    PasteBuffer.clear();
+    SelectionList.clear();
+    m_redoUndo.Clear();
+    m_elements.Clear();
+}
+
+CInfomation* CInfomation::Create(const std::string& settingsFolder)
+{
+    if (theInfomation)
+        return theInfomation;
+    auto* info = new CInfomation;
+    info->m_settingsFolder = settingsFolder;
+    std::string error;
+    // A missing or damaged file leaves the default colours.
+    info->m_layerTable.Read(settingsFolder + kLayerFileName, &error);
+    info->ApplyLayerTable();
+    theInfomation = info;
+    BoardServices::Install(info);
+    return info;
+}
+
+void CInfomation::Destroy()
+{
+    CInfomation* info = theInfomation;
+    if (!info)
+        return;
+    std::string error;
+    info->m_layerTable.Write(info->m_settingsFolder + kLayerFileName, &error);
+    if (&BoardServices::Current() == info)
+        BoardServices::Install(nullptr);
+    theInfomation = nullptr;
+    delete info;
+}
+
+// ---------------------------------------------------------------------------------
+// Board services
+
+COLORREF CInfomation::GetLayerColor(int key) const
+{
+    return m_layerTable.GetColor(key);
+}
+
+Point CInfomation::BoardToScreen(const Position& p) const
+{
+    return Point{m_originPixel.x + ToPixels((p.x - m_viewOffset.x) / m_scaleX),
+                 m_originPixel.y - ToPixels((p.y - m_viewOffset.y) / m_scaleY)};
+}
+
+Position CInfomation::ScreenToBoard(Point pt) const
+{
+    return Position((pt.x - m_originPixel.x) * m_scaleX + m_viewOffset.x,
+                    (m_originPixel.y - pt.y) * m_scaleY + m_viewOffset.y);
+}
+
+int CInfomation::BoardToPixels(const double& length) const
+{
+    return ToPixels(length / std::max(m_scaleX, m_scaleY));
+}
+
+double CInfomation::PixelsToBoard(int n) const
+{
+    return n * m_scaleX;
+}
+
+Point CInfomation::GetViewScrollPosition() const
+{
+    return m_view ? m_view->GetScrollPosition() : Point{};
+}
+
+void CInfomation::InvalidateRect(const Rect& clientRect)
+{
+    if (m_view)
+        m_view->InvalidateRect(clientRect);
+}
+
+void CInfomation::NotifyModified()
+{
+    if (m_view)
+        m_view->PostBoardNotify(BN_MODIFIED, 0);
+}
+
+void CInfomation::ReleaseCapture()
+{
+    if (m_view)
+        m_view->ReleaseCapture();
+}
+
+// ---------------------------------------------------------------------------------
+// View transform and units
+
+void CInfomation::SetViewOffset(const Position& offset)
+{
+    if (!offset.IsNear(m_viewOffset))
+        m_viewOffset = offset;
+}
+
+void CInfomation::SetScreenOrigin(const int* pair)
+{
+    if (pair)
+        m_originPixel = Point{pair[0], pair[1]};
+}
+
+void CInfomation::GetScreenOrigin(int* pair) const
+{
+    if (!pair)
+        return;
+    pair[0] = m_originPixel.x;
+    pair[1] = m_originPixel.y;
+}
+
+// A scale of zero or less (or not a number) would make every conversion divide by
+// zero; it is refused and the scale kept.
+void CInfomation::SetScaleX(const double& scale)
+{
+    if (std::isfinite(scale) && scale > 0.0)
+        m_scaleX = scale;
+}
+
+void CInfomation::SetScaleY(const double& scale)
+{
+    if (std::isfinite(scale) && scale > 0.0)
+        m_scaleY = scale;
+}
+
+void CInfomation::SetCursorPosition(const Position& p)
+{
+    if (!m_view)
+        return;
+    const Point s = BoardToScreen(p);
+    const Point scroll = m_view->GetScrollPosition();
+    m_view->SetCursorPos(Point{s.x - scroll.x, s.y - scroll.y});
+}
+
+Position CInfomation::GetCursorPosition() const
+{
+    if (!m_view)
+        return ScreenToBoard(Point{});
+    const Point c = m_view->GetCursorPos();
+    const Point scroll = m_view->GetScrollPosition();
+    return ScreenToBoard(Point{c.x + scroll.x, c.y + scroll.y});
+}
+
+std::string CInfomation::GetUnitName() const
+{
+    switch (m_unitMode) {
+    case 0:
+        return "MM";
+    case 1:
+        return "MILS";
+    default:
+        return "";
+    }
+}
+
+void CInfomation::ZoomToFit()
+{
+    BOX2D box;
+    if (!m_view || !m_elements.GetBoundingBox(&box))
+        return;
+    const Position centre = box.Center();
+    const Point client = m_view->GetClientSize();
+    if (client.x <= 0 || client.y <= 0)
+        return;
+    const double target = std::max(box.Width() / client.x, box.Height() / client.y);
+
+    int steps = 0;
+    // One zoom step; false when it changed nothing (which ends stepping that way).
+    auto step = [&](bool zoomIn) {
+        if (++steps > kMaxZoomSteps)
+            return false;
+        const double before = m_scaleX;
+        m_view->ZoomStep(zoomIn, centre);
+        return std::fabs(m_scaleX - before) > kZoomStepEpsilon;
+    };
+    if (target < m_scaleX) {
+        while (target < m_scaleX && step(true)) {
+        }
+    }
+    // Back out to the first level at which the box fits.
+    while (target > m_scaleX && step(false)) {
+    }
+    m_view->ScrollToLogical(BoardToScreen(centre));
+}
+
+// ---------------------------------------------------------------------------------
+// Board contents
+
+void CInfomation::AddEntity(CEntity* entity)
+{
+    if (!entity)
+        return;
+    {
+        CMutexLock lock(m_entityLock);
+        m_elements.AddEntity(entity);
+        m_redoUndo.AddAction(entity, UA_ADD);
+    }
+    NotifyModified();
+}
+
+void CInfomation::AddEntities(std::list<CEntity*>* list)
+{
+    if (!list || list->empty())
+        return;
+    {
+        CMutexLock lock(m_entityLock);
+        m_redoUndo.AddAction(list, UA_INSERT);
+    }
+    NotifyModified();
+}
+
+void CInfomation::RemoveLastEntity()
+{
+    CEntity* last = m_elements.GetLastAdded();
+    if (!last)
+        return;
+    SelectionList.remove(last);
+    m_redoUndo.AddAction(last, UA_DELETE);
+}
+
+void CInfomation::BringToFront(CEntity* entity)
+{
+    if (!entity)
+        return;
+    m_elements.BringToFront(entity);
+    entity->Invalidate();
+}
+
+int CInfomation::MoveSelection(const Position& v)
+{
+    if (SelectionList.empty())
+        return 0;
+    // The area the selection covers before the move.
+    BOX2D before;
+    bool haveBox = false;
+    for (CEntity* e : SelectionList) {
+        BOX2D b;
+        if (!e->GetBox(&b, nullptr))
+            continue;
+        if (haveBox) {
+            before.x1 = std::min(before.x1, b.x1);
+            before.y1 = std::min(before.y1, b.y1);
+            before.x2 = std::max(before.x2, b.x2);
+            before.y2 = std::max(before.y2, b.y2);
+        } else {
+            before = b;
+        }
+        haveBox = true;
+    }
+    for (CEntity* e : SelectionList) {
+        const Position p = e->GetPosition();
+        e->PushUndoState(e);
+        int flag = 1;
+        e->Move(p, p + v, &flag);
+    }
+    if (haveBox) {
+        const Position c = before.Center();
+        BOX2D after = before;
+        after.Move(c, c + v);
+        after.x1 = std::min(after.x1, before.x1);
+        after.y1 = std::min(after.y1, before.y1);
+        after.x2 = std::max(after.x2, before.x2);
+        after.y2 = std::max(after.y2, before.y2);
+        m_drawingQueue.AddArea(after);
+    }
+    RecordEntityChange(&SelectionList);
+    return 1;
+}
+
+void CInfomation::RecordEntityChange(std::list<CEntity*>* list)
+{
+    if (list && !list->empty())
+        m_redoUndo.AddAction(list, UA_PROPERTY);
+    NotifyModified();
+}
+
+int CInfomation::HasEntities() const
+{
+    return m_elements.IsEmpty() ? 0 : 1;
+}
+
+void CInfomation::ClearBoard()
+{
+    PasteBuffer.clear();
+    // Nothing may point at the objects once they are gone: the undo records, the
+    // temporary objects, the paste anchor and a component waiting to go to a library.
+    m_redoUndo.Clear();
+    m_tempEntities.clear();
+    m_pasteAnchor.reset();
+    DeleteLibraryPending();
+    m_elements.Clear();
+    SelectionList.clear();
+}
+
+void CInfomation::SetOrigin(const Position& p)
+{
+    const Point origin = BoardToScreen(p);
+    // Re-anchor: board (0, 0) now sits where p was. The pixel is whole, so the part of
+    // p that falls between pixels is kept in the view offset and every object stays in
+    // register with the photo.
+    m_viewOffset.x += (origin.x - m_originPixel.x) * m_scaleX - p.x;
+    m_viewOffset.y -= (origin.y - m_originPixel.y) * m_scaleY + p.y;
+    m_originPixel = origin;
+    m_elements.MoveAll(p);
+    MoveStoredStates(p);
+    if (m_pasteAnchor)
+        *m_pasteAnchor -= p;
+    NotifyModified();
+}
+
+void CInfomation::MoveStoredStates(const Position& p)
+{
+    const Position zero(0.0, 0.0);
+    for (CEntity* e : m_elements.GetEntities())
+        e->MoveStates(p, zero);
+}
+
+void CInfomation::Serialize(CArchive& ar)
+{
+    m_lastArchiveName = ar.GetFileName();
+    if (ar.IsStoring()) {
+        ar.WriteI32(m_originPixel.x);
+        ar.WriteI32(m_originPixel.y);
+        ar.WriteF64(m_headerReal1);
+        ar.WriteF64(m_headerReal2);
+        ar.WriteI32(m_headerInt1);
+        ar.WriteI32(m_headerInt2);
+        m_elements.Serialize(ar);
+        return;
+    }
+    // The header takes effect only when the whole file has been read.
+    Point origin;
+    origin.x = ar.ReadI32();
+    origin.y = ar.ReadI32();
+    const double real1 = ar.ReadF64();
+    const double real2 = ar.ReadF64();
+    const int int1 = ar.ReadI32();
+    const int int2 = ar.ReadI32();
+    m_elements.Serialize(ar);
+    m_originPixel = origin;
+    m_headerReal1 = real1;
+    m_headerReal2 = real2;
+    m_headerInt1 = int1;
+    m_headerInt2 = int2;
+}
+
+int CInfomation::ImportProtelPcb(const std::string&)
+{
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------
+// Selection and internal clipboard
+
+void CInfomation::ClearSelection()
+{
+    for (CEntity* e : SelectionList)
+        if (e->IsSelected())
+            e->ToggleSelect();
+    SelectionList.clear();
+    m_elements.DeselectAll();
+}
+
+void CInfomation::SelectInBox(std::list<CEntity*>* out, const BOX2D* box)
+{
+    if (!box)
+        ClearSelection();
+    m_elements.SelectInBox(out, box, box ? nullptr : &SelectionList);
+}
+
+int CInfomation::IsPasteBufferEmpty()
+{
+    if (!PasteBuffer.empty())
+        return 0;
+    m_pasteReady = 0;
+    return 1;
+}
+
+int CInfomation::CanPaste() const
+{
+    return m_pasteReady && !PasteBuffer.empty() ? 1 : 0;
+}
+
+int CInfomation::CopySelection()
+{
+    m_pasteAnchor.reset();
+    PasteBuffer.clear();
+    for (CEntity* e : SelectionList)
+        if (e->IsActive())
+            PasteBuffer.push_back(e);
+    m_pasteReady = 1;
+    return 1;
+}
+
+void CInfomation::CutSelection()
+{
+    CopySelection();
+    if (PasteBuffer.empty())
+        return;
+    std::list<CEntity*> cut = PasteBuffer;
+    m_redoUndo.AddAction(&cut, UA_CUT);
+    // The cut objects are no longer selected.
+    SelectionList.clear();
+    NotifyModified();
+}
+
+void CInfomation::DeleteSelection()
+{
+    std::list<CEntity*> live;
+    for (CEntity* e : SelectionList)
+        if (e->IsActive())
+            live.push_back(e);
+    SelectionList.clear();
+    if (live.empty())
+        return;
+    m_redoUndo.AddAction(&live, UA_DELETE);
+    NotifyModified();
+}
+
+void CInfomation::Undo()
+{
+    ClearSelection();
+    std::list<CEntity*> affected;
+    m_redoUndo.Undo(&affected);
+    NotifyModified();
+}
+
+void CInfomation::Redo()
+{
+    ClearSelection();
+    std::list<CEntity*> affected;
+    m_redoUndo.Redo(&affected);
+    NotifyModified();
+}
+
+// ---------------------------------------------------------------------------------
+// Display
+
+void CInfomation::SetView(ViewPort* view)
+{
+    m_view = view;
+    m_drawingQueue.SetViewPort(view);
+}
+
+void CInfomation::DrawBoard(DrawContext* dc, Rect clip)
+{
+    if (!dc)
+        return;
+    m_elements.DrawAll(dc, DM_NORMAL, clip, CurrentLayer);
+    for (CEntity* e : m_tempEntities)
+        e->Draw(dc, DM_NORMAL, clip, &m_elements.GetHiddenLayers());
+}
+
+void CInfomation::SetTempEntity(CEntity* entity)
+{
+    for (CEntity* e : m_tempEntities) {
+        if (e == entity)
+            continue;
+        if (e->IsSelected())
+            e->ToggleSelect();
+        e->Invalidate();
+    }
+    m_tempEntities.clear();
+    if (entity)
+        m_tempEntities.push_back(entity);
+}
+
+void CInfomation::ShowLayersDialog()
+{
+    std::map<int, int> used;
+    for (int key : {LAYER_GRID1, LAYER_GRID2}) {
+        auto it = m_layerTable.entries.find(key);
+        if (it != m_layerTable.entries.end() && it->second.shown != 0)
+            used[key] = 1;
+    }
+    LayersValues values;
+    values.table = m_layerTable.entries;
+    m_elements.CollectUsedLayers(&used);
+    values.used = used;
+    values.current = CurrentLayer;
+    if (UiServices::Current().EditLayers(values))
+        m_layerTable.entries = values.table;
+    ApplyLayerTable();
+}
+
+void CInfomation::ApplyLayerTable()
+{
+    std::map<int, int> hidden;
+    for (const auto& [key, entry] : m_layerTable.entries) {
+        if (entry.shown == 0)
+            hidden[key] = 1;
+        if (key == LAYER_GRID1)
+            m_grid.SetOption(entry.shown);
+    }
+    m_elements.SetLayerFilter(hidden);
+}
+
+void CInfomation::DeleteLibraryPending()
+{
+    delete m_pendingComponent;
+    m_pendingComponent = nullptr;
+    m_pendingLibrary = nullptr;
+}

@@ -1,0 +1,227 @@
+// The board state: the one object through which every part of the program reaches the
+// open board. It holds the entity container, the selection and the internal paste
+// buffer, the undo history, the repaint queue, the grid, the layer colours, the view
+// transform between board mils and view pixels, the unit of display and the remembered
+// parameters of several tools. It is also the board services the model draws through.
+#pragma once
+
+#include "CDrawingQueue.h"
+#include "CGrid.h"
+#include "CManElement.h"
+#include "CMutex.h"
+#include "CRedoUndo.h"
+#include "LayerTable.h"
+#include "model/BoardServices.h"
+#include "model/Geometry.h"
+#include "platform/WinTypes.h"
+
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+
+class CArchive;
+class CComponent;
+class CDib;
+class CEntity;
+class CLoadLibrary;
+class CStrokeFont;
+class DrawContext;
+class ViewPort;
+
+class CInfomation : public BoardServices {
+public:
+    // The settings are not read here: Create does that for the global board state.
+    CInfomation();
+    CInfomation(const CInfomation&) = delete;
+    CInfomation& operator=(const CInfomation&) = delete;
+    ~CInfomation() override;
+
+    // Builds the global board state, reads "layer.dat" from `settingsFolder` (a folder
+    // path ending in '/', or empty for the working folder) and installs it as the
+    // board services. A second call returns the existing one.
+    static CInfomation* Create(const std::string& settingsFolder);
+    // Writes "layer.dat" back, uninstalls and frees the global board state.
+    static void Destroy();
+
+    // --- board services -------------------------------------------------------------
+    COLORREF GetLayerColor(int key) const override;
+    Point BoardToScreen(const Position& p) const override;
+    Position ScreenToBoard(Point pt) const override;
+    int BoardToPixels(const double& length) const override;
+    double PixelsToBoard(int n) const override;
+    Point GetViewScrollPosition() const override;
+    void InvalidateRect(const Rect& clientRect) override;
+    void NotifyModified() override;
+    void ReleaseCapture() override;
+    const CStrokeFont* GetStrokeFont() const override { return m_strokeFont.get(); }
+
+    // --- view transform and units --------------------------------------------------
+    void SetViewOffset(const Position& offset);
+    Position GetViewOffset() const { return m_viewOffset; }
+    void SetScreenOrigin(const int* pair);
+    void GetScreenOrigin(int* pair) const;
+    void SetScaleX(const double& scale);
+    void SetScaleY(const double& scale);
+    double GetScaleX() const { return m_scaleX; }
+    double GetScaleY() const { return m_scaleY; }
+    void GetViewScrollPosition(Point* out) const { *out = GetViewScrollPosition(); }
+    // Moves the mouse pointer onto a board point / the board point under the pointer.
+    void SetCursorPosition(const Position& p);
+    Position GetCursorPosition() const;
+    void SetUnit(const int& unit) { m_unitMode = unit; }
+    int GetUnit() const { return m_unitMode; }
+    // "MM", "MILS", or empty for an unknown unit.
+    std::string GetUnitName() const;
+    void ZoomToFit();
+
+    // --- board contents ------------------------------------------------------------
+    void AddEntity(CEntity* entity);
+    void AddEntities(std::list<CEntity*>* list);
+    void RemoveLastEntity();
+    void BringToFront(CEntity* entity);
+    // Moves every selected object by -v; 0 when nothing is selected.
+    int MoveSelection(const Position& v);
+    void RecordEntityChange(std::list<CEntity*>* list);
+    int HasEntities() const;
+    void ClearBoard();
+    void SetOrigin(const Position& p);
+    void Serialize(CArchive& ar);
+    int ImportProtelPcb(const std::string& path);
+
+    // --- selection and internal clipboard -------------------------------------------
+    void ClearSelection();
+    void SelectInBox(std::list<CEntity*>* out, const BOX2D* box);
+    int IsSelectionEmpty() const { return SelectionList.empty() ? 1 : 0; }
+    int IsPasteBufferEmpty();
+    int CanPaste() const;
+    int CopySelection();
+    void CutSelection();
+    void DeleteSelection();
+    void Undo();
+    void Redo();
+    int CanUndo() const { return m_redoUndo.CanUndo(); }
+    int CanRedo() const { return m_redoUndo.CanRedo(); }
+
+    // --- display -----------------------------------------------------------------
+    // Registers the view (null: none); repaints and notices go to it.
+    void SetView(ViewPort* view);
+    ViewPort* GetView() const { return m_view; }
+    // The board objects, then the current command's temporary objects on top.
+    void DrawBoard(DrawContext* dc, Rect clip);
+    // Registers the current command's rubber-band object (null: none). The one
+    // registered before is deselected and repainted first, so it must still exist:
+    // a command that frees its object unregisters it first (or calls
+    // ClearTempEntities, which touches nothing).
+    void SetTempEntity(CEntity* entity);
+    const std::list<CEntity*>& GetTempEntities() const { return m_tempEntities; }
+    void ClearTempEntities() { m_tempEntities.clear(); }
+    void ShowLayersDialog();
+    void SetBrowserVisible(const int& visible) { m_browserVisible = visible; }
+    int IsBrowserVisible() const { return m_browserVisible; }
+
+    // --- photo ---------------------------------------------------------------------
+    void SetPhoto(CDib* photo) { m_photo = photo; }
+    CDib* GetPhoto() const { return m_photo; }
+    void SetPhotoSize(int width, int height)
+    {
+        m_photoWidth = width;
+        m_photoHeight = height;
+    }
+    int GetPhotoWidth() const { return m_photoWidth; }
+    int GetPhotoHeight() const { return m_photoHeight; }
+
+    // --- parts ---------------------------------------------------------------------
+    CManElement& GetElements() { return m_elements; }
+    const CManElement& GetElements() const { return m_elements; }
+    CRedoUndo& GetRedoUndo() { return m_redoUndo; }
+    CDrawingQueue& GetDrawingQueue() { return m_drawingQueue; }
+    CGrid& GetGrid() { return m_grid; }
+    const CGrid& GetGrid() const { return m_grid; }
+    LayerTable& GetLayerTable() { return m_layerTable; }
+    const LayerTable& GetLayerTable() const { return m_layerTable; }
+    CMutex& GetEntityLock() { return m_entityLock; }
+    // The layer chosen in the toolbar.
+    int GetCurrentLayer() const { return CurrentLayer; }
+    void SetCurrentLayer(int layer) { CurrentLayer = layer; }
+    const std::string& GetLastArchiveName() const { return m_lastArchiveName; }
+    // The four document header values stored after the origin.
+    double m_headerReal1 = 0.0;
+    double m_headerReal2 = 0.0;
+    int m_headerInt1 = 0;
+    int m_headerInt2 = 0;
+
+    // The anchor from which pasted copies are moved to the pointer; null until the
+    // first copy is dropped. Owned.
+    std::unique_ptr<Position> m_pasteAnchor;
+    // Pixels the view scrolls per edge-scroll tick (15..225 in steps of 15).
+    int AutoScrollStep = 30;
+    // Points are snapped to the grid while set.
+    int m_snap = 0;
+    int CurrentLayer = 0;
+    // The last Cut or Copy: pointers to the board's own objects.
+    std::list<CEntity*> PasteBuffer;
+    std::list<CEntity*> SelectionList;
+    int m_pasteReady = 0;
+
+    // Open component libraries by full path (owned), and the add-to-my-library flow:
+    // the target library and the component (owned) waiting for its reference point.
+    std::map<std::string, CLoadLibrary*> LibraryMap;
+    CLoadLibrary* m_pendingLibrary = nullptr;
+    CComponent* m_pendingComponent = nullptr;
+
+    // Remembered tool parameters (mils and radians).
+    int ArrayCircular = 0;
+    int ArrayLinear = 0;
+    int ArrayRectangle = 0;
+    double ArrayXSpacing = 0.0;
+    double ArrayYSpacing = 0.0;
+    double ArrayAngle = 0.0;
+    int ArrayCount = 0;
+    int ArrayTextIncrement = 0;
+    int ArrayBeginAtCurrent = 0;
+    int ArrayRotateItems = 0;
+    int InsertCount = 0;
+    int InsertTextIncrement = 0;
+    double OffsetDistance = 0.0;
+    double ChamferDistance1 = 0.0;
+    double ChamferDistance2 = 0.0;
+    int ChamferTrim = 0;
+    double FilletRadius = 0.0;
+    int FilletTrim = 0;
+
+    static constexpr const char* kLayerFileName = "layer.dat";
+
+private:
+    // Keys whose shown flag is 0 go to the container; key 36's flag becomes the grid's
+    // option.
+    void ApplyLayerTable();
+    // Moves the stored undo states of every object by -p, as MoveAll moves the objects.
+    void MoveStoredStates(const Position& p);
+    void DeleteLibraryPending();
+
+    std::unique_ptr<CStrokeFont> m_strokeFont;
+    CDrawingQueue m_drawingQueue;
+    std::string m_lastArchiveName;
+    ViewPort* m_view = nullptr;
+    CDib* m_photo = nullptr;
+    CManElement m_elements;
+    LayerTable m_layerTable;
+    int m_photoHeight = 0;
+    CGrid m_grid;
+    int m_photoWidth = 0;
+    CMutex m_entityLock;
+    CRedoUndo m_redoUndo;
+    // View transform: board point m_viewOffset sits at pixel m_originPixel (scrolled
+    // view); scales in mils per pixel; board y grows upwards.
+    Position m_viewOffset;
+    Point m_originPixel;
+    double m_scaleX = 1.0;
+    double m_scaleY = 1.0;
+    int m_browserVisible = 0;
+    int m_unitMode = 1;
+    std::list<CEntity*> m_tempEntities;
+    std::string m_settingsFolder;
+};
+
+extern CInfomation* theInfomation;

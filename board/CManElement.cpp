@@ -1,0 +1,244 @@
+#include "CManElement.h"
+
+#include "model/BoardServices.h"
+#include "model/UiServices.h"
+#include "platform/CArchive.h"
+#include "platform/DrawContext.h"
+
+#include <algorithm>
+
+CManElement::~CManElement()
+{
+    Clear();
+}
+
+int CManElement::AddEntity(CEntity* entity)
+{
+    if (!entity)
+        return 1;
+    entity->Activate();
+    CMutexLock lock(m_lock);
+    m_entities.push_front(entity);
+    return 1;
+}
+
+int CManElement::InsertEntity(CEntity* entity)
+{
+    if (!entity)
+        return 1;
+    CMutexLock lock(m_lock);
+    m_entities.push_front(entity);
+    return 1;
+}
+
+int CManElement::InsertEntities(std::list<CEntity*>* list)
+{
+    if (!list)
+        return 0;
+    CMutexLock lock(m_lock);
+    for (CEntity* e : *list)
+        if (e)
+            m_entities.push_front(e);
+    return 1;
+}
+
+void CManElement::BringToFront(CEntity* entity)
+{
+    if (!entity)
+        return;
+    const std::size_t before = m_entities.size();
+    m_entities.remove(entity);
+    // Only an object of this container is put back; a stranger is not adopted.
+    if (m_entities.size() != before)
+        m_entities.push_front(entity);
+}
+
+void CManElement::Clear()
+{
+    std::list<CEntity*> doomed;
+    doomed.swap(m_entities);
+    for (CEntity* e : doomed)
+        delete e;
+}
+
+CEntity* CManElement::GetFirst() const
+{
+    return m_entities.empty() ? nullptr : m_entities.front();
+}
+
+CEntity* CManElement::GetLastAdded() const
+{
+    for (CEntity* e : m_entities)
+        if (e->IsActive())
+            return e;
+    return nullptr;
+}
+
+int CManElement::IsEmpty() const
+{
+    return GetLastAdded() ? 0 : 1;
+}
+
+void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer)
+{
+    // The objects test themselves against scrolled-view pixels.
+    Rect scrolled = clip;
+    const Point scroll = BoardServices::Current().GetViewScrollPosition();
+    scrolled.Offset(scroll.x, scroll.y);
+
+    std::list<CEntity*> others;   // newest first
+    std::list<CEntity*> current;  // oldest first
+    std::list<CEntity*> pads;     // oldest first
+    for (auto it = m_entities.rbegin(); it != m_entities.rend(); ++it) {
+        CEntity* e = *it;
+        if (!e->HitTest(scrolled))
+            continue;
+        const int type = e->GetType();
+        if (type == ET_FREEPAD || type == ET_VIA)
+            pads.push_back(e);
+        else if (e->GetLayer() == currentLayer)
+            current.push_back(e);
+        else
+            others.push_front(e);
+    }
+    others.splice(others.end(), current);
+    others.splice(others.end(), pads);
+    for (CEntity* e : others)
+        e->Draw(dc, mode, clip, &m_hiddenLayers);
+}
+
+int CManElement::PickAll(const Position& p, const double* tolerance, std::vector<CEntity*>* out)
+{
+    if (!out)
+        return 0;
+    for (CEntity* e : m_entities)
+        if (e->HitTestPoint(p, tolerance, &m_hiddenLayers))
+            out->push_back(e);
+    return out->empty() ? 0 : 1;
+}
+
+CEntity* CManElement::HitTest(const Position& p, const double* tolerance)
+{
+    std::vector<CEntity*> candidates;
+    for (CEntity* e : m_entities) {
+        if (!e->HitTestPoint(p, tolerance, &m_hiddenLayers))
+            continue;
+        if (e->IsSelected())
+            return e;
+        candidates.push_back(e);
+    }
+    if (candidates.empty())
+        return nullptr;
+    if (candidates.size() == 1)
+        return candidates.front();
+    ListChoice choice;
+    for (CEntity* e : candidates)
+        choice.items.push_back(e->GetDescription());
+    if (!UiServices::Current().ChooseFromList(choice))
+        return nullptr;
+    if (choice.chosen < 0 || std::size_t(choice.chosen) >= candidates.size())
+        return nullptr;
+    return candidates[std::size_t(choice.chosen)];
+}
+
+void CManElement::SelectInBox(std::list<CEntity*>* out, const BOX2D* box,
+                              std::list<CEntity*>* selection)
+{
+    if (!box)
+        DeselectAll();
+    for (CEntity* e : m_entities) {
+        if (!e->IsActive() || IsHidden(e->GetLayer()))
+            continue;
+        if (!box) {
+            e->ToggleSelect();
+            if (out)
+                out->push_back(e);
+            if (selection)
+                selection->push_back(e);
+        } else if (e->IntersectsBox(*box)) {
+            if (!e->IsSelected())
+                e->ToggleSelect();
+            if (out)
+                out->push_back(e);
+        } else if (e->IsSelected()) {
+            e->ToggleSelect();
+        }
+    }
+}
+
+void CManElement::DeselectAll()
+{
+    for (CEntity* e : m_entities)
+        if (e->IsActive() && e->IsSelected())
+            e->ToggleSelect();
+}
+
+void CManElement::MoveAll(const Position& p)
+{
+    const Position zero(0.0, 0.0);
+    for (CEntity* e : m_entities)
+        e->MoveBy(p, zero);
+}
+
+int CManElement::GetBoundingBox(BOX2D* out) const
+{
+    bool found = false;
+    BOX2D all;
+    for (CEntity* e : m_entities) {
+        if (!e->IsActive())
+            continue;
+        BOX2D b;
+        if (!e->GetBox(&b, &m_hiddenLayers))
+            continue;
+        if (found) {
+            all.x1 = std::min(all.x1, b.x1);
+            all.y1 = std::min(all.y1, b.y1);
+            all.x2 = std::max(all.x2, b.x2);
+            all.y2 = std::max(all.y2, b.y2);
+        } else {
+            all = b;
+        }
+        found = true;
+    }
+    if (found && out)
+        *out = all;
+    return found ? 1 : 0;
+}
+
+void CManElement::CollectUsedLayers(std::map<int, int>* used) const
+{
+    if (!used)
+        return;
+    for (CEntity* e : m_entities)
+        if (e->IsActive())
+            e->CollectLayers(*used);
+}
+
+void CManElement::SetLayerFilter(const std::map<int, int>& hidden)
+{
+    if (&hidden != &m_hiddenLayers)
+        m_hiddenLayers = hidden;
+}
+
+void CManElement::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        std::list<CEntity*> live;
+        for (CEntity* e : m_entities)
+            if (e->IsActive())
+                live.push_back(e);
+        ar.WriteObjectList(live);
+        return;
+    }
+    std::list<CEntity*> loaded;
+    try {
+        ar.ReadObjectList(loaded, RUNTIME_CLASS(CEntity));
+    } catch (...) {
+        for (CEntity* e : loaded)
+            delete e;
+        throw;
+    }
+    // A null reference in the list carries no object.
+    loaded.remove(nullptr);
+    m_entities.splice(m_entities.end(), loaded);
+}

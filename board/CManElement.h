@@ -1,0 +1,76 @@
+// The container of every board object of the open board, live or not, newest first.
+// It answers the board-wide questions: drawing order, what lies under the pointer,
+// what a selection box catches, the board's box, the layers in use, and which objects
+// go into the document. Deleting an object only clears its live flag, so that undo can
+// bring it back; the container owns the objects and frees them in Clear.
+#pragma once
+
+#include "CMutex.h"
+#include "model/CEntity.h"
+#include "model/Geometry.h"
+#include "platform/WinTypes.h"
+
+#include <list>
+#include <map>
+#include <vector>
+
+class CArchive;
+class DrawContext;
+
+class CManElement {
+public:
+    CManElement() = default;
+    CManElement(const CManElement&) = delete;
+    CManElement& operator=(const CManElement&) = delete;
+    virtual ~CManElement();
+
+    // Makes the object live and puts it at the front. Null does nothing; returns 1.
+    int AddEntity(CEntity* entity);
+    // Puts the object at the front as it is (live or not).
+    int InsertEntity(CEntity* entity);
+    // Puts each object of the list at the front in turn; null returns 0.
+    int InsertEntities(std::list<CEntity*>* list);
+    // Moves the object to the front (once); it must already be in the container.
+    void BringToFront(CEntity* entity);
+    // Frees every object.
+    void Clear();
+    CEntity* GetFirst() const;
+    // The most recently added live object, or null.
+    CEntity* GetLastAdded() const;
+    // 1 when no object is live.
+    int IsEmpty() const;
+
+    // Draws the objects meeting `clip` (client pixels): other layers first (newest
+    // first), then the current layer (oldest first), then pads and vias (oldest first).
+    void DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer);
+    // Every object under p, front first; 1 when there is at least one.
+    int PickAll(const Position& p, const double* tolerance, std::vector<CEntity*>* out);
+    // The object under p: a selected one at once, else the only candidate, else the
+    // one the user chooses from a list (null when the choice is dismissed).
+    CEntity* HitTest(const Position& p, const double* tolerance);
+    // With a box: the live objects on shown layers meeting it are selected and listed,
+    // the others on shown layers deselected. Without one: every object is deselected,
+    // then everything live and shown is selected, listed in `out` and in `selection`.
+    void SelectInBox(std::list<CEntity*>* out, const BOX2D* box,
+                     std::list<CEntity*>* selection = nullptr);
+    void DeselectAll();
+    // Moves every object, live or not, by -p.
+    void MoveAll(const Position& p);
+    // The union of the live objects' boxes; 0 when there is none.
+    int GetBoundingBox(BOX2D* out) const;
+    void CollectUsedLayers(std::map<int, int>* used) const;
+    void SetLayerFilter(const std::map<int, int>& hidden);
+    const HiddenLayers& GetHiddenLayers() const { return m_hiddenLayers; }
+    // Storing writes the live objects, front first; loading appends the objects read at
+    // the back in file order, and only once the whole list has been read.
+    void Serialize(CArchive& ar);
+
+    const std::list<CEntity*>& GetEntities() const { return m_entities; }
+
+private:
+    bool IsHidden(int layer) const { return m_hiddenLayers.count(layer) != 0; }
+
+    std::list<CEntity*> m_entities;
+    CMutex m_lock;
+    HiddenLayers m_hiddenLayers;
+};

@@ -1,0 +1,110 @@
+// The board's text string: a line of characters drawn with the stroke font on one
+// layer. The characters are laid out as track segments that the text owns; drawing,
+// boxes, transformations and hatch clearing work on those segments.
+//
+// Attributes: the name holds the characters, size X is the stroke width, size Y the
+// character height, the reference point the start of the baseline and the rotation its
+// direction. The line width is kept and copied but not used for drawing.
+#pragma once
+
+#include "CEntity.h"
+
+#include <string>
+#include <vector>
+
+class CLine;
+class CStrokeFont;
+
+class CTxtTag : public CEntity {
+    DECLARE_SERIAL(CTxtTag)
+
+public:
+    // Empty text with the defaults (no prototype involved; the archive's factory and
+    // the prototype itself use it).
+    CTxtTag();
+    // A new text at p: the prototype's attributes and characters, laid out.
+    explicit CTxtTag(const Position& p);
+    // The prototype's common attributes, style, hidden and mirror flags, not laid out.
+    struct FromPrototype {};
+    explicit CTxtTag(FromPrototype);
+    // Copies the attributes, the flags, the text and every glyph track.
+    CTxtTag(const CTxtTag& other);
+    CTxtTag& operator=(const CTxtTag& other);
+    ~CTxtTag() override;
+
+    // Non-virtual operations.
+    void SetHidden(const int& hidden) { m_hidden = hidden; }
+    int IsHidden() const { return m_hidden; }
+    void SetMirror(const int& mirror) { m_mirror = mirror; }
+    int GetMirror() const { return m_mirror; }
+    double GetAngle() const { return m_rotation; }
+    void SetStyle(int style) { m_style = style; }
+    int GetStyle() const { return m_style; }
+    // Lays the text out again with the stroke font; true when any track was made.
+    bool BuildGlyphLines();
+    // Deletes every glyph track.
+    void ClearGlyphLines();
+    const std::vector<CLine*>& GetGlyphLines() const { return m_glyphLines; }
+    // Width and average character height of the last layout, in mils.
+    int GetTextWidth() const { return m_textWidth; }
+    int GetCharHeight() const { return m_charHeight; }
+    // The font texts are laid out with: the board's, or the shared default when the
+    // board services have none.
+    static const CStrokeFont& Font();
+
+    // Document record body: the common part, the class record, the hidden, mirror and
+    // style numbers written twice. Works on an embedded text too (body only).
+    void Serialize(CArchive& ar) override;
+    void ClipHatch(CPolygon* pour, TrackGroups* groups = nullptr) override;
+    int GetRecordSize() override;
+    int WriteLibraryRecord(BYTE* buf, int* offset) override;
+    std::string GetTypeName() override { return "Text"; }
+    void ExportText(std::string& out, std::map<int, int>& counts) override;
+    void DrawSelected(DrawContext* dc, int mode, Rect clip) override;
+    void SetAngle(const double& radians) override;
+    void MirrorY(const Position& p) override;
+    void MirrorX(const Position& p) override;
+    void Rotate(const Position& c, const double& a) override;
+    int ReadFromLibraryRecord(const BYTE* rec, int size) override;
+    int GetFixedRecordSize() override { return 32; }
+    int EditProperties(UINT nFlags, const Position& at) override;
+    Rect GetScreenRect() override;
+    int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
+    int GetExtent(BOX2D* out, const HiddenLayers* hidden) override;
+    void SetLayer(int layer) override;
+    int SetPosition(const Position& p, int flag) override;
+    int Move(const Position& to, const Position& from, int* flag) override;
+    void SetName(std::string name) override;
+    BOOL HitTestPoint(const Position& p, const double* tolerance,
+                      const HiddenLayers* hidden) override;
+    CEntity& operator=(const CEntity& other) override;
+    CEntity& CopyFrom(const CEntity& other) override;
+    int GetType() override { return ET_TEXT; }
+    CEntity* Clone() override;
+    void Reset() override;
+    void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
+    void MoveBy(const Position& from, const Position& to) override;
+
+    // The record size for a text of `length` characters: 32 bytes per started block of
+    // 32 characters, plus the 32-byte head.
+    static int RecordSizeFor(int length);
+
+    // The longest text a document may hold.
+    static constexpr std::size_t kMaxLoadedLength = 4096;
+
+private:
+    void CopyGlyphLines(const CTxtTag& other);
+    void AppendGlyphLine(CLine* line);
+    bool IsPrototype() const;
+
+    int m_mirror = 0;
+    int m_hidden = 0;
+    int m_style = 1;
+    std::vector<CLine*> m_glyphLines; // owned
+    int m_textWidth = 0;
+    int m_charHeight = 0;
+};
+
+// The text prototype: new texts copy it, a confirmed text dialog writes into it, and
+// rotating or mirroring any other text turns it the same way.
+extern CTxtTag thePrototypeTxtTag;
