@@ -18,6 +18,7 @@ public:
     bool EditComponent(ComponentProperties&) override { return false; }
     bool AskDpi(DpiValues&) override { return false; }
     bool EditLayers(LayersValues&) override { return false; }
+    bool PromptFile(FilePrompt&) override { return false; }
     bool AskYesNo(Question&) override { return false; }
     bool ChooseFromList(ListChoice&) override { return false; }
     void MessageBox(const std::string&) override {}

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct TrackProperties {
@@ -111,6 +112,17 @@ struct LayersValues {
     int current = 0;                 // the current layer
 };
 
+// A file chooser: the caption, the filters as (label, patterns) pairs, e.g.
+// ("bmp files(*.bmp)", "*.bmp"), the default extension, open or save; `path` carries a
+// starting name in and the chosen path out.
+struct FilePrompt {
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> filters;
+    std::string defaultExtension;
+    bool save = false;
+    std::string path;
+};
+
 // A yes/no question.
 struct Question {
     std::string text;
@@ -137,6 +149,8 @@ public:
     virtual bool EditComponent(ComponentProperties& values) = 0;
     virtual bool AskDpi(DpiValues& values) = 0;
     virtual bool EditLayers(LayersValues& values) = 0;
+    // True when a file was chosen (in `path`).
+    virtual bool PromptFile(FilePrompt& prompt) = 0;
     // True for yes.
     virtual bool AskYesNo(Question& question) = 0;
     // True when an item was chosen (its index in `chosen`); false when dismissed.

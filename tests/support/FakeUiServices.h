@@ -42,6 +42,7 @@ public:
     }
     bool AskDpi(DpiValues& values) override { return Record(dpiDialogs, values); }
     bool EditLayers(LayersValues& values) override { return Record(layerDialogs, values); }
+    bool PromptFile(FilePrompt& prompt) override { return Record(filePrompts, prompt); }
     bool AskYesNo(Question& question) override { return Record(questions, question); }
     bool ChooseFromList(ListChoice& choice) override { return Record(choices, choice); }
     void MessageBox(const std::string& text) override { messages.push_back(text); }
@@ -57,6 +58,7 @@ public:
     std::vector<ComponentProperties> componentDialogs;
     std::vector<DpiValues> dpiDialogs;
     std::vector<LayersValues> layerDialogs;
+    std::vector<FilePrompt> filePrompts;
     std::vector<Question> questions;
     std::vector<ListChoice> choices;
     std::vector<std::string> messages;
@@ -90,5 +92,6 @@ template <> inline const char* FakeUiServices::Kind<PolygonProperties>() { retur
 template <> inline const char* FakeUiServices::Kind<ComponentProperties>() { return "component"; }
 template <> inline const char* FakeUiServices::Kind<DpiValues>() { return "dpi"; }
 template <> inline const char* FakeUiServices::Kind<LayersValues>() { return "layers"; }
+template <> inline const char* FakeUiServices::Kind<FilePrompt>() { return "file"; }
 template <> inline const char* FakeUiServices::Kind<Question>() { return "question"; }
 template <> inline const char* FakeUiServices::Kind<ListChoice>() { return "choice"; }
