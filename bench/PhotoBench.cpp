@@ -43,6 +43,7 @@ class AcceptingUi : public UiServices
     bool EditComponent(ComponentProperties&) override { return false; }
     bool AskDpi(DpiValues&) override { return true; }
     bool EditLayers(LayersValues&) override { return false; }
+    bool PromptFile(FilePrompt&) override { return false; }
     bool AskYesNo(Question&) override { return true; }
     bool ChooseFromList(ListChoice&) override { return false; }
     void MessageBox(const std::string& text) override
