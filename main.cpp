@@ -1,8 +1,16 @@
-#include <cstdio>
+#include "ui/CVantorApp.h"
 
-int main()
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-    std::printf("Vantor Version %u.%02u.%02u\n", unsigned(VANTOR_VERSION_MAJOR),
-                unsigned(VANTOR_VERSION_MINOR), unsigned(VANTOR_VERSION_PATCH));
-    return 0;
+    QApplication qapp(argc, argv);
+    int result = 1;
+    {
+        // The application, and with it the board state, goes before QApplication does.
+        CVantorApp app;
+        if (app.InitInstance(QCoreApplication::arguments()))
+            result = qapp.exec();
+    }
+    return result;
 }

@@ -1,1 +1,182 @@
-// placeholder
+#include "CCommand.h"
+
+#include "board/CInfomation.h"
+#include "board/ViewPort.h"
+#include "model/CComponent.h"
+#include "model/CEntity.h"
+#include "model/Constants.h"
+
+#include <algorithm>
+
+CommandParam::CommandParam() = default;
+CommandParam::CommandParam(CommandParam&&) noexcept = default;
+CommandParam& CommandParam::operator=(CommandParam&&) noexcept = default;
+CommandParam::~CommandParam() = default;
+
+CommandParam::CommandParam(std::list<CEntity*> list, int m) : entities(std::move(list)), mode(m) {}
+
+CommandParam::CommandParam(std::unique_ptr<CComponent> owned) : component(std::move(owned)) {}
+
+namespace
+{
+
+ViewPort* View()
+{
+    return theInfomation ? theInfomation->GetView() : nullptr;
+}
+
+} // namespace
+
+CCommand::CCommand() = default;
+
+CCommand::~CCommand()
+{
+    Reset();
+}
+
+int CCommand::OnRButtonDblClk(UINT, const Position&)
+{
+    return 0;
+}
+
+int CCommand::OnLButtonDblClk(UINT, const Position&)
+{
+    return 0;
+}
+
+int CCommand::SetCommand(int, CommandParam)
+{
+    return 0;
+}
+
+int CCommand::OnLButtonDown(UINT, const Position&)
+{
+    ++m_nStep;
+    if (m_nStep == 1)
+        if (ViewPort* view = View())
+            view->SetCapture();
+    return 0;
+}
+
+int CCommand::OnMouseMove(UINT, const Position& pt)
+{
+    m_curPos = pt;
+    return 0;
+}
+
+int CCommand::OnRButtonDown(UINT, const Position&)
+{
+    return 0;
+}
+
+int CCommand::OnTimer(const Position&)
+{
+    return 0;
+}
+
+void CCommand::OnEndCommand(EndReason) {}
+
+int CCommand::OnKeyDown(UINT nChar, UINT, UINT)
+{
+    if (!m_pEntity || !theInfomation)
+        return 0;
+    const Position about = SnappedCursor();
+    BOX2D turned = m_box;
+    switch (nChar) {
+    case VK::Back:
+        if (m_nStep >= 2)
+            --m_nStep;
+        return 0;
+    case VK::Tab: {
+        ViewPort* view = View();
+        if (view)
+            view->ReleaseCapture();
+        if (m_pEntity->EditProperties(0, Position(0, 0)))
+            theInfomation->NotifyModified();
+        m_pEntity->GetBox(&m_box, nullptr);
+        if (view)
+            view->SetCapture();
+        return 0;
+    }
+    case VK::Space:
+        m_pEntity->Rotate(about, PI * 0.5);
+        turned.Rotate(about, PI * 0.5);
+        break;
+    case 'X':
+        m_pEntity->MirrorX(about);
+        turned.MirrorX(about);
+        break;
+    case 'Y':
+        m_pEntity->MirrorY(about);
+        turned.MirrorY(about);
+        break;
+    default:
+        return 0;
+    }
+    theInfomation->GetDrawingQueue().AddArea(m_box.Union(turned));
+    // Later repaints must cover the object where it is now.
+    m_box = turned;
+    return 0;
+}
+
+int CCommand::EndCommand()
+{
+    if (m_pOwner)
+        m_pOwner->SetCommand(0, CommandParam());
+    return 0;
+}
+
+void CCommand::Reset()
+{
+    m_nStep = 0;
+    if (m_pEntity)
+        m_pEntity->Invalidate();
+    if (theInfomation) {
+        // Only our own object is unregistered: a tool freed after its successor
+        // started must not take the successor's rubber band off the board.
+        const std::list<CEntity*>& temp = theInfomation->GetTempEntities();
+        auto ours = [this](CEntity* e) {
+            return e && (e == m_pEntity || e == m_ownedEntity.get());
+        };
+        if (std::any_of(temp.begin(), temp.end(), ours))
+            theInfomation->SetTempEntity(nullptr);
+    }
+    m_pEntity = nullptr;
+    m_ownedEntity.reset();
+}
+
+CEntity* CCommand::HoldEntity(std::unique_ptr<CEntity> entity)
+{
+    CEntity* held = entity.get();
+    // The board repaints the object registered before, so it is freed only afterwards.
+    if (theInfomation)
+        theInfomation->SetTempEntity(held);
+    m_ownedEntity = std::move(entity);
+    m_pEntity = held;
+    return held;
+}
+
+void CCommand::RepaintEntity()
+{
+    if (!m_pEntity || !theInfomation)
+        return;
+    BOX2D now;
+    if (!m_pEntity->GetBox(&now, nullptr))
+        return;
+    theInfomation->GetDrawingQueue().AddArea(m_box.Union(now));
+    m_box = now;
+}
+
+Position CCommand::SnapPoint(const Position& p)
+{
+    if (!theInfomation)
+        return p;
+    return Position(theInfomation->GetGrid().Snap(p.ToScreen()));
+}
+
+Position CCommand::SnappedCursor()
+{
+    if (!theInfomation)
+        return Position();
+    return SnapPoint(theInfomation->GetCursorPosition());
+}

@@ -1,5 +1,7 @@
 // The main of every test program: Qt runs offscreen, the model's classes are
-// registered, and each test starts from a fresh model state.
+// registered, and each test starts from a fresh model state (prototypes, the track
+// tool's routing mode).
+#include "commands/CCreateLine.h"
 #include "model/BoardServices.h"
 #include "model/ModelSetup.h"
 #include "model/UiServices.h"
@@ -16,6 +18,7 @@ class FreshState : public ::testing::EmptyTestEventListener {
         BoardServices::Install(nullptr);
         UiServices::Install(nullptr);
         ResetModelPrototypes();
+        RoutingMode = 0; // the 45-degree route the program starts with
     }
     void OnTestEnd(const ::testing::TestInfo&) override
     {

@@ -1,0 +1,398 @@
+#include "ui/CMainFrame.h"
+
+#include "board/CVantorDoc.h"
+#include "model/CArc.h"
+#include "model/CFillArea.h"
+#include "model/CFreePad.h"
+#include "model/CLine.h"
+#include "model/CPolygon.h"
+#include "model/CTxtTag.h"
+#include "model/CViaPad.h"
+#include "model/Utilities.h"
+#include "support/BoardFixture.h"
+#include "support/FakeUiServices.h"
+#include "ui/CGetDPIDlg.h"
+#include "ui/CVantorApp.h"
+#include "ui/CVantorView.h"
+#include "ui/CommandIds.h"
+#include "ui/CommandTable.h"
+#include "ui/QtUiServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
+
+using namespace Cmd;
+
+namespace
+{
+
+// Widgets need a running application; it goes before the program ends, so that the
+// font database is released.
+class ApplicationEnvironment : public ::testing::Environment
+{
+  public:
+    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
+    void TearDown() override { m_app.reset(); }
+
+  private:
+    int m_argc = 1;
+    char m_name[15] = "CMainFrameTest";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+struct SwitchSetting {
+    explicit SwitchSetting(int on) : saved(thePlatformFlag) { thePlatformFlag = on; }
+    ~SwitchSetting() { thePlatformFlag = saved; }
+    int saved;
+};
+
+class CMainFrameTest : public BoardTest
+{
+  protected:
+    void SetUp() override
+    {
+        BoardTest::SetUp();
+        UiServices::Install(&ui);
+        doc = std::make_unique<CVantorDoc>();
+        frame = std::make_unique<CMainFrame>(doc.get());
+        frame->resize(800, 600);
+    }
+    void TearDown() override
+    {
+        frame.reset();
+        doc.reset();
+        BoardTest::TearDown();
+    }
+    // Opens a 64 x 48 photograph through the document, answering its questions.
+    void OpenPhoto()
+    {
+        const std::string path = settingsFolder + "photo.bmp";
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        ASSERT_TRUE(image.save(QString::fromStdString(path)));
+        ui.Expect<DpiValues>(true);
+        ui.Expect<Question>(true);
+        ASSERT_TRUE(doc->OpenFile(path));
+    }
+    struct State {
+        bool enabled;
+        bool checked;
+    };
+    State StateOf(int id)
+    {
+        frame->UpdateCommands();
+        QAction* a = frame->Action(id);
+        return {a->isEnabled(), a->isChecked()};
+    }
+
+    FakeUiServices ui;
+    std::unique_ptr<CVantorDoc> doc;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(CMainFrameTest, EveryCommandHasOneActionWithItsTextAndKeys)
+{
+    // Ids are unique in the table, and the frame holds exactly one action for each.
+    std::map<int, int> perId;
+    for (QAction* a : frame->findChildren<QAction*>()) {
+        if (a->menu() || a->isSeparator() || !a->data().isValid() ||
+            a->text().startsWith(QStringLiteral("Components(&C)")))
+            continue;
+        ++perId[a->data().toInt()];
+    }
+    for (const CommandInfo& c : CommandTable::All()) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(perId[c.id], 1);
+        ASSERT_NE(frame->Action(c.id), nullptr);
+    }
+    EXPECT_EQ(perId.size(), CommandTable::All().size());
+
+    // The keyboard's commands and a sample of the menu texts.
+    const std::map<int, QStringList> keys = {
+        {ID_EDIT_SELECT_ALL, {"Ctrl+A"}},
+        {ID_FILE_OPEN_PHOTO, {"Ctrl+B"}},
+        {ID_EDIT_COPY, {"Ctrl+C", "Ctrl+Ins"}},
+        {ID_FILE_EXPORT_PCB, {"Ctrl+E"}},
+        {ID_FILE_NEW, {"Ctrl+N"}},
+        {ID_FILE_OPEN, {"Ctrl+O"}},
+        {ID_VIEW_CAPTURE, {"Ctrl+P", "F2"}},
+        {ID_FILE_SAVE, {"Ctrl+S"}},
+        {ID_EDIT_PASTE, {"Ctrl+V", "Ctrl+Shift+V", "Shift+Ins"}},
+        {ID_EDIT_CLEAR, {"Del"}},
+        {ID_HELP_MANUAL, {"F1"}},
+        {ID_PLACE_COMPONENT, {"F10"}},
+        {ID_VIEW_LAYERS, {"F11"}},
+        {ID_NEXT_PANE, {"F6"}},
+        {ID_PREV_PANE, {"Shift+F6"}},
+        {ID_VIEW_UNIT_SWITCH, {"F9"}},
+        {ID_VIEW_ACTUAL_SIZE, {"Home"}},
+        {ID_EDIT_CUT, {"Ctrl+X"}},
+        {ID_EDIT_REDO, {"Ctrl+Y"}},
+        {ID_EDIT_UNDO, {"Ctrl+Z"}},
+        {ID_ZOOM_IN, {}},
+        {ID_PLACE_TRACK, {}},
+    };
+    for (const CommandInfo& c : CommandTable::All()) {
+        QStringList actual;
+        for (const QKeySequence& k : frame->Action(c.id)->shortcuts())
+            actual << k.toString(QKeySequence::PortableText);
+        const auto it = keys.find(c.id);
+        EXPECT_EQ(actual, it == keys.end() ? QStringList() : it->second) << c.id;
+    }
+    const std::map<int, const char*> texts = {
+        {ID_PLACE_TRACK, "&Track"},
+        {ID_EDIT_UNDO, "Undo(&Z)\tCtrl+Z"},
+        {ID_VIEW_ACTUAL_SIZE, "Photo actual size(&R)\t Home"},
+        {ID_VIEW_CAPTURE, "&Capture(&P)\t F2"},
+        {ID_ZOOM_OUT, "&Out\t PageDown"},
+        {ID_GRID_BASE + 7, "7 mils"},
+        {ID_GRID_OTHER, "Other...."},
+        {ID_EDIT_CLEAR, "Clear all(Del)\tDel"},
+        {ID_HELP_MANUAL, "&Manual...\t F1"},
+        {ID_HELP_HOMEPAGE, "&Our site(&O)"},
+        {ID_FILE_CLOSE_BOARD, "&Close vtx file"},
+        {ID_PLACE_INSERT, "&Insert entitys"},
+    };
+    for (const auto& [id, text] : texts)
+        EXPECT_EQ(frame->Action(id)->text(), QString::fromUtf8(text)) << id;
+}
+
+TEST_F(CMainFrameTest, MenusKeepThePositionsTheKeysRelyOn)
+{
+    const QStringList titles = {"&File", "&Edit", "&View", "&Place", "&Tools", "&Help"};
+    QStringList actual;
+    for (QAction* a : frame->menuBar()->actions())
+        actual << a->text();
+    EXPECT_EQ(actual, titles);
+
+    QMenu* viewMenu = frame->TopLevelMenu(CMainFrame::MenuView);
+    const QMenu* language = CMainFrame::PopupAt(viewMenu, CMainFrame::ViewLanguage);
+    const QMenu* grid = CMainFrame::PopupAt(viewMenu, CMainFrame::ViewGrid);
+    const QMenu* zoom = CMainFrame::PopupAt(viewMenu, CMainFrame::ViewZoom);
+    ASSERT_TRUE(language && grid && zoom);
+    EXPECT_EQ(language->actions().front()->data().toInt(), ID_LANGUAGE_DEFAULT);
+    EXPECT_EQ(grid->actions().size(), 11);
+    EXPECT_EQ(zoom->actions().front()->data().toInt(), ID_ZOOM_IN);
+    EXPECT_EQ(viewMenu->actions().at(8)->data().toInt(), ID_VIEW_UNIT_SWITCH);
+    EXPECT_EQ(frame->TopLevelMenu(CMainFrame::MenuPlace)->actions().front()->data().toInt(),
+              ID_PLACE_TRACK);
+
+    // The toolbar ends with the layer list.
+    const QList<QAction*> items = frame->ToolBar()->actions();
+    EXPECT_EQ(frame->ToolBar()->widgetForAction(items.back()), frame->LayerList());
+    EXPECT_EQ(items.front()->data().toInt(), ID_FILE_OPEN);
+}
+
+TEST_F(CMainFrameTest, LayerListFollowsAndSetsTheCurrentLayer)
+{
+    QComboBox* list = frame->LayerList();
+    ASSERT_EQ(list->count(), CMainFrame::kLayerCount);
+    EXPECT_EQ(list->itemText(0), "Top Layer");
+    EXPECT_EQ(list->itemText(15), "Bottom Layer");
+    EXPECT_EQ(list->itemText(33), "Multi-Layer");
+    EXPECT_EQ(list->currentIndex(), board().GetCurrentLayer());
+    // New objects start on the multi-layer, vias keep their own.
+    const int viaLayer = thePrototypeViaPad.GetLayer();
+    for (const CEntity* e : std::initializer_list<const CEntity*>{
+             &thePrototypeFreePad, &thePrototypeFillArea, &theDefaultLine, &thePrototypeTxtTag,
+             &thePrototypeArc})
+        EXPECT_EQ(e->GetLayer(), 33);
+
+    // A choice in the list sets the current layer and the drawing prototypes'; pads and
+    // vias keep theirs.
+    list->setCurrentIndex(15);
+    emit list->activated(15);
+    EXPECT_EQ(board().GetCurrentLayer(), 15);
+    for (const CEntity* e : std::initializer_list<const CEntity*>{
+             &thePrototypeFillArea, &theDefaultLine, &thePrototypeTxtTag, &thePrototypeArc,
+             &thePrototypePolygon})
+        EXPECT_EQ(e->GetLayer(), 15);
+    EXPECT_EQ(thePrototypeFreePad.GetLayer(), 33);
+    EXPECT_EQ(thePrototypeViaPad.GetLayer(), viaLayer);
+
+    // Choosing the layer that is already current still gives it to new tracks.
+    theDefaultLine.SetLayer(33);
+    emit list->activated(15);
+    EXPECT_EQ(theDefaultLine.GetLayer(), 15);
+
+    // The list shows a current layer set elsewhere.
+    board().SetCurrentLayer(5);
+    frame->UpdateCommands();
+    EXPECT_EQ(list->currentIndex(), 5);
+}
+
+TEST_F(CMainFrameTest, UpdateAndRoutingFollowThePhotographAndTheBoard)
+{
+    SwitchSetting noBoardWithoutPhoto(0);
+    EXPECT_TRUE(StateOf(ID_FILE_OPEN_PHOTO).enabled);
+    EXPECT_FALSE(StateOf(ID_FILE_CLOSE_PHOTO).enabled);
+    EXPECT_FALSE(StateOf(ID_PLACE_TRACK).enabled);
+    // Unhandled commands and commands of later versions stay disabled and do not run.
+    for (int id : {ID_FILE_SAVE, ID_FILE_OPEN, ID_FILE_CLOSE_ALL, ID_EDIT_CUT, ID_NEXT_PANE})
+        EXPECT_FALSE(StateOf(id).enabled) << id;
+    EXPECT_FALSE(frame->OnCommand(ID_PLACE_TRACK));
+    EXPECT_TRUE(StateOf(ID_HELP_MANUAL).enabled);
+    EXPECT_TRUE(StateOf(ID_LANGUAGE_DEFAULT).checked);
+
+    OpenPhoto();
+    EXPECT_TRUE(StateOf(ID_FILE_CLOSE_PHOTO).enabled);
+    EXPECT_TRUE(StateOf(ID_PLACE_TRACK).enabled);
+    EXPECT_FALSE(StateOf(ID_PLACE_TRACK).checked);
+    EXPECT_TRUE(frame->OnCommand(ID_PLACE_TRACK));
+    EXPECT_TRUE(StateOf(ID_PLACE_TRACK).checked);
+
+    // The grid items check the current step.
+    EXPECT_TRUE(frame->OnCommand(ID_GRID_BASE + 5));
+    EXPECT_TRUE(StateOf(ID_GRID_BASE + 5).checked);
+    EXPECT_FALSE(StateOf(ID_GRID_BASE + 4).checked);
+
+    // The unit switch names the unit it switches to, however often it is updated.
+    QAction* unit = frame->Action(ID_VIEW_UNIT_SWITCH);
+    for (int round = 0; round < 3; ++round) {
+        board().SetUnit(0);
+        frame->UpdateCommands();
+        EXPECT_EQ(unit->text(), "Unit switch(&U) Mils");
+        EXPECT_TRUE(frame->OnCommand(ID_VIEW_UNIT_SWITCH));
+        EXPECT_EQ(board().GetUnit(), 1);
+        EXPECT_EQ(unit->text(), "Unit switch(&U) MM");
+    }
+
+    // Closing the photograph through the menu goes to the document.
+    EXPECT_TRUE(frame->OnCommand(ID_FILE_CLOSE_PHOTO));
+    EXPECT_FALSE(doc->GetPhoto().HasImage());
+    EXPECT_FALSE(StateOf(ID_PLACE_TRACK).enabled);
+    EXPECT_TRUE(ui.AllAnswersUsed());
+}
+
+TEST(CGetDPIDlgTest, OpensWith800SelectedAndRefusesValuesOutOfRange)
+{
+    FakeUiServices ui;
+    UiServices::Install(&ui);
+    CGetDPIDlg dlg;
+    EXPECT_EQ(dlg.windowTitle(), "Please input the vertical and horizontal of the photo ");
+    EXPECT_EQ(dlg.m_vertical, 0);
+    for (int round = 0; round < 2; ++round) {
+        dlg.show();
+        EXPECT_EQ(dlg.VerticalEdit()->text(), "800");
+        EXPECT_EQ(dlg.HorizontalEdit()->text(), "800");
+        EXPECT_EQ(dlg.focusWidget(), dlg.VerticalEdit());
+        EXPECT_EQ(dlg.VerticalEdit()->selectedText(), "800");
+
+        struct Case {
+            const char* vertical;
+            const char* horizontal;
+            QLineEdit* refused;
+        } refused[] = {{"0", "800", dlg.VerticalEdit()},
+                       {"800", "10001", dlg.HorizontalEdit()},
+                       {"12a", "800", dlg.VerticalEdit()},
+                       {"-5", "800", dlg.VerticalEdit()}};
+        for (const Case& c : refused) {
+            SCOPED_TRACE(std::string(c.vertical) + " " + c.horizontal);
+            ui.messages.clear();
+            dlg.VerticalEdit()->setText(c.vertical);
+            dlg.HorizontalEdit()->setText(c.horizontal);
+            dlg.accept();
+            EXPECT_TRUE(dlg.isVisible());
+            EXPECT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(dlg.focusWidget(), c.refused);
+            EXPECT_EQ(c.refused->selectedText(), c.refused->text());
+        }
+        dlg.VerticalEdit()->setText("1");
+        dlg.HorizontalEdit()->setText("10000");
+        dlg.accept();
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+        EXPECT_EQ(dlg.m_vertical, 1);
+        EXPECT_EQ(dlg.m_horizontal, 10000);
+    }
+}
+
+TEST(QtUiServicesTest, PhotoFiltersMatchAnyLetterCase)
+{
+    const QStringList filters = QtUiServices::NameFilters(
+        {{"bmp files(*.bmp)", "*.bmp"}, {"jpeg files(*.jpeg|*.jpg)", "*.jpg;*.jpeg"}});
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith("bmp files(*.bmp) ("));
+    // The patterns as the file dialog reads them: the last parenthesised part.
+    auto matches = [&](int filter, const QString& file) {
+        const QString inner = filters[filter].section(QLatin1Char('('), -1).chopped(1);
+        for (const QString& glob : inner.split(QLatin1Char(' '))) {
+            const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(glob));
+            if (re.match(file).hasMatch())
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(matches(0, "a.bmp"));
+    EXPECT_TRUE(matches(0, "SCAN.BMP"));
+    EXPECT_FALSE(matches(0, "a.jpg"));
+    EXPECT_TRUE(matches(1, "x.JPG"));
+    EXPECT_TRUE(matches(1, "x.Jpeg"));
+    EXPECT_FALSE(matches(1, "x.png"));
+}
+
+TEST(CVantorAppTest, StartsAndStopsTheBoardAndKeepsEightRecentFiles)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    qputenv("VANTOR_HOME", (home.path() + "/").toUtf8());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    EXPECT_TRUE(QRegularExpression("^Version \\d+\\.\\d\\d\\.\\d\\d$")
+                    .match(CVantorApp::GetProgramVersionString())
+                    .hasMatch());
+
+    {
+        CVantorApp app;
+        ASSERT_TRUE(app.InitInstance({"vantor"}));
+        ASSERT_NE(theInfomation, nullptr);
+        ASSERT_NE(app.GetMainFrame(), nullptr);
+        EXPECT_EQ(app.GetMainFrame()->GetActiveView(), theInfomation->GetView());
+        EXPECT_EQ(theInfomation->GetPhoto(), &app.GetDocument()->GetPhoto());
+        for (int i = 1; i <= 10; ++i)
+            app.AddToRecentFileList(QStringLiteral("/boards/b%1.vtx").arg(i));
+        app.AddToRecentFileList("/boards/b5.vtx");
+        app.GetMainFrame()->UpdateCommands();
+        EXPECT_TRUE(app.GetMainFrame()->Action(ID_FILE_MRU_FILE1 + 7)->isEnabled());
+        EXPECT_TRUE(app.GetMainFrame()->Action(ID_APP_EXIT)->isEnabled());
+        app.ExitInstance();
+        EXPECT_EQ(theInfomation, nullptr);
+    }
+    // Nothing is left pointing at the gone windows.
+    Question question;
+    EXPECT_FALSE(UiServices::Current().AskYesNo(question));
+
+    // The list comes back at the next start, newest first, without repeats.
+    QSettings settings(CVantorApp::kRegistryKey, CVantorApp::kApplicationName);
+    settings.beginGroup(CVantorApp::kRecentGroup);
+    EXPECT_EQ(settings.value("File1").toString(), "/boards/b5.vtx");
+    EXPECT_EQ(settings.value("File2").toString(), "/boards/b10.vtx");
+    EXPECT_EQ(settings.value("File8").toString(), "/boards/b3.vtx");
+    EXPECT_FALSE(settings.contains("File9"));
+    CVantorApp again;
+    ASSERT_TRUE(again.InitInstance({"vantor"}));
+    EXPECT_EQ(again.RecentFiles().size(), 8);
+    EXPECT_EQ(again.RecentFiles().front(), "/boards/b5.vtx");
+    EXPECT_TRUE(again.GetMainFrame()->Action(ID_FILE_MRU_FILE1)->text().endsWith("b5.vtx"));
+}
+
+} // namespace

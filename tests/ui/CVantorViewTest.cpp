@@ -1,0 +1,511 @@
+#include "ui/CVantorView.h"
+
+#include "board/CDib.h"
+#include "board/CVantorDoc.h"
+#include "commands/CommandKinds.h"
+#include "model/CComponent.h"
+#include "model/CLine.h"
+#include "model/Utilities.h"
+#include "support/BoardFixture.h"
+#include "support/FakeUiServices.h"
+#include "ui/CommandIds.h"
+#include "ui/ViewEventMapper.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace
+{
+
+class ApplicationEnvironment : public ::testing::Environment
+{
+  public:
+    void SetUp() override
+    {
+        if (!QCoreApplication::instance())
+            m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+  private:
+    int m_argc = 1;
+    char m_name[8] = "vantor";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+const ::testing::Environment* const theApplication =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+// Counts the paint events a widget receives and keeps their rectangles.
+class PaintSpy : public QObject
+{
+  public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            rects.push_back(static_cast<QPaintEvent*>(e)->rect());
+        return false;
+    }
+    std::vector<QRect> rects;
+};
+
+constexpr COLORREF kBackground = MakeRGB(0, 0, 255);
+constexpr COLORREF kTrackColour = MakeRGB(0, 255, 0);
+constexpr COLORREF kGridColour = MakeRGB(255, 255, 0);
+constexpr COLORREF kCrossColour = MakeRGB(255, 0, 255);
+constexpr QRgb kPhotoColour = qRgb(200, 0, 0);
+
+QRgb ToRgb(COLORREF c)
+{
+    return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+class CVantorViewTest : public BoardTest
+{
+  protected:
+    void SetUp() override
+    {
+        BoardTest::SetUp();
+        UiServices::Install(&ui);
+        m_savedSwitch = thePlatformFlag;
+        thePlatformFlag = 0; // the scroll frame is the photograph itself
+        doc = std::make_unique<CVantorDoc>();
+        window = std::make_unique<QWidget>();
+        edit = new QLineEdit(window.get());
+        edit->setGeometry(0, 0, 100, 20);
+        v = new CVantorView(doc.get(), window.get());
+        v->setFrameShape(QFrame::NoFrame);
+        v->setGeometry(0, 30, 320, 240);
+        window->resize(340, 280);
+        window->show();
+        window->activateWindow();
+        v->setFocus();
+        QApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), window.get()); // shortcuts are live
+    }
+    void TearDown() override
+    {
+        window.reset();
+        doc.reset();
+        thePlatformFlag = m_savedSwitch;
+        BoardTest::TearDown();
+    }
+
+    // A photograph of one colour at 800 dpi (1.25 mils per pixel at actual size).
+    void LoadPhoto(int w, int h)
+    {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(kPhotoColour);
+        const std::string path = settingsFolder + "photo.bmp";
+        ASSERT_TRUE(image.save(QString::fromStdString(path)));
+        ui.Expect<DpiValues>(true, [](DpiValues& d) { d.horizontal = d.vertical = 800; });
+        ui.Expect<Question>(true);
+        ASSERT_TRUE(doc->GetPhoto().Load(path));
+        v->PhotoChanged();
+    }
+    void PointAt(Point client)
+    {
+        QCursor::setPos(v->viewport()->mapToGlobal(QPoint(client.x, client.y)));
+    }
+    void MoveMouse(Point client)
+    {
+        PointAt(client);
+        const QPointF local(client.x, client.y);
+        QMouseEvent move(QEvent::MouseMove, local, v->viewport()->mapToGlobal(local), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(v->viewport(), &move);
+    }
+    // A key press as the application delivers it to the focus widget, the window's
+    // shortcuts and focus navigation included.
+    void Press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
+    // A window shortcut on `keys`, counting how often it fires.
+    int* Shortcut(const QList<QKeySequence>& keys)
+    {
+        auto* action = new QAction(window.get());
+        action->setShortcuts(keys);
+        window->addAction(action);
+        auto* count = &m_shortcutCounts.emplace_back(0);
+        QObject::connect(action, &QAction::triggered, [count] { ++*count; });
+        return count;
+    }
+    QRgb Pixel(Point client) { return v->viewport()->grab().toImage().pixel(client.x, client.y); }
+    CLine* AddTrack(Position a, Position b, double width)
+    {
+        auto* line = new CLine(a, b);
+        line->SetLineWidth(&width);
+        board().AddEntity(line);
+        return line;
+    }
+
+    FakeUiServices ui;
+    std::unique_ptr<CVantorDoc> doc;
+    std::unique_ptr<QWidget> window;
+    QLineEdit* edit = nullptr;
+    CVantorView* v = nullptr;
+
+  private:
+    int m_savedSwitch = 0;
+    std::list<int> m_shortcutCounts;
+};
+
+TEST(ViewEventMapperTest, KeysAndMouseFlags)
+{
+    struct KeyCase {
+        int key;
+        Qt::KeyboardModifiers mods;
+        UINT vk;
+    } keys[] = {
+        {Qt::Key_Q, Qt::NoModifier, 'Q'},
+        {Qt::Key_Backtab, Qt::ShiftModifier, VK::Tab},
+        {Qt::Key_Enter, Qt::KeypadModifier, VK::Return},
+        {Qt::Key_PageUp, Qt::NoModifier, VK::Prior},
+        {Qt::Key_Down, Qt::NoModifier, VK::Down},
+        {Qt::Key_F4, Qt::NoModifier, VK::F4},
+        {Qt::Key_Plus, Qt::KeypadModifier, 0x6B},
+        {Qt::Key_Minus, Qt::KeypadModifier, 0x6D},
+        {Qt::Key_Minus, Qt::NoModifier, 0xBD},
+        {Qt::Key_5, Qt::KeypadModifier, 0x65},
+        {Qt::Key_5, Qt::NoModifier, '5'},
+        {Qt::Key_VolumeUp, Qt::NoModifier, 0},
+    };
+    for (const KeyCase& c : keys)
+        EXPECT_EQ(ViewEventMapper::KeyCode(c.key, c.mods), c.vk) << c.key;
+
+    EXPECT_EQ(ViewEventMapper::MouseFlags(Qt::LeftButton | Qt::RightButton,
+                                          Qt::ShiftModifier | Qt::ControlModifier),
+              MK::LButton | MK::RButton | MK::Shift | MK::Control);
+    EXPECT_EQ(ViewEventMapper::MouseFlags(Qt::MiddleButton, Qt::AltModifier),
+              MK::MButton | MK_LALT);
+
+    // A right button's release has no handler; its double click has.
+    const QPointF at(10, 20);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::RightButton, Qt::NoButton,
+                        Qt::NoModifier);
+    EXPECT_EQ(ViewEventMapper::Map(release, Point{}).type, ViewEvent::None);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, at, Qt::RightButton, Qt::RightButton,
+                    Qt::ShiftModifier);
+    const ViewEvent ev = ViewEventMapper::Map(dbl, Point{}); // no board state: identity
+    EXPECT_EQ(ev.type, ViewEvent::RButtonDblClk);
+    EXPECT_EQ(ev.flags, MK::RButton | MK::Shift);
+    EXPECT_EQ(ev.client, (Point{10, 20}));
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QString("x"), true);
+    const ViewEvent key = ViewEventMapper::Map(repeat, Point{});
+    EXPECT_EQ(key.type, ViewEvent::KeyDown);
+    EXPECT_EQ(key.key, UINT('X'));
+    EXPECT_EQ(key.flags, ViewEventMapper::KF_REPEAT);
+}
+
+TEST_F(CVantorViewTest, TabSpaceAndArrowsReachTheDispatcher)
+{
+    LoadPhoto(200, 150);
+    int* shortcutFired = Shortcut(
+        {QKeySequence(Qt::Key_Tab), QKeySequence(Qt::Key_Space), QKeySequence(Qt::Key_Right)});
+    PointAt(Point{100, 75});
+    CLine* line = AddTrack(Position(40, 40), Position(120, 40), 10);
+    line->ToggleSelect();
+    board().SelectionList.push_back(line);
+    ASSERT_TRUE(v->hasFocus());
+
+    // Tab edits the one selected object and keeps the focus in the view.
+    ui.Expect<TrackProperties>(false);
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(ui.trackDialogs.size(), 1u);
+    EXPECT_TRUE(v->hasFocus());
+
+    // Right moves the selection one grid step (20 mils) to the right.
+    Press(Qt::Key_Right);
+    EXPECT_EQ(line->GetStart(), Position(60, 40));
+    EXPECT_EQ(line->GetEnd(), Position(140, 40));
+
+    // Space turns it a quarter turn.
+    Press(Qt::Key_Space);
+    EXPECT_NEAR(line->GetStart().x, line->GetEnd().x, 1e-3);
+    EXPECT_NEAR(std::fabs(line->GetStart().y - line->GetEnd().y), 80.0, 1e-3);
+
+    EXPECT_EQ(*shortcutFired, 0);
+    EXPECT_TRUE(v->hasFocus());
+}
+
+TEST_F(CVantorViewTest, PageUpZoomsAboutThePointerAndDoesNotScroll)
+{
+    int* shortcutFired = Shortcut({QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::Key_PageDown)});
+
+    // Without a photograph nothing zooms.
+    Press(Qt::Key_PageUp);
+    EXPECT_EQ(doc->GetPhoto().GetZoomFactor(), 1.0);
+
+    LoadPhoto(800, 600);
+    const Point client{100, 80};
+    PointAt(client);
+    const Position p = board().GetCursorPosition();
+
+    Press(Qt::Key_PageUp);
+    EXPECT_EQ(doc->GetPhoto().GetZoomFactor(), 2.0);
+    // The point under the pointer is now in the middle of the window and the pointer on it.
+    const Point centre{v->viewport()->width() / 2, v->viewport()->height() / 2};
+    EXPECT_NEAR(p.ToClient().x, centre.x, 1);
+    EXPECT_NEAR(p.ToClient().y, centre.y, 1);
+    EXPECT_LE(board().GetCursorPosition().Distance(p), 2 * board().GetScaleX());
+
+    Press(Qt::Key_PageDown);
+    EXPECT_EQ(doc->GetPhoto().GetZoomFactor(), 1.0);
+    EXPECT_EQ(*shortcutFired, 0);
+}
+
+TEST_F(CVantorViewTest, StatusTextInBothUnits)
+{
+    const Position p(3937.007874015748, 0);
+    EXPECT_EQ(CVantorView::FormatStatus(p, "MM"), "X=100.000mm,y=0.000mm");
+    EXPECT_EQ(CVantorView::FormatStatus(p, "MILS"), "X=3937.008mil,y=0.000mil");
+    EXPECT_EQ(CVantorView::FormatStatus(Position(-12.3456, 7), ""), "X=-12.346mil,y=7.000mil");
+
+    // No photograph: no status text.
+    MoveMouse(Point{50, 50});
+    EXPECT_TRUE(v->StatusText().isEmpty());
+
+    LoadPhoto(200, 150);
+    std::vector<QString> shown;
+    QObject::connect(v, &CVantorView::statusTextChanged,
+                     [&shown](const QString& t) { shown.push_back(t); });
+    board().SetUnit(1);
+    MoveMouse(Point{40, 30});
+    const Position at = board().ScreenToBoard(Point{40, 30}); // nothing scrolled
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.back(), CVantorView::FormatStatus(at, "MILS"));
+
+    // 'Q' alternates the units; any other unit becomes mils.
+    Press(Qt::Key_Q);
+    EXPECT_EQ(board().GetUnit(), 0);
+    EXPECT_EQ(v->StatusText(), CVantorView::FormatStatus(at, "MM"));
+    Press(Qt::Key_Q);
+    EXPECT_EQ(board().GetUnit(), 1);
+    board().SetUnit(2);
+    Press(Qt::Key_Q);
+    EXPECT_EQ(board().GetUnit(), 1);
+}
+
+TEST_F(CVantorViewTest, PaintsBackgroundPhotoGridBoardAndCrossHairInThatOrder)
+{
+    LayerTable& colours = board().GetLayerTable();
+    colours.entries[CVantorView::kBackgroundKey].color = kBackground;
+    colours.entries[0].color = kTrackColour;
+    colours.entries[36].color = kGridColour;
+    colours.entries[CVantorView::kCrossHairLayer].color = kCrossColour;
+    AddTrack(Position(20, 100), Position(180, 100), 20);
+
+    // Without a photograph only black.
+    EXPECT_EQ(Pixel(Point{80, 70}), qRgb(0, 0, 0));
+    EXPECT_EQ(Pixel(Point{250, 200}), qRgb(0, 0, 0));
+
+    LoadPhoto(200, 150); // 250 x 187.5 mils, board origin at its bottom-left pixel
+    board().GetGrid().SetOption(1);
+    const Point dot = Position(40, 40).ToClient();
+    const Point onTrack = Position(100, 100).ToClient();
+    EXPECT_EQ(Pixel(Point{250, 200}), ToRgb(kBackground)); // beside the photograph
+    EXPECT_EQ(Pixel(Point{10, 10}), kPhotoColour);
+    EXPECT_EQ(Pixel(dot), ToRgb(kGridColour));      // grid over the photograph
+    EXPECT_EQ(Pixel(onTrack), ToRgb(kTrackColour)); // board over grid and photograph
+
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_VIEW_CROSS_LINE));
+    PointAt(Point{100, 40});
+    const Point pointer = board().GetCursorPosition().ToClient();
+    EXPECT_EQ(Pixel(Point{pointer.x, onTrack.y}), ToRgb(kCrossColour)); // over the track
+    EXPECT_EQ(Pixel(Point{300, pointer.y}), ToRgb(kCrossColour));       // over the background
+}
+
+TEST_F(CVantorViewTest, EveryNotificationSubCode)
+{
+    LoadPhoto(800, 600);
+    AddTrack(Position(100, 100), Position(200, 100), 10);
+    QApplication::processEvents(); // the modified notice of the addition
+    doc->SetModifiedFlag(false);
+
+    int modified = 0;
+    std::vector<std::pair<int, qintptr>> relayed;
+    QObject::connect(v, &CVantorView::documentModified, [&modified] { ++modified; });
+    QObject::connect(v, &CVantorView::frameNotify,
+                     [&relayed](int code, qintptr arg) { relayed.emplace_back(code, arg); });
+    PaintSpy paints;
+    v->viewport()->installEventFilter(&paints);
+    QWidget browser;
+    v->SetBrowserDialog(&browser);
+
+    v->OnBoardNotify(BN_MODIFIED, 0);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(modified, 1);
+
+    v->OnBoardNotify(BN_SHOW_BROWSER, 0);
+    EXPECT_TRUE(browser.isVisible());
+
+    // Zoom to fit: the track's box fills the window, centred.
+    v->OnBoardNotify(BN_ZOOM_FIT, 0);
+    EXPECT_GT(doc->GetPhoto().GetZoomFactor(), 1.0);
+    const Point middle = Position(150, 100).ToClient();
+    EXPECT_NEAR(middle.x, v->viewport()->width() / 2, 1);
+    EXPECT_NEAR(middle.y, v->viewport()->height() / 2, 1);
+
+    // Repaint a rectangle: painted at once.
+    QApplication::processEvents();
+    Rect r{10, 20, 60, 50};
+    paints.rects.clear();
+    v->OnBoardNotify(BN_REPAINT_RECT, reinterpret_cast<std::intptr_t>(&r));
+    ASSERT_EQ(paints.rects.size(), 1u);
+    EXPECT_EQ(paints.rects.front(), QRect(10, 20, 50, 30));
+
+    // Start-up window and frame codes are passed on; unknown codes change nothing.
+    for (int code : {BN_LOAD_PROGRESS, BN_LOAD_DONE, BN_STARTUP_CLOSED, BN_STATUS_LINE})
+        v->OnBoardNotify(code, 40 + code);
+    v->OnBoardNotify(BN_PLACE_COMPONENT, 0);
+    // A component handed over with no placing tool to take it is freed, not leaked.
+    v->OnBoardNotify(BN_PLACE_COMPONENT, reinterpret_cast<std::intptr_t>(new CComponent));
+    v->OnBoardNotify(9, 1);
+    v->OnBoardNotify(-1, 1);
+    EXPECT_EQ(relayed, (std::vector<std::pair<int, qintptr>>{{4, 44}, {5, 45}, {6, 46}, {7, 47}}));
+    EXPECT_EQ(modified, 1);
+    EXPECT_FALSE(v->Dispatcher().HasCommand());
+}
+
+TEST_F(CVantorViewTest, NotificationsPostedFromAnotherThreadArriveOnTheGuiThread)
+{
+    LoadPhoto(200, 150);
+    QApplication::processEvents();
+    PaintSpy paints;
+    v->viewport()->installEventFilter(&paints);
+    std::vector<bool> onGuiThread;
+    QObject::connect(v, &CVantorView::documentModified, [&onGuiThread] {
+        onGuiThread.push_back(QThread::currentThread() == QCoreApplication::instance()->thread());
+    });
+
+    std::thread worker([this] {
+        v->PostBoardNotify(BN_MODIFIED, 0);
+        Rect gone{5, 6, 25, 16}; // out of scope long before the notice arrives
+        v->PostBoardNotify(BN_REPAINT_RECT, reinterpret_cast<std::intptr_t>(&gone));
+    });
+    worker.join();
+    EXPECT_TRUE(onGuiThread.empty());
+
+    QApplication::processEvents();
+    EXPECT_EQ(onGuiThread, std::vector<bool>{true});
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_FALSE(paints.rects.empty());
+    EXPECT_EQ(paints.rects.front(), QRect(5, 6, 20, 10));
+}
+
+TEST_F(CVantorViewTest, EdgeAutoScrollAndItsStep)
+{
+    LoadPhoto(800, 600);
+    const int w = v->viewport()->width();
+    const int h = v->viewport()->height();
+    PointAt(Point{w / 2, h / 2});
+
+    // Without a tool the step keys do nothing.
+    board().AutoScrollStep = 15;
+    Press(Qt::Key_F3);
+    EXPECT_EQ(board().AutoScrollStep, 15);
+
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
+    ASSERT_TRUE(v->Dispatcher().HasCommand());
+    for (int i = 0; i < 15; ++i)
+        Press(Qt::Key_F3);
+    EXPECT_EQ(board().AutoScrollStep, 225);
+    for (int i = 0; i < 15; ++i)
+        Press(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(board().AutoScrollStep, 15);
+    board().AutoScrollStep = 30;
+
+    // Near the right edge every move and every tick scrolls by the step; near a corner
+    // both ways; away from the edges the timer stops.
+    const Point start = v->GetScrollPosition();
+    MoveMouse(Point{w - 5, h / 2});
+    EXPECT_EQ(v->GetScrollPosition(), (Point{start.x + 30, start.y}));
+    EXPECT_TRUE(v->IsAutoScrolling());
+    PointAt(Point{3, 3});
+    v->OnTimer(CVantorView::kAutoScrollTimer);
+    EXPECT_EQ(v->GetScrollPosition(), (Point{start.x, start.y - 30}));
+    PointAt(Point{w / 2, h / 2});
+    v->OnTimer(CVantorView::kAutoScrollTimer);
+    EXPECT_FALSE(v->IsAutoScrolling());
+    EXPECT_EQ(v->GetScrollPosition(), (Point{start.x, start.y - 30}));
+}
+
+TEST_F(CVantorViewTest, CommandsCursorShapesCaptureAndTeardown)
+{
+    bool enabled = true;
+    bool checked = true;
+    // Without a photograph the view's commands are disabled and do nothing.
+    ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_TRACK, &enabled, &checked));
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
+    EXPECT_FALSE(v->Dispatcher().HasCommand());
+    // Commands of the frame and the document are not the view's.
+    for (int id : {Cmd::ID_LAYER_SELECT, Cmd::ID_FILE_NEW, Cmd::ID_TOOL_CALCULATOR})
+        EXPECT_FALSE(v->OnCommand(id) || v->UpdateCommand(id, &enabled, &checked)) << id;
+
+    LoadPhoto(200, 150);
+    MoveMouse(Point{50, 50});
+    EXPECT_EQ(v->viewport()->cursor().shape(), Qt::ArrowCursor);
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
+    ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_TRACK, &enabled, &checked));
+    EXPECT_TRUE(enabled && checked);
+    // A tool that does not exist yet stays disabled even with a photograph.
+    ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_PAD, &enabled, &checked));
+    EXPECT_FALSE(enabled);
+    MoveMouse(Point{60, 50});
+    EXPECT_EQ(v->viewport()->cursor().shape(), Qt::CrossCursor);
+
+    // Grid items are checked only for a step of exactly their size.
+    struct GridCase {
+        double step;
+        int checkedId; // 0: none
+    } grids[] = {{2.5, 0}, {5, Cmd::ID_GRID_1 + 4}, {12, 0}};
+    for (const GridCase& g : grids) {
+        board().GetGrid().SetStep(g.step);
+        for (int id = Cmd::ID_GRID_1; id <= Cmd::ID_GRID_10; ++id) {
+            ASSERT_TRUE(v->UpdateCommand(id, &enabled, &checked));
+            EXPECT_EQ(checked, id == g.checkedId) << g.step << " " << id;
+        }
+    }
+
+    Press(Qt::Key_Escape);
+    EXPECT_FALSE(v->Dispatcher().HasCommand());
+    MoveMouse(Point{70, 50});
+    EXPECT_EQ(v->viewport()->cursor().shape(), Qt::ArrowCursor);
+
+    // A dialog opened over the view gets the mouse.
+    v->SetCapture();
+    EXPECT_EQ(QWidget::mouseGrabber(), v->viewport());
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_NE(QWidget::mouseGrabber(), v->viewport());
+    dialog.hide();
+
+    // Closing the view with a tool running ends the tool and unregisters the view.
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
+    window.reset();
+    EXPECT_EQ(board().GetView(), nullptr);
+    EXPECT_TRUE(board().GetTempEntities().empty());
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+// The main window: the menu bar, the toolbar with the current-layer list at its end,
+// the status bar with the board-coordinate pane, and the board view in the middle.
+// Every command of the menus, the toolbar and the keyboard arrives at OnCommand, which
+// hands it to the view, the document, the frame and the application, in that order;
+// UpdateCommands sets each action's enabled, checked and text state the same way.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+#include <vector>
+
+class CVantorApp;
+class CVantorDoc;
+class CVantorView;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QToolBar;
+enum class KeyMenu;
+
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+
+  public:
+    // Number of board layers in the current-layer list.
+    static constexpr int kLayerCount = 34;
+    static constexpr int kMultiLayer = 33;
+    // The coordinate pane is as wide as this text.
+    static constexpr const char* kCoordinatePaneText = "x:????????,y:????????";
+    static constexpr const char* kHomePage = "https://vantor.example.org/";
+    static constexpr const char* kManualEnglish = "VantorEn.html";
+    // Top-level menus by position, and the pop-ups of View by position.
+    enum TopMenu {
+        MenuFile = 0,
+        MenuEdit = 1,
+        MenuView = 2,
+        MenuPlace = 3,
+        MenuTools = 4,
+        MenuHelp = 5
+    };
+    enum ViewPopup { ViewLanguage = 3, ViewGrid = 4, ViewZoom = 5 };
+    // Period of the update of the toolbar's states.
+    static constexpr int kUpdatePeriodMs = 250;
+
+    // `doc` is not owned; `app` may be null (then application commands are disabled).
+    explicit CMainFrame(CVantorDoc* doc, CVantorApp* app = nullptr, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    static QString LayerName(int layer);
+
+    CVantorView* GetActiveView() const { return m_view; }
+    CVantorDoc* GetDocument() const { return m_doc; }
+    // The action of a command id; null when there is none.
+    QAction* Action(int id) const { return m_actions.value(id, nullptr); }
+    // Every command id that has an action.
+    QList<int> CommandIds() const { return m_actions.keys(); }
+    QComboBox* LayerList() const { return m_layerList; }
+    QLabel* CoordinatePane() const { return m_coordinatePane; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    // A top-level menu by position.
+    QMenu* TopLevelMenu(int index) const;
+    // A pop-up of a menu by its position among the menu's items (separators count).
+    static QMenu* PopupAt(QMenu* menu, int position);
+
+    // Runs a command; false when nobody handled it.
+    bool OnCommand(int id);
+    // The state of one command: enabled, checked, and its text (unchanged unless the
+    // handler sets one).
+    void UpdateCommand(int id, bool* enabled, bool* checked, QString* text);
+    // Applies UpdateCommand to every action (before menus show and on a timer).
+    void UpdateCommands();
+
+    // The layer chosen in the current-layer list.
+    void OnLayerSelect(int layer);
+    // A board notification sent to the frame: sub-code 6 shows the frame maximised,
+    // every other one goes on to the view.
+    void OnBoardNotify(int code, std::intptr_t arg);
+    // The keyboard's popups: View > Grid, Place, View > Zoom, and the next language.
+    void OnKeyMenu(KeyMenu menu);
+
+    // The recent files shown in the File menu (at most eight).
+    void SetRecentFiles(const QStringList& files);
+    const QStringList& RecentFiles() const { return m_recentFiles; }
+    // The window title after the board path.
+    void UpdateTitle();
+
+    // Substitutes for desktop services; return false when nothing could be started.
+    bool OnHelpManual();
+    bool OnHomepage();
+    bool OnCalculator();
+
+    // The calculators tried in order.
+    static const std::vector<const char*>& Calculators();
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // A file dropped on the window is opened like one named on the command line.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QMenu* AddMenu(QMenu* menu, const std::vector<int>& ids);
+    bool DocumentCommand(int id);
+    bool FrameCommand(int id);
+    bool DocumentUpdate(int id, bool* enabled, bool* checked);
+    bool FrameUpdate(int id, bool* enabled, bool* checked);
+    void OnViewNotify(int code, qintptr arg);
+    void OnLanguage(int id);
+
+    CVantorDoc* m_doc;
+    CVantorApp* m_app;
+    CVantorView* m_view = nullptr;
+    QMap<int, QAction*> m_actions;
+    QMap<int, QString> m_defaultTexts;
+    QList<QAction*> m_aliases;
+    QToolBar* m_toolBar = nullptr;
+    QComboBox* m_layerList = nullptr;
+    QLabel* m_coordinatePane = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QMenu* m_languageMenu = nullptr;
+    QTimer m_updateTimer;
+    QStringList m_recentFiles;
+};

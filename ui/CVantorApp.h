@@ -1,0 +1,68 @@
+// The application: brings the program up in a fixed order (model classes, the board
+// state on the settings folder, the user-interface services, the document, the main
+// window, the file named on the command line) and takes it down in reverse. It also
+// keeps the recent-file list and answers the commands that belong to no window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+class CVantorDoc;
+class QtUiServices;
+
+class CVantorApp
+{
+  public:
+    // Settings: organisation and application name of the stored settings.
+    static constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
+    static constexpr const char* kApplicationName = "Vantor";
+    static constexpr const char* kRecentGroup = "Recent File List";
+    static constexpr int kRecentFileCount = 8;
+
+    // A QApplication must exist for the whole life of this object.
+    CVantorApp();
+    ~CVantorApp();
+    CVantorApp(const CVantorApp&) = delete;
+    CVantorApp& operator=(const CVantorApp&) = delete;
+
+    // `arguments` as QCoreApplication::arguments(): the program, then at most one file
+    // to open (further arguments are ignored). False when the program cannot start,
+    // e.g. when the file named on the command line could not be opened.
+    bool InitInstance(const QStringList& arguments);
+    // Ends any tool, saves the recent files, closes the window and frees the board
+    // state. Runs once; the destructor calls it too.
+    void ExitInstance();
+
+    bool OnCommand(int id);
+    bool UpdateCommand(int id, bool* enabled, bool* checked);
+
+    // Opens a file as the command line or the recent-file list do; on success it
+    // heads the recent-file list.
+    bool OpenDocumentFile(const QString& path);
+    void AddToRecentFileList(const QString& path);
+    QStringList RecentFiles() const { return m_recentFiles; }
+
+    // "Version %u.%02u.%02u" of the program's version.
+    static QString GetProgramVersionString();
+
+    CMainFrame* GetMainFrame() const { return m_frame.get(); }
+    CVantorDoc* GetDocument() const { return m_doc.get(); }
+    // The running application, null when there is none.
+    static CVantorApp* Instance() { return s_instance; }
+
+  private:
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+    void ShowRecentFiles();
+
+    static CVantorApp* s_instance;
+
+    std::unique_ptr<QtUiServices> m_ui;
+    std::unique_ptr<CVantorDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+    QStringList m_recentFiles;
+    bool m_boardCreated = false;
+};

@@ -1,0 +1,845 @@
+#include "CVantorView.h"
+
+#include "CommandIds.h"
+#include "ViewEventMapper.h"
+#include "board/CDib.h"
+#include "board/CInfomation.h"
+#include "board/CVantorDoc.h"
+#include "commands/CommandKinds.h"
+#include "model/CComponent.h"
+#include "model/Constants.h"
+#include "platform/qt/QtDrawContext.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+
+constexpr double kMilsPerMm = 39.37007874015748;
+// Drawing mode of the cross-hair: plain lines in the layer's colour.
+constexpr int kCrossHairMode = 3;
+// Virtual keys of the keypad's plus and minus.
+constexpr UINT kAdd = 0x6B;
+constexpr UINT kSubtract = 0x6D;
+// Pixels one click on a scroll bar arrow moves.
+constexpr int kScrollLine = 20;
+
+// The tool each tool command starts.
+int ToolKindOf(int id)
+{
+    switch (id) {
+    case Cmd::ID_TOOL_MEASURE:
+        return CommandKind::Measure;
+    case Cmd::ID_PLACE_PAD:
+        return CommandKind::Pad;
+    case Cmd::ID_PLACE_VIA:
+        return CommandKind::Via;
+    case Cmd::ID_PLACE_TRACK:
+        return CommandKind::Track;
+    case Cmd::ID_PLACE_STRING:
+        return CommandKind::String;
+    case Cmd::ID_PLACE_ARC_CENTER:
+        return CommandKind::ArcByCentre;
+    case Cmd::ID_PLACE_FILL:
+        return CommandKind::Fill;
+    case Cmd::ID_TOOL_AREA_SELECT:
+        return CommandKind::AreaSelect;
+    case Cmd::ID_TOOL_SET_ORIGIN:
+        return CommandKind::SetOrigin;
+    case Cmd::ID_PLACE_POLYGON:
+        return CommandKind::Polygon;
+    case Cmd::ID_PLACE_ARRAY:
+        return CommandKind::Array;
+    case Cmd::ID_TOOL_OFFSET:
+        return CommandKind::Offset;
+    case Cmd::ID_TOOL_FILLET:
+        return CommandKind::Fillet;
+    case Cmd::ID_TOOL_CHAMFER:
+        return CommandKind::Chamfer;
+    case Cmd::ID_PLACE_ARC_3POINTS:
+        return CommandKind::ArcBy3Points;
+    default:
+        return CommandKind::None;
+    }
+}
+
+// The tool commands shown checked while their tool is current.
+bool ShowsToolCheck(int id)
+{
+    switch (id) {
+    case Cmd::ID_TOOL_MEASURE:
+    case Cmd::ID_PLACE_PAD:
+    case Cmd::ID_PLACE_VIA:
+    case Cmd::ID_PLACE_TRACK:
+    case Cmd::ID_PLACE_STRING:
+    case Cmd::ID_PLACE_ARC_CENTER:
+    case Cmd::ID_PLACE_FILL:
+    case Cmd::ID_TOOL_AREA_SELECT:
+    case Cmd::ID_PLACE_POLYGON:
+    case Cmd::ID_PLACE_ARC_3POINTS:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsGridCommand(int id)
+{
+    return id >= Cmd::ID_GRID_1 && id <= Cmd::ID_GRID_10;
+}
+
+// The commands other than the tools that the view carries out itself.
+bool IsViewSetting(int id)
+{
+    switch (id) {
+    case Cmd::ID_EDIT_REDO:
+    case Cmd::ID_EDIT_UNDO:
+    case Cmd::ID_VIEW_CROSS_LINE:
+    case Cmd::ID_VIEW_ACTUAL_SIZE:
+    case Cmd::ID_VIEW_UNIT_SWITCH:
+    case Cmd::ID_VIEW_CAPTURE:
+    case Cmd::ID_ZOOM_IN:
+    case Cmd::ID_ZOOM_OUT:
+    case Cmd::ID_ZOOM_ALL:
+        return true;
+    default:
+        return IsGridCommand(id);
+    }
+}
+
+// Keys the view handles itself even where a window shortcut or focus navigation would
+// take them.
+bool IsViewKey(const QKeyEvent& e)
+{
+    if (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    const int key = e.key();
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return true;
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+    case Qt::Key_Backspace:
+    case Qt::Key_F3:
+    case Qt::Key_F4:
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Minus:
+        return (e.modifiers() & Qt::KeypadModifier) != 0;
+    default:
+        return false;
+    }
+}
+
+Qt::CursorShape ToQtCursor(CursorShape shape)
+{
+    switch (shape) {
+    case CursorShape::Arrow:
+        return Qt::ArrowCursor;
+    case CursorShape::Cross:
+        return Qt::CrossCursor;
+    case CursorShape::SizeWE:
+        return Qt::SizeHorCursor;
+    case CursorShape::SizeNESW:
+        return Qt::SizeBDiagCursor;
+    case CursorShape::SizeNS:
+        return Qt::SizeVerCursor;
+    case CursorShape::SizeNWSE:
+        return Qt::SizeFDiagCursor;
+    case CursorShape::SizeAll:
+        return Qt::SizeAllCursor;
+    case CursorShape::Wait:
+        return Qt::WaitCursor;
+    }
+    return Qt::ArrowCursor;
+}
+
+bool ModalUiOpen()
+{
+    return QApplication::activeModalWidget() != nullptr ||
+           QApplication::activePopupWidget() != nullptr;
+}
+
+} // namespace
+
+CVantorView::CVantorView(CVantorDoc* doc, QWidget* parent) : QAbstractScrollArea(parent), m_doc(doc)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    horizontalScrollBar()->setSingleStep(kScrollLine);
+    verticalScrollBar()->setSingleStep(kScrollLine);
+    // A scroll bar the user works tells the tool where the pointer is before it moves.
+    for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this](int) {
+            if (theInfomation)
+                m_status.OnMouseMove(0, theInfomation->GetCursorPosition());
+        });
+
+    m_status.SetModalQuery(&ModalUiOpen);
+    if (theInfomation) {
+        theInfomation->SetView(this);
+        theInfomation->GetDrawingQueue().SetViewPort(this);
+    }
+
+    m_hoverTimer.setInterval(kHoverPeriodMs);
+    connect(&m_hoverTimer, &QTimer::timeout, this, [this] { OnTimer(kHoverTimer); });
+    m_autoScrollTimer.setInterval(kAutoScrollPeriodMs);
+    connect(&m_autoScrollTimer, &QTimer::timeout, this, [this] { OnTimer(kAutoScrollTimer); });
+    m_hoverTimer.start();
+    UpdateScrollRange();
+}
+
+CVantorView::~CVantorView()
+{
+    m_hoverTimer.stop();
+    m_autoScrollTimer.stop();
+    m_status.EndCurrentCommand(EndReason::Teardown);
+    LetGoCapture();
+    if (theInfomation && theInfomation->GetView() == this)
+        theInfomation->SetView(nullptr);
+}
+
+// ---------------------------------------------------------------------------------
+// Photograph, scrolling and zoom
+
+CDib* CVantorView::Photo() const
+{
+    if (m_doc)
+        return &m_doc->GetPhoto();
+    return theInfomation ? theInfomation->GetPhoto() : nullptr;
+}
+
+bool CVantorView::PhotoLoaded() const
+{
+    const CDib* photo = Photo();
+    return photo && photo->IsLoaded();
+}
+
+void CVantorView::UpdateScrollRange()
+{
+    if (PhotoLoaded()) {
+        const CDib* photo = Photo();
+        m_extent = QSize(int(photo->GetWidth()), int(photo->GetHeight()));
+    } else {
+        m_extent = QSize(kEmptyExtent, kEmptyExtent);
+    }
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setPageStep(client.width());
+    verticalScrollBar()->setPageStep(client.height());
+    horizontalScrollBar()->setRange(0, std::max(0, m_extent.width() - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, m_extent.height() - client.height()));
+}
+
+void CVantorView::PhotoChanged()
+{
+    UpdateScrollRange();
+    if (PhotoLoaded())
+        ScrollToLogical(Point{m_extent.width() / 2, m_extent.height() / 2});
+    viewport()->update();
+}
+
+bool CVantorView::ZoomIn(const Position& p)
+{
+    CDib* photo = Photo();
+    if (!photo || !photo->IsLoaded() || !photo->ZoomIn(p))
+        return false;
+    UpdateScrollRange();
+    ScrollToLogical(p.ToScreen());
+    viewport()->update();
+    return true;
+}
+
+bool CVantorView::ZoomOut(const Position& p)
+{
+    CDib* photo = Photo();
+    if (!photo || !photo->IsLoaded() || !photo->ZoomOut(p))
+        return false;
+    UpdateScrollRange();
+    ScrollToLogical(p.ToScreen());
+    viewport()->update();
+    return true;
+}
+
+void CVantorView::OnPhotoActualSize()
+{
+    CDib* photo = Photo();
+    if (!photo || !photo->IsLoaded())
+        return;
+    photo->ZoomToActualSize();
+    UpdateScrollRange();
+    ScrollToLogical(Position(50000, 50000).ToScreen());
+    viewport()->update();
+}
+
+void CVantorView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
+void CVantorView::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    UpdateScrollRange();
+}
+
+// ---------------------------------------------------------------------------------
+// View port
+
+void CVantorView::InvalidateRect(const Rect& r)
+{
+    if (r.right > r.left && r.bottom > r.top)
+        viewport()->update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
+void CVantorView::InvalidateAll()
+{
+    viewport()->update();
+}
+
+Point CVantorView::GetScrollPosition() const
+{
+    return Point{horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void CVantorView::ScrollToLogical(Point p)
+{
+    if (!PhotoLoaded())
+        return;
+    const QSize client = viewport()->size();
+    horizontalScrollBar()->setValue(p.x - client.width() / 2);
+    verticalScrollBar()->setValue(p.y - client.height() / 2);
+}
+
+Point CVantorView::GetClientSize() const
+{
+    return Point{viewport()->width(), viewport()->height()};
+}
+
+Point CVantorView::GetCursorPos() const
+{
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    return Point{p.x(), p.y()};
+}
+
+void CVantorView::SetCursorPos(Point clientPoint)
+{
+    // Where the platform does not let programs move the pointer this does nothing; the
+    // callers read the pointer back and carry on from where it really is.
+    QCursor::setPos(viewport()->mapToGlobal(QPoint(clientPoint.x, clientPoint.y)));
+}
+
+void CVantorView::SetCapture()
+{
+    // Only a shown widget can hold the mouse.
+    if (!viewport()->isVisible())
+        return;
+    viewport()->grabMouse();
+    m_captured = true;
+}
+
+void CVantorView::ReleaseCapture()
+{
+    LetGoCapture();
+}
+
+void CVantorView::LetGoCapture()
+{
+    if (QWidget::mouseGrabber() == viewport())
+        viewport()->releaseMouse();
+    m_captured = false;
+}
+
+void CVantorView::SetCursorShape(CursorShape shape)
+{
+    viewport()->setCursor(ToQtCursor(shape));
+}
+
+bool CVantorView::ZoomStep(bool zoomIn, const Position& about)
+{
+    return zoomIn ? ZoomIn(about) : ZoomOut(about);
+}
+
+void CVantorView::PostBoardNotify(int code, std::intptr_t arg)
+{
+    if (code == BN_REPAINT_RECT) {
+        // The sender's rectangle may be gone by the time the notice arrives.
+        if (!arg)
+            return;
+        const Rect r = *reinterpret_cast<const Rect*>(arg);
+        QMetaObject::invokeMethod(
+            this,
+            [this, r] {
+                Rect copy = r;
+                OnBoardNotify(BN_REPAINT_RECT, reinterpret_cast<std::intptr_t>(&copy));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, code, arg] { OnBoardNotify(code, arg); }, Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------------
+// Notifications and commands
+
+void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
+{
+    switch (code) {
+    case BN_PLACE_COMPONENT:
+        if (arg) {
+            std::unique_ptr<CComponent> component(reinterpret_cast<CComponent*>(arg));
+            m_status.SetCommand(CommandKind::Component, CommandParam(std::move(component)));
+        }
+        break;
+    case BN_MODIFIED:
+        if (m_doc)
+            m_doc->SetModifiedFlag(true);
+        emit documentModified();
+        break;
+    case BN_SHOW_BROWSER:
+        if (m_browser)
+            m_browser->show();
+        break;
+    case BN_ZOOM_FIT:
+        if (theInfomation)
+            theInfomation->ZoomToFit();
+        viewport()->update();
+        break;
+    case BN_LOAD_PROGRESS:
+    case BN_LOAD_DONE:
+    case BN_STARTUP_CLOSED:
+    case BN_STATUS_LINE:
+        emit frameNotify(code, qintptr(arg));
+        break;
+    case BN_REPAINT_RECT:
+        if (arg)
+            RepaintRect(*reinterpret_cast<const Rect*>(arg));
+        break;
+    default:
+        break;
+    }
+}
+
+void CVantorView::RepaintRect(Rect r)
+{
+    r.Normalize();
+    if (r.right > r.left && r.bottom > r.top)
+        viewport()->repaint(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+}
+
+bool CVantorView::OnCommand(int id)
+{
+    const int kind = ToolKindOf(id);
+    if (kind == CommandKind::None && !IsViewSetting(id))
+        return false;
+    if (!theInfomation || !PhotoLoaded())
+        return true;
+
+    if (kind != CommandKind::None) {
+        if (kind != CommandKind::Array || !theInfomation->IsSelectionEmpty())
+            m_status.SetCommand(kind);
+    } else if (IsGridCommand(id)) {
+        theInfomation->GetGrid().SetStep(double(id - Cmd::ID_GRID_BASE));
+    } else {
+        switch (id) {
+        case Cmd::ID_EDIT_REDO:
+            if (theInfomation->CanRedo())
+                theInfomation->Redo();
+            break;
+        case Cmd::ID_EDIT_UNDO:
+            if (theInfomation->CanUndo())
+                theInfomation->Undo();
+            break;
+        case Cmd::ID_VIEW_CROSS_LINE:
+            m_crossLine = !m_crossLine;
+            break;
+        case Cmd::ID_VIEW_ACTUAL_SIZE:
+            OnPhotoActualSize();
+            break;
+        case Cmd::ID_VIEW_UNIT_SWITCH:
+            theInfomation->SetUnit(theInfomation->GetUnit() == 1 ? 0 : 1);
+            break;
+        case Cmd::ID_VIEW_CAPTURE:
+            theInfomation->m_snap = !theInfomation->m_snap;
+            break;
+        case Cmd::ID_ZOOM_IN:
+        case Cmd::ID_ZOOM_OUT: {
+            const Point scroll = GetScrollPosition();
+            const Position centre(
+                Point{viewport()->width() / 2 + scroll.x, viewport()->height() / 2 + scroll.y});
+            if (id == Cmd::ID_ZOOM_IN)
+                ZoomIn(centre);
+            else
+                ZoomOut(centre);
+            break;
+        }
+        case Cmd::ID_ZOOM_ALL:
+            theInfomation->ZoomToFit();
+            break;
+        default:
+            break;
+        }
+    }
+    viewport()->update();
+    return true;
+}
+
+bool CVantorView::UpdateCommand(int id, bool* enabled, bool* checked)
+{
+    const int kind = ToolKindOf(id);
+    if (kind == CommandKind::None && !IsViewSetting(id))
+        return false;
+    *checked = false;
+    *enabled = theInfomation && PhotoLoaded();
+    if (!*enabled)
+        return true;
+
+    CCommand* tool = m_status.GetCurrentCommand();
+    const int current = tool ? tool->GetCommandType() : CommandKind::None;
+    const double step = theInfomation->GetGrid().GetStep();
+    if (!CNormalStatus::HasTool(kind))
+        *enabled = false; // the tool comes later
+    else if (ShowsToolCheck(id))
+        *checked = tool && current == kind;
+    else if (id == Cmd::ID_PLACE_ARRAY)
+        *enabled = theInfomation->SelectionList.size() == 1;
+    else if (IsGridCommand(id))
+        *checked = step + Cmd::ID_GRID_1 - 1 == double(id);
+    else if (id == Cmd::ID_EDIT_REDO)
+        *enabled = theInfomation->CanRedo() != 0;
+    else if (id == Cmd::ID_EDIT_UNDO)
+        *enabled = theInfomation->CanUndo() != 0;
+    else if (id == Cmd::ID_VIEW_CROSS_LINE)
+        *checked = m_crossLine != 0;
+    else if (id == Cmd::ID_VIEW_CAPTURE)
+        *checked = theInfomation->m_snap != 0;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// Events
+
+bool CVantorView::event(QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::ShortcutOverride:
+        if (IsViewKey(*static_cast<QKeyEvent*>(e))) {
+            e->accept();
+            return true;
+        }
+        break;
+    case QEvent::KeyPress: {
+        // Tab would move the focus before the key handler saw it.
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            keyPressEvent(k);
+            return true;
+        }
+        break;
+    }
+    case QEvent::WindowBlocked:
+        // A dialog opened over the view must get the mouse.
+        LetGoCapture();
+        break;
+    default:
+        break;
+    }
+    return QAbstractScrollArea::event(e);
+}
+
+void CVantorView::mousePressEvent(QMouseEvent* e)
+{
+    Dispatch(ViewEventMapper::Map(*e, GetScrollPosition()));
+    e->accept();
+}
+
+void CVantorView::mouseReleaseEvent(QMouseEvent* e)
+{
+    Dispatch(ViewEventMapper::Map(*e, GetScrollPosition()));
+    e->accept();
+}
+
+void CVantorView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    Dispatch(ViewEventMapper::Map(*e, GetScrollPosition()));
+    e->accept();
+}
+
+void CVantorView::mouseMoveEvent(QMouseEvent* e)
+{
+    Dispatch(ViewEventMapper::Map(*e, GetScrollPosition()));
+    e->accept();
+}
+
+void CVantorView::wheelEvent(QWheelEvent* e)
+{
+    Dispatch(ViewEventMapper::Map(*e, GetScrollPosition()));
+    QAbstractScrollArea::wheelEvent(e);
+}
+
+void CVantorView::keyPressEvent(QKeyEvent* e)
+{
+    const ViewEvent ev = ViewEventMapper::Map(*e, GetScrollPosition());
+    if (ev.type == ViewEvent::None) {
+        e->ignore();
+        return;
+    }
+    Dispatch(ev);
+    e->accept();
+}
+
+void CVantorView::Dispatch(const ViewEvent& ev)
+{
+    if (!theInfomation)
+        return;
+    switch (ev.type) {
+    case ViewEvent::LButtonDown:
+        UpdateCursorShape();
+        m_status.OnLButtonDown(ev.flags, ev.board);
+        break;
+    case ViewEvent::LButtonUp:
+        UpdateCursorShape();
+        m_status.OnLButtonUp(ev.flags, ev.board);
+        break;
+    case ViewEvent::RButtonDown:
+        UpdateCursorShape();
+        m_status.OnRButtonDown(ev.flags, ev.board);
+        break;
+    case ViewEvent::LButtonDblClk:
+        m_status.OnLButtonDblClk(ev.flags, ev.board);
+        break;
+    case ViewEvent::RButtonDblClk:
+        m_status.OnRButtonDblClk(ev.flags, ev.board);
+        break;
+    case ViewEvent::MouseMove:
+        UpdateCursorShape();
+        OnMouseMove(ev.flags, ev.client);
+        break;
+    case ViewEvent::Wheel:
+        m_status.OnMouseMove(0, theInfomation->GetCursorPosition());
+        break;
+    case ViewEvent::KeyDown:
+        OnKeyDown(ev.key, ev.repeat, ev.flags);
+        break;
+    case ViewEvent::None:
+        break;
+    }
+}
+
+bool CVantorView::EdgeScrollTarget(Point client, Point* target) const
+{
+    const int left = 0;
+    const int top = 0;
+    const int right = viewport()->width();
+    const int bottom = viewport()->height();
+    const int step = theInfomation ? theInfomation->AutoScrollStep : kStepMin;
+    Point c{(right - left) / 2, (bottom - top) / 2};
+    bool near = false;
+    if (std::abs(client.x - left) < kEdgeBand || client.x < left) {
+        c.x -= step;
+        near = true;
+    }
+    if (std::abs(client.y - top) < kEdgeBand || client.y < top) {
+        c.y -= step;
+        near = true;
+    }
+    if (std::abs(client.x - right) < kEdgeBand || client.x > right) {
+        c.x += step;
+        near = true;
+    }
+    if (std::abs(client.y - bottom) < kEdgeBand || client.y > bottom) {
+        c.y += step;
+        near = true;
+    }
+    *target = c;
+    return near;
+}
+
+void CVantorView::OnMouseMove(UINT nFlags, Point client)
+{
+    Point c;
+    if (m_status.HasCommand() && EdgeScrollTarget(client, &c)) {
+        const Point scroll = GetScrollPosition();
+        ScrollToLogical(Point{c.x + scroll.x, c.y + scroll.y});
+        viewport()->update();
+        m_autoScrollTimer.start();
+    }
+    if (!PhotoLoaded())
+        return;
+    const Point scroll = GetScrollPosition();
+    const Position p(Point{client.x + scroll.x, client.y + scroll.y});
+    SetStatusText(FormatStatus(p, theInfomation->GetUnitName()));
+    m_status.OnMouseMove(nFlags, p);
+    if (CrossHairShown())
+        viewport()->update();
+}
+
+void CVantorView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    bool zoomed = false;
+    Position about;
+    if (PhotoLoaded()) {
+        switch (nChar) {
+        case VK::Prior:
+        case VK::Next:
+            about = theInfomation->GetCursorPosition();
+            if (nChar == VK::Prior)
+                ZoomIn(about);
+            else
+                ZoomOut(about);
+            zoomed = true;
+            break;
+        case 'Q':
+            theInfomation->SetUnit(theInfomation->GetUnit() == 1 ? 0 : 1);
+            if (!m_statusText.isEmpty())
+                SetStatusText(
+                    FormatStatus(theInfomation->GetCursorPosition(), theInfomation->GetUnitName()));
+            break;
+        case kAdd:
+        case VK::F3:
+        case kSubtract:
+        case VK::F4:
+            if (m_status.HasCommand()) {
+                const bool up = nChar == kAdd || nChar == VK::F3;
+                const int step = theInfomation->AutoScrollStep + (up ? kStepMin : -kStepMin);
+                theInfomation->AutoScrollStep = std::clamp(step, kStepMin, kStepMax);
+                m_autoScrollTimer.start();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    m_status.OnKeyDown(nChar, nRepCnt, nFlags);
+    if (zoomed) {
+        viewport()->update();
+        theInfomation->SetCursorPosition(about);
+        OnMouseMove(0, GetCursorPos());
+    }
+}
+
+void CVantorView::OnTimer(int id)
+{
+    if (!isVisible() || !theInfomation)
+        return;
+    if (id == kAutoScrollTimer) {
+        Point c;
+        if (!m_status.HasCommand() || !EdgeScrollTarget(GetCursorPos(), &c)) {
+            m_autoScrollTimer.stop();
+            return;
+        }
+        const Point scroll = GetScrollPosition();
+        ScrollToLogical(Point{c.x + scroll.x, c.y + scroll.y});
+        m_status.OnMouseMove(0, theInfomation->GetCursorPosition());
+        viewport()->update();
+    } else if (id == kHoverTimer) {
+        // No popup over another popup or dialog, and only for the window in use.
+        if (ModalUiOpen() || !(hasFocus() || viewport()->hasFocus()))
+            return;
+        const Point client = GetCursorPos();
+        if (viewport()->rect().contains(QPoint(client.x, client.y)))
+            m_status.OnTimer(theInfomation->GetCursorPosition());
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Status text and cursor
+
+QString CVantorView::FormatStatus(const Position& p, const std::string& unitName)
+{
+    if (unitName == "MM")
+        return QString::asprintf("X=%.3fmm,y=%.3fmm", p.x / kMilsPerMm, p.y / kMilsPerMm);
+    return QString::asprintf("X=%0.3fmil,y=%0.3fmil", p.x, p.y);
+}
+
+void CVantorView::SetStatusText(const QString& text)
+{
+    if (text == m_statusText)
+        return;
+    m_statusText = text;
+    emit statusTextChanged(m_statusText);
+}
+
+void CVantorView::UpdateCursorShape()
+{
+    if (!PhotoLoaded())
+        return;
+    CCommand* tool = m_status.GetCurrentCommand();
+    CursorShape shape = CursorShape::Arrow;
+    if (CommandKind::CursorFor(tool != nullptr, tool ? tool->GetCommandType() : 0, &shape))
+        SetCursorShape(shape);
+}
+
+bool CVantorView::CrossHairShown() const
+{
+    CCommand* tool = m_status.GetCurrentCommand();
+    return m_crossLine || (tool && tool->GetCommandType() == CommandKind::SetOrigin);
+}
+
+// ---------------------------------------------------------------------------------
+// Painting
+
+void CVantorView::paintEvent(QPaintEvent* e)
+{
+    QPainter painter(viewport());
+    const QRect area = e->rect();
+    CDib* photo = Photo();
+    if (!theInfomation || !photo || !photo->IsLoaded()) {
+        painter.fillRect(area, Qt::black);
+        return;
+    }
+    const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    const COLORREF background = theInfomation->GetLayerColor(kBackgroundKey);
+    QtDrawContext dc(&painter);
+    dc.SetBkColor(background);
+    dc.FillRect(clip, background);
+
+    painter.save();
+    Rect covered;
+    photo->Draw(&painter, clip, &covered);
+    painter.restore();
+
+    const int width = int(photo->GetWidth());
+    const int height = int(photo->GetHeight());
+    theInfomation->GetGrid().Draw(&dc, clip, &width, &height);
+    theInfomation->DrawBoard(&dc, clip);
+    if (CrossHairShown())
+        DrawCrossLine(&dc);
+}
+
+void CVantorView::DrawCrossLine(DrawContext* dc)
+{
+    const Position p = theInfomation->GetCursorPosition();
+    // Long enough to cross the whole window from any point inside it.
+    const double lw = theInfomation->PixelsToBoard(viewport()->width());
+    const double lh = viewport()->height() * theInfomation->GetScaleY();
+    const Position left = p.PolarOffset(lw, PI);
+    const Position right = p.PolarOffset(lw, 0.0);
+    const Position up = p.PolarOffset(lh, PI * 0.5);
+    const Position down = p.PolarOffset(lh, PI * 1.5);
+    left.DrawLineTo(right, dc, kCrossHairMode, kCrossHairLayer);
+    up.DrawLineTo(down, dc, kCrossHairMode, kCrossHairLayer);
+}

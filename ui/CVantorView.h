@@ -1,0 +1,150 @@
+// The board view: the background photograph with the board drawn over it. It turns
+// every mouse, key, wheel and timer event into a board point, a key code and key-state
+// flags for its embedded dispatcher, scrolls and zooms, scrolls by itself while a tool
+// is active and the pointer is at the window's edge, keeps the pointer's board
+// coordinate as its status text and receives the board notifications. It is also the
+// view port through which the board state and the tools reach the window.
+#pragma once
+
+#include "board/ViewPort.h"
+#include "commands/CNormalStatus.h"
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+
+#include <cstdint>
+
+class CDib;
+class CVantorDoc;
+class DrawContext;
+struct ViewEvent;
+
+class CVantorView : public QAbstractScrollArea, public ViewPort
+{
+    Q_OBJECT
+
+  public:
+    // Timer ids and periods: the hover probe and the edge auto-scroll.
+    static constexpr int kHoverTimer = 1;
+    static constexpr int kHoverPeriodMs = 800;
+    static constexpr int kAutoScrollTimer = 2;
+    static constexpr int kAutoScrollPeriodMs = 200;
+    // A pointer closer than this to a client edge scrolls while a tool is active.
+    static constexpr int kEdgeBand = 15;
+    // The auto-scroll step: kStepMin..kStepMax pixels in steps of kStepMin.
+    static constexpr int kStepMin = 15;
+    static constexpr int kStepMax = 225;
+    // Scroll range without a photograph.
+    static constexpr int kEmptyExtent = 100;
+    // Colour keys of the background and the cross-hair.
+    static constexpr int kBackgroundKey = 38;
+    static constexpr int kCrossHairLayer = 21;
+
+    // Registers itself with the board state (view, repaint queue) and starts the hover
+    // timer. `doc` holds the photograph; it is not owned and may be null.
+    explicit CVantorView(CVantorDoc* doc, QWidget* parent = nullptr);
+    // Ends any tool as a teardown and unregisters from the board state.
+    ~CVantorView() override;
+
+    CNormalStatus& Dispatcher() { return m_status; }
+    CVantorDoc* GetDocument() const { return m_doc; }
+
+    // Board commands. OnCommand: true when the id is the view's (it has run);
+    // UpdateCommand: true when the id is the view's, with its state filled in.
+    bool OnCommand(int id);
+    bool UpdateCommand(int id, bool* enabled, bool* checked);
+
+    // A board notification (sub-codes of BoardNotify). Place-component takes over the
+    // CComponent* in `arg` (allocated with new); repaint-rect reads the Rect* in `arg`
+    // at once. Codes for the frame and the start-up window are passed on with
+    // frameNotify; unknown codes are ignored.
+    void OnBoardNotify(int code, std::intptr_t arg);
+    // After a photograph was opened or closed: new scroll range centred, repainted.
+    void PhotoChanged();
+    // The pointer's board coordinate in the current unit; empty until the pointer
+    // moved over a photograph.
+    QString StatusText() const { return m_statusText; }
+    // The text for a board point in a unit name ("MM" or anything else: mils).
+    static QString FormatStatus(const Position& p, const std::string& unitName);
+
+    // Zoom one step about a board point, which then comes to the window's centre.
+    // True when the zoom changed.
+    bool ZoomIn(const Position& p);
+    bool ZoomOut(const Position& p);
+    // Back to one photograph pixel per view pixel.
+    void OnPhotoActualSize();
+    // Repaints one rectangle (client pixels) at once.
+    void RepaintRect(Rect r);
+    // The timers' work; the QTimers call it, tests may call it directly.
+    void OnTimer(int id);
+    bool IsAutoScrolling() const { return m_autoScrollTimer.isActive(); }
+    int IsCrossLine() const { return m_crossLine; }
+    // The library browser shown again when a component placing tool ends.
+    void SetBrowserDialog(QWidget* browser) { m_browser = browser; }
+
+    // --- view port --------------------------------------------------------------------
+    void InvalidateRect(const Rect& clientRect) override;
+    void InvalidateAll() override;
+    Point GetScrollPosition() const override;
+    void ScrollToLogical(Point p) override;
+    Point GetClientSize() const override;
+    Point GetCursorPos() const override;
+    void SetCursorPos(Point clientPoint) override;
+    void SetCapture() override;
+    void ReleaseCapture() override;
+    void SetCursorShape(CursorShape shape) override;
+    bool ZoomStep(bool zoomIn, const Position& about) override;
+    void PostBoardNotify(int code, std::intptr_t arg) override;
+
+  signals:
+    void statusTextChanged(const QString& text);
+    // The board changed: the document is modified.
+    void documentModified();
+    // Sub-codes for the frame and the start-up window.
+    void frameNotify(int code, qintptr arg);
+
+  protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    // The one place where events reach the dispatcher.
+    void Dispatch(const ViewEvent& ev);
+    void OnMouseMove(UINT nFlags, Point client);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    CDib* Photo() const;
+    bool PhotoLoaded() const;
+    // The scroll range from the photograph (or the small empty range) and the client.
+    void UpdateScrollRange();
+    // The scroll centre moved by the step for each edge the client point is near or
+    // beyond; false when it is near none.
+    bool EdgeScrollTarget(Point client, Point* target) const;
+    void SetStatusText(const QString& text);
+    // The cursor shape for the current tool.
+    void UpdateCursorShape();
+    void DrawCrossLine(DrawContext* dc);
+    bool CrossHairShown() const;
+    // Mouse capture taken for a tool; let go when the tool releases it or the view goes.
+    void LetGoCapture();
+
+    CVantorDoc* m_doc;
+    int m_crossLine = 0;
+    CNormalStatus m_status;
+    QPointer<QWidget> m_browser;
+    QTimer m_hoverTimer;
+    QTimer m_autoScrollTimer;
+    QSize m_extent{kEmptyExtent, kEmptyExtent};
+    QString m_statusText;
+    bool m_captured = false;
+};

@@ -1,0 +1,150 @@
+#include "QtUiServices.h"
+
+#include "CGetDPIDlg.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStringDecoder>
+
+bool QtUiServices::EditTrack(TrackProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditArc(ArcProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditPad(PadProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditVia(ViaProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditText(TextProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditFill(FillProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditPolygon(PolygonProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditComponent(ComponentProperties&)
+{
+    return false;
+}
+bool QtUiServices::EditLayers(LayersValues&)
+{
+    return false;
+}
+
+QWidget* QtUiServices::Parent() const
+{
+    if (m_parent)
+        return m_parent;
+    return QApplication::activeWindow();
+}
+
+QString QtUiServices::ToQString(const std::string& text)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = utf8.decode(QByteArrayView(text.data(), qsizetype(text.size())));
+    if (!utf8.hasError())
+        return s;
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+bool QtUiServices::IsModalOpen()
+{
+    return QApplication::activeModalWidget() != nullptr ||
+           QApplication::activePopupWidget() != nullptr;
+}
+
+bool QtUiServices::AskDpi(DpiValues& values)
+{
+    CGetDPIDlg dlg(Parent());
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    values.vertical = unsigned(dlg.m_vertical);
+    values.horizontal = unsigned(dlg.m_horizontal);
+    return true;
+}
+
+QStringList
+QtUiServices::NameFilters(const std::vector<std::pair<std::string, std::string>>& filters)
+{
+    QStringList result;
+    for (const auto& [label, patterns] : filters) {
+        QStringList globs;
+        for (const QString& pattern :
+             QString::fromStdString(patterns).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            // Every letter as a [xX] class, so that the match ignores case on any file
+            // system.
+            QString glob;
+            for (QChar c : pattern.trimmed()) {
+                if (c.isLetter() && c.toLower() != c.toUpper())
+                    glob += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
+                else
+                    glob += c;
+            }
+            globs << glob;
+        }
+        result << ToQString(label) + QLatin1String(" (") + globs.join(QLatin1Char(' ')) +
+                      QLatin1Char(')');
+    }
+    return result;
+}
+
+bool QtUiServices::PromptFile(FilePrompt& prompt)
+{
+    QFileDialog dialog(Parent(), ToQString(prompt.title));
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(prompt.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(prompt.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QString suffix = ToQString(prompt.defaultExtension);
+    while (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    if (!prompt.filters.empty())
+        dialog.setNameFilters(NameFilters(prompt.filters));
+    if (!prompt.path.empty())
+        dialog.selectFile(ToQString(prompt.path));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    prompt.path = dialog.selectedFiles().front().toStdString();
+    return true;
+}
+
+bool QtUiServices::AskYesNo(Question& question)
+{
+    return QMessageBox::question(Parent(), QString::fromLatin1(kCaption), ToQString(question.text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtUiServices::ChooseFromList(ListChoice& choice)
+{
+    if (IsModalOpen() || choice.items.empty())
+        return false;
+    QMenu menu(Parent());
+    for (std::size_t i = 0; i < choice.items.size(); ++i)
+        menu.addAction(ToQString(choice.items[i]))->setData(int(i));
+    QAction* picked = menu.exec(QCursor::pos());
+    if (!picked)
+        return false;
+    choice.chosen = picked->data().toInt();
+    return true;
+}
+
+void QtUiServices::MessageBox(const std::string& text)
+{
+    QMessageBox::information(Parent(), QString::fromLatin1(kCaption), ToQString(text));
+}
