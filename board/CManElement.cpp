@@ -1,11 +1,14 @@
 #include "CManElement.h"
 
 #include "model/BoardServices.h"
+#include "model/CComponent.h"
+#include "model/CPolygon.h"
 #include "model/UiServices.h"
 #include "platform/CArchive.h"
 #include "platform/DrawContext.h"
 
 #include <algorithm>
+#include <memory>
 
 CManElement::~CManElement()
 {
@@ -220,6 +223,31 @@ void CManElement::SetLayerFilter(const std::map<int, int>& hidden)
         m_hiddenLayers = hidden;
 }
 
+void CManElement::WriteProtelAscii(std::string& out, std::map<int, int>& counts,
+                                   const Position& origin)
+{
+    CMutexLock lock(m_lock);
+    const Position zero(0.0, 0.0);
+    std::string components;
+    std::string others;
+    std::string record;
+    for (CEntity* e : m_entities) {
+        if (!e->IsActive())
+            continue;
+        std::unique_ptr<CEntity> copy(e->Clone());
+        if (!copy)
+            continue;
+        // An object of the board itself always writes the free form of its record.
+        copy->SetComponentPart(0);
+        copy->MoveBy(origin, zero);
+        record.clear();
+        copy->ExportText(record, counts);
+        (copy->GetType() == ET_COMPONENT ? components : others) += record;
+    }
+    out += components;
+    out += others;
+}
+
 void CManElement::Serialize(CArchive& ar)
 {
     if (ar.IsStoring()) {
@@ -233,6 +261,28 @@ void CManElement::Serialize(CArchive& ar)
     std::list<CEntity*> loaded;
     try {
         ar.ReadObjectList(loaded, RUNTIME_CLASS(CEntity));
+        // Nothing this program writes holds a bare CEntity, nor a component or a
+        // polygon inside a component (a component keeps its parts flat).
+        auto isBare = [](const CEntity* e) {
+            return e->GetRuntimeClass() == RUNTIME_CLASS(CEntity);
+        };
+        for (CEntity* e : loaded) {
+            if (!e)
+                continue;
+            if (isBare(e))
+                CArchive::Throw(CArchiveException::badClass,
+                                "the board holds an object of the base class CEntity");
+            if (const auto* component = dynamic_cast<const CComponent*>(e))
+                for (const CEntity* child : component->GetChildren()) {
+                    if (isBare(child))
+                        CArchive::Throw(CArchiveException::badClass,
+                                        "a component holds an object of the base class CEntity");
+                    if (child->IsKindOf(RUNTIME_CLASS(CComponent)) ||
+                        child->IsKindOf(RUNTIME_CLASS(CPolygon)))
+                        CArchive::Throw(CArchiveException::tooDeep,
+                                        "a component holds a component or a polygon");
+                }
+        }
     } catch (...) {
         for (CEntity* e : loaded)
             delete e;

@@ -12,6 +12,7 @@
 
 #include <list>
 #include <map>
+#include <string>
 #include <vector>
 
 class CArchive;
@@ -64,6 +65,12 @@ public:
     // Storing writes the live objects, front first; loading appends the objects read at
     // the back in file order, and only once the whole list has been read.
     void Serialize(CArchive& ar);
+    // Appends the Protel ASCII records of the live objects to `out`, each counted in
+    // `counts`: every component first, then every other object, each group newest
+    // first. The records are those of copies moved by -origin, so that `origin` is the
+    // file's (0, 0); the objects themselves are left untouched.
+    void WriteProtelAscii(std::string& out, std::map<int, int>& counts,
+                          const Position& origin = Position(0.0, 0.0));
 
     const std::list<CEntity*>& GetEntities() const { return m_entities; }
 

@@ -1,11 +1,19 @@
 #include "CVantorDoc.h"
 
+#include "AtomicFile.h"
 #include "CInfomation.h"
+#include "ViewPort.h"
+#include "model/CComponent.h"
+#include "model/CPolygon.h"
 #include "model/UiServices.h"
+#include "platform/CArchive.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <list>
+#include <new>
+#include <unistd.h>
 
 namespace
 {
@@ -24,6 +32,118 @@ bool IsPhotoPath(const std::string& path)
            lower.find(".jpeg") != std::string::npos;
 }
 
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Zoom steps are powers of two, so a walk back to a zoom factor lands on it exactly.
+void ZoomPhotoTo(CDib& photo, double zoom)
+{
+    const Position about;
+    for (int step = 0; step < 64 && photo.GetZoomFactor() < zoom; ++step)
+        if (!photo.ZoomIn(about))
+            break;
+    for (int step = 0; step < 64 && photo.GetZoomFactor() > zoom; ++step)
+        if (!photo.ZoomOut(about))
+            break;
+}
+
+// Shows the board at actual size while it exists, then returns to the zoom it found.
+// Zooming keeps the board registered to the photograph, so going there and back
+// leaves the view transform exactly as it was.
+class ActualSize
+{
+  public:
+    explicit ActualSize(CDib& photo) : m_photo(photo), m_zoom(photo.GetZoomFactor())
+    {
+        if (m_zoom != 1.0)
+            m_photo.ZoomToActualSize();
+    }
+    ~ActualSize() { ZoomPhotoTo(m_photo, m_zoom); }
+    ActualSize(const ActualSize&) = delete;
+    ActualSize& operator=(const ActualSize&) = delete;
+
+  private:
+    CDib& m_photo;
+    double m_zoom;
+};
+
+std::string DamagedMessage(const std::string& path, const std::string& reason)
+{
+    return "The file \"" + path + "\" is damaged or is not a Vantor board file; it was not read (" +
+           reason + ").";
+}
+
+// Refuses what the board's own reader refuses beyond the archive's and each class's
+// checks: nothing this program writes holds a bare CEntity, nor a component or a
+// polygon inside a component.
+void RefuseForeignObjects(const std::list<CEntity*>& objects)
+{
+    auto isBare = [](const CEntity* e) { return e->GetRuntimeClass() == RUNTIME_CLASS(CEntity); };
+    for (const CEntity* e : objects) {
+        if (isBare(e))
+            CArchive::Throw(CArchiveException::badClass,
+                            "the board holds an object of the base class CEntity");
+        if (const auto* component = dynamic_cast<const CComponent*>(e))
+            for (const CEntity* child : component->GetChildren()) {
+                if (isBare(child))
+                    CArchive::Throw(CArchiveException::badClass,
+                                    "a component holds an object of the base class CEntity");
+                if (child->IsKindOf(RUNTIME_CLASS(CComponent)) ||
+                    child->IsKindOf(RUNTIME_CLASS(CPolygon)))
+                    CArchive::Throw(CArchiveException::tooDeep,
+                                    "a component holds a component or a polygon");
+            }
+    }
+}
+
+// A board file read whole into objects of its own, not yet on the board: the layout
+// CInfomation::Serialize writes.
+class StagedBoard
+{
+  public:
+    StagedBoard() = default;
+    StagedBoard(const StagedBoard&) = delete;
+    StagedBoard& operator=(const StagedBoard&) = delete;
+    ~StagedBoard()
+    {
+        for (CEntity* e : objects)
+            delete e;
+    }
+
+    // False, with the reason, when the bytes are not a whole board file.
+    bool Read(const std::vector<std::uint8_t>& bytes, std::string* reason)
+    {
+        try {
+            CArchive ar(bytes);
+            origin[0] = ar.ReadI32();
+            origin[1] = ar.ReadI32();
+            real1 = ar.ReadF64();
+            real2 = ar.ReadF64();
+            int1 = ar.ReadI32();
+            int2 = ar.ReadI32();
+            ar.ReadObjectList(objects, RUNTIME_CLASS(CEntity));
+            objects.remove(nullptr);
+            RefuseForeignObjects(objects);
+            return true;
+        } catch (const CArchiveException& e) {
+            *reason = e.what();
+        } catch (const std::bad_alloc&) {
+            *reason = "not enough memory";
+        }
+        return false;
+    }
+
+    int origin[2] = {0, 0};
+    double real1 = 0.0;
+    double real2 = 0.0;
+    int int1 = 0;
+    int int2 = 0;
+    std::list<CEntity*> objects; // owned until handed to the board
+};
+
 } // namespace
 
 CVantorDoc::CVantorDoc()
@@ -40,11 +160,325 @@ CVantorDoc::~CVantorDoc()
     }
 }
 
+std::string CVantorDoc::GetTitle() const
+{
+    return m_boardPath.empty() ? std::string(kUntitled) : FileNameOf(m_boardPath);
+}
+
 void CVantorDoc::UpdateAllViews()
 {
-    if (m_photoChanged)
-        m_photoChanged();
+    if (theInfomation && theInfomation->GetView())
+        theInfomation->GetView()->InvalidateAll();
 }
+
+void CVantorDoc::PathChanged()
+{
+    if (m_pathChanged)
+        m_pathChanged();
+}
+
+// ---------------------------------------------------------------------------------
+// Board files
+
+bool CVantorDoc::DoPromptFileName(std::string& path, bool open)
+{
+    FilePrompt prompt;
+    prompt.title = open ? kOpenTitle : kSaveTitle;
+    prompt.filters = {{kBoardFilter, "*.vtx"}};
+    prompt.defaultExtension = "vtx";
+    prompt.save = !open;
+    prompt.path = path;
+    if (!UiServices::Current().PromptFile(prompt))
+        return false;
+    path = prompt.path;
+    return true;
+}
+
+bool CVantorDoc::OnNewDocument()
+{
+    return OnCloseBoard();
+}
+
+bool CVantorDoc::OnFileOpen()
+{
+    std::string path;
+    if (!DoPromptFileName(path, true))
+        return false;
+    return OpenFile(path);
+}
+
+bool CVantorDoc::ReadBoardFile(const std::string& path, Bytes* bytes)
+{
+    UiServices& ui = UiServices::Current();
+    // The kind of file is told by its name: the first ".vtx" or ".pcb" in it.
+    const std::string name = ToLower(FileNameOf(path));
+    const std::size_t vtx = name.find(".vtx");
+    const std::size_t pcb = name.find(".pcb");
+    if (pcb != std::string::npos && (vtx == std::string::npos || pcb > vtx)) {
+        ui.MessageBox("\"" + path +
+                      "\" is a Protel PCB file. Vantor exports Protel PCB files but does not "
+                      "read them; open a Vantor board file (*.vtx).");
+        return false;
+    }
+    if (vtx == std::string::npos) {
+        ui.MessageBox("\"" + path + "\" is not a Vantor board file (*.vtx).");
+        return false;
+    }
+    std::string error;
+    if (!ReadWholeFile(path, bytes, &error, kMaxBoardFileBytes)) {
+        ui.MessageBox(error);
+        return false;
+    }
+    return true;
+}
+
+bool CVantorDoc::ApplyBoardBytes(const Bytes& bytes, const std::string& path)
+{
+    CInfomation& board = *theInfomation;
+    try {
+        CArchive ar(bytes);
+        ar.SetFileName(FileNameOf(path));
+        // Reads everything before it changes anything.
+        board.Serialize(ar);
+    } catch (const CArchiveException& e) {
+        UiServices::Current().MessageBox(DamagedMessage(path, e.what()));
+        return false;
+    } catch (const std::bad_alloc&) {
+        UiServices::Current().MessageBox(DamagedMessage(path, "not enough memory"));
+        return false;
+    }
+
+    int fileOrigin[2];
+    board.GetScreenOrigin(fileOrigin);
+    PlaceFileOrigin(fileOrigin);
+    return true;
+}
+
+void CVantorDoc::PlaceFileOrigin(const int* origin)
+{
+    // The file's origin pixel is the board's (0, 0) at actual size: put it there at
+    // actual size, let the photograph take its place from that, and return to the zoom
+    // the view had.
+    CInfomation& board = *theInfomation;
+    const double zoom = m_photo.GetZoomFactor();
+    m_photo.ZoomToActualSize();
+    board.SetScreenOrigin(origin);
+    board.SetViewOffset(Position(0.0, 0.0));
+    m_photo.ZoomToActualSize();
+    ZoomPhotoTo(m_photo, zoom);
+}
+
+bool CVantorDoc::LoadBoardFile(const std::string& path)
+{
+    if (!theInfomation)
+        return false;
+    Bytes bytes;
+    return ReadBoardFile(path, &bytes) && ApplyBoardBytes(bytes, path);
+}
+
+bool CVantorDoc::OnOpenDocument(const std::string& path)
+{
+    if (!theInfomation)
+        return false;
+    UiServices& ui = UiServices::Current();
+    if (!m_photo.IsLoaded()) {
+        ui.MessageBox(kNoPhotoMessage);
+        return false;
+    }
+    // The whole file is read before the open board is closed.
+    StagedBoard staged;
+    {
+        Bytes bytes;
+        if (!ReadBoardFile(path, &bytes))
+            return false;
+        std::string reason;
+        if (!staged.Read(bytes, &reason)) {
+            ui.MessageBox(DamagedMessage(path, reason));
+            return false;
+        }
+    }
+    if (!OnCloseBoard())
+        return false;
+
+    CInfomation& board = *theInfomation;
+    {
+        // In the file's order, newest first, as they were when saved.
+        CMutexLock lock(board.GetEntityLock());
+        for (auto it = staged.objects.rbegin(); it != staged.objects.rend(); ++it)
+            board.GetElements().InsertEntity(*it);
+        staged.objects.clear();
+    }
+    board.m_headerReal1 = staged.real1;
+    board.m_headerReal2 = staged.real2;
+    board.m_headerInt1 = staged.int1;
+    board.m_headerInt2 = staged.int2;
+    PlaceFileOrigin(staged.origin);
+    m_boardPath = path;
+    SetModifiedFlag(false);
+    theInfomation->ZoomToFit();
+    UpdateAllViews();
+    PathChanged();
+    return true;
+}
+
+bool CVantorDoc::StoreBoard(const std::string& path, Bytes* bytes)
+{
+    CInfomation& board = *theInfomation;
+    const ActualSize actualSize(m_photo);
+    int held[2];
+    board.GetScreenOrigin(held);
+    // Only the origin pixel is written; the view offset stays as it is.
+    const Point zero = board.BoardToScreen(Position(0.0, 0.0));
+    const int stored[2] = {zero.x, zero.y};
+    board.SetScreenOrigin(stored);
+    try {
+        CArchive ar;
+        ar.SetFileName(FileNameOf(path));
+        board.Serialize(ar);
+        *bytes = ar.TakeBytes();
+    } catch (const CArchiveException& e) {
+        board.SetScreenOrigin(held);
+        UiServices::Current().MessageBox("The board was not saved: " + std::string(e.what()));
+        return false;
+    } catch (const std::bad_alloc&) {
+        board.SetScreenOrigin(held);
+        UiServices::Current().MessageBox("The board was not saved: there is not enough memory.");
+        return false;
+    }
+    board.SetScreenOrigin(held);
+    return true;
+}
+
+bool CVantorDoc::OnSaveDocument(const std::string& path)
+{
+    const std::string target = path.empty() ? m_boardPath : path;
+    if (!theInfomation || target.empty())
+        return false;
+    Bytes bytes;
+    if (!StoreBoard(target, &bytes))
+        return false;
+    std::string error;
+    if (!WriteFileAtomically(target, bytes.data(), bytes.size(), &error)) {
+        UiServices::Current().MessageBox("The board was not saved. " + error);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CVantorDoc::DoSave(const std::string& path, bool replace)
+{
+    std::string name = path;
+    if (name.empty()) {
+        name = m_boardPath;
+        if (!DoPromptFileName(name, false) || name.empty())
+            return false;
+    }
+    const bool wasModified = IsModified();
+    if (!OnSaveDocument(name))
+        return false;
+    if (replace) {
+        m_boardPath = name;
+        PathChanged();
+    } else {
+        SetModifiedFlag(wasModified);
+    }
+    return true;
+}
+
+bool CVantorDoc::DoFileSave()
+{
+    // A file that is gone or may not be written is saved under a name the user chooses.
+    if (m_boardPath.empty() || ::access(m_boardPath.c_str(), W_OK) != 0)
+        return DoSave(std::string(), true);
+    return DoSave(m_boardPath, true);
+}
+
+bool CVantorDoc::SaveModified()
+{
+    if (!theInfomation)
+        return true;
+    if (m_boardPath.empty() && !theInfomation->HasEntities()) {
+        SetModifiedFlag(false);
+        return true;
+    }
+    if (!IsModified())
+        return true;
+    Question question{"Save changes to " + GetTitle() + "?"};
+    if (!UiServices::Current().AskYesNo(question))
+        return true;
+    return DoFileSave();
+}
+
+// ---------------------------------------------------------------------------------
+// File menu commands
+
+bool CVantorDoc::OnImportVtx()
+{
+    if (!theInfomation)
+        return false;
+    FilePrompt prompt;
+    prompt.title = kImportTitle;
+    prompt.filters = {{kBoardFilter, "*.vtx"}};
+    prompt.defaultExtension = "vtx";
+    prompt.save = false;
+    if (!UiServices::Current().PromptFile(prompt))
+        return false;
+    if (!LoadBoardFile(prompt.path))
+        return false;
+    SetModifiedFlag(true);
+    UpdateAllViews();
+    return true;
+}
+
+bool CVantorDoc::OnExportPcb()
+{
+    if (!theInfomation || !theInfomation->HasEntities())
+        return false;
+    FilePrompt prompt;
+    prompt.title = kExportTitle;
+    prompt.filters = {{kExportFilter, "*.pcb"}};
+    prompt.defaultExtension = "pcb";
+    prompt.save = true;
+    if (!UiServices::Current().PromptFile(prompt))
+        return false;
+    // The photograph's bottom-left corner is the exported file's (0, 0).
+    const Position origin =
+        theInfomation->ScreenToBoard(Point{0, int(m_photo.GetHeight())});
+    std::string error;
+    if (!theInfomation->ExportProtelPcb(prompt.path, origin, &error)) {
+        UiServices::Current().MessageBox("The Protel file was not written. " + error);
+        return false;
+    }
+    return true;
+}
+
+bool CVantorDoc::OnCloseBoard()
+{
+    const bool saved = SaveModified();
+    if (IsModified() && !saved)
+        return false;
+    if (m_boardClosing)
+        m_boardClosing();
+    if (theInfomation)
+        theInfomation->ClearBoard();
+    SetModifiedFlag(false);
+    m_boardPath.clear();
+    UpdateAllViews();
+    PathChanged();
+    return true;
+}
+
+bool CVantorDoc::OnCloseAll()
+{
+    if (!OnCloseBoard())
+        return false;
+    OnClosePhoto();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------
+// Photograph
 
 bool CVantorDoc::PromptPhotoFile(std::string& path)
 {
@@ -62,6 +496,8 @@ bool CVantorDoc::PromptPhotoFile(std::string& path)
 
 bool CVantorDoc::OnOpenBackgroundPhoto()
 {
+    if (!OnCloseBoard())
+        return false;
     std::string path;
     if (!PromptPhotoFile(path))
         return false;
@@ -88,7 +524,8 @@ bool CVantorDoc::OpenFile(const std::string& path)
             theInfomation->SetPhotoSize(m_photo.GetPixelWidth(), m_photo.GetPixelHeight());
             theInfomation->SetPhoto(&m_photo);
         }
-        UpdateAllViews();
+        if (m_photoChanged)
+            m_photoChanged();
         return true;
     }
 
@@ -96,9 +533,7 @@ bool CVantorDoc::OpenFile(const std::string& path)
         UiServices::Current().MessageBox(kNoPhotoMessage);
         return false;
     }
-    UiServices::Current().MessageBox("Board files cannot be opened in this version of Vantor: \"" +
-                                     path + "\" was not read.");
-    return false;
+    return OnOpenDocument(path);
 }
 
 void CVantorDoc::OnClosePhoto()
@@ -106,5 +541,6 @@ void CVantorDoc::OnClosePhoto()
     m_photo.Release();
     if (theInfomation)
         theInfomation->SetPhotoSize(0, 0);
-    UpdateAllViews();
+    if (m_photoChanged)
+        m_photoChanged();
 }

@@ -141,12 +141,25 @@ bool LayerTable::Read(const std::string& path, std::string* error)
             *error = why;
         return false;
     }
+    if (!ReadBytes(bytes, &why)) {
+        if (error)
+            *error = "The layer settings file " + path + " is damaged: " + why;
+        return false;
+    }
+    return true;
+}
+
+bool LayerTable::ReadBytes(std::span<const std::uint8_t> bytes, std::string* error)
+{
+    if (error)
+        error->clear();
     LayerTable parsed;
     try {
         Parse(bytes, parsed);
     } catch (const CArchiveException& e) {
+        SetDefaults();
         if (error)
-            *error = "The layer settings file " + path + " is damaged: " + e.what();
+            *error = e.what();
         return false;
     }
     entries = std::move(parsed.entries);
@@ -154,6 +167,12 @@ bool LayerTable::Read(const std::string& path, std::string* error)
 }
 
 bool LayerTable::Write(const std::string& path, std::string* error) const
+{
+    const std::vector<std::uint8_t> bytes = ToBytes();
+    return WriteFileAtomically(path, bytes.data(), bytes.size(), error);
+}
+
+std::vector<std::uint8_t> LayerTable::ToBytes() const
 {
     CArchive ar;
     ar.WriteU32(kFileMagic);
@@ -168,6 +187,5 @@ bool LayerTable::Write(const std::string& path, std::string* error) const
         ar.WriteU32(entry.color);
         ar.WriteI32(entry.shown);
     }
-    const std::vector<std::uint8_t>& bytes = ar.Bytes();
-    return WriteFileAtomically(path, bytes.data(), bytes.size(), error);
+    return ar.TakeBytes();
 }

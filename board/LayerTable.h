@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
+#include <vector>
 
 // One colour-table record as stored: 12 bytes, little-endian.
 struct tagCOLORTAB {
@@ -47,6 +49,10 @@ class LayerTable
     // set to the defaults and false returned; `error` is left empty when the file does
     // not exist and otherwise says what is wrong.
     bool Read(const std::string& path, std::string* error);
+    // The same from the file's bytes; `error` says what is wrong, without a file name.
+    bool ReadBytes(std::span<const std::uint8_t> bytes, std::string* error);
+    // The bytes Write stores.
+    std::vector<std::uint8_t> ToBytes() const;
     // Writes the table through a temporary file renamed over `path`; on failure the
     // old file stays as it was and `error` says why.
     bool Write(const std::string& path, std::string* error) const;

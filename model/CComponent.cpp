@@ -762,7 +762,7 @@ void CComponent::ExportText(std::string& out, std::map<int, int>& counts)
 {
     CEntity::ExportText(out, counts);
     out = "COMP\n";
-    out += m_pattern;
+    out += Protel::TextLine(m_pattern);
     out += "\n0 0 ";
     out += Protel::Len(m_position.x) + Protel::Len(m_position.y);
     out += m_designator.IsHidden() ? "0 " : "1 ";
@@ -778,8 +778,10 @@ void CComponent::ExportText(std::string& out, std::map<int, int>& counts)
     record.clear();
     m_comment.ExportText(record, counts);
     out += record;
-    // Every child, removed ones included.
+    // Removed children stay out of the file.
     for (CEntity* child : m_children) {
+        if (!child->IsActive())
+            continue;
         record.clear();
         child->ExportText(record, counts);
         out += record;

@@ -526,12 +526,19 @@ void CFreePad::Serialize(CArchive& ar)
         CArchive::Throw(CArchiveException::generic,
                         "pad record with " + std::to_string(count) + " parts instead of four");
     }
-    for (CEntity* part : loaded)
+    for (CEntity* part : loaded) {
         if (!IsPartClass(part)) {
             discard();
             CArchive::Throw(CArchiveException::badClass,
                             "pad record with a part that is not a pad shape");
         }
+        // Only live parts are stored: a removed one would be lost on the next save and
+        // leave a pad that cannot be read back.
+        if (!part->IsActive()) {
+            discard();
+            CArchive::Throw(CArchiveException::generic, "pad record with a removed part");
+        }
+    }
 
     RemoveParts();
     m_parts.assign(loaded.begin(), loaded.end());
@@ -600,7 +607,7 @@ int CFreePad::ReadFromLibraryRecord(const BYTE* rec, int size)
         shape = LibRecord::GetU16(rec + 24);
     } else {
         hole = LibRecord::FromLength(LibRecord::GetI32(rec + 12));
-        rotation = Real48ToDouble(rec + 16);
+        rotation = Real48ToAngle(rec + 16);
         sizeX = LibRecord::FromLength(LibRecord::GetI32(rec + kShapeEntries[0]));
         sizeY = LibRecord::FromLength(LibRecord::GetI32(rec + kShapeEntries[0] + 4));
         shape = LibRecord::GetU16(rec + kShapeEntries[0] + 8);
@@ -647,6 +654,6 @@ void CFreePad::ExportText(std::string& out, std::map<int, int>& counts)
     for (int i = 0; i < 8; ++i)
         out += "1 ";
     out += "\n";
-    out += m_name;
+    out += Protel::TextLine(m_name);
     out += "\n";
 }

@@ -559,7 +559,7 @@ int CTxtTag::ReadFromLibraryRecord(const BYTE* rec, int size)
     m_sizeY = LibRecord::FromLength(LibRecord::GetI32(rec + 12));
     m_sizeX = 10.0;
     m_style = LibRecord::GetU16(rec + 16);
-    m_rotation = Real48ToDouble(rec + 18);
+    m_rotation = Real48ToAngle(rec + 18);
     const std::int32_t stored = LibRecord::GetI32(rec + 24);
     std::size_t length = stored > 0 ? std::size_t(stored) : 0;
     length = std::min(length, std::size_t(size - kHeadSize));
@@ -585,6 +585,6 @@ void CTxtTag::ExportText(std::string& out, std::map<int, int>& counts)
     out += "0 0 0 0 ";
     out += Protel::Len(m_sizeX);
     out += "1 0 0\n";
-    out += m_name;
+    out += Protel::TextLine(m_name);
     out += "\n";
 }

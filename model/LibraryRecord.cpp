@@ -120,3 +120,15 @@ double Real48ToDouble(const BYTE* six)
 {
     return Real48ToDegrees(six) * 3.1415926 / 180.0;
 }
+
+double Real48ToAngle(const BYTE* six)
+{
+    double degrees = std::fmod(Real48ToDegrees(six), 360.0);
+    if (degrees < 0.0)
+        degrees += 360.0;
+    // A whole turn less a trace rounds up to 360; -0 becomes 0.
+    if (degrees >= 360.0 || degrees == 0.0)
+        return 0.0;
+    const double radians = degrees * 3.1415926 / 180.0;
+    return radians < 2.0 * 3.1415926 ? radians : 0.0;
+}

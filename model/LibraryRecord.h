@@ -48,3 +48,6 @@ double Real48ToDouble(const BYTE* six);
 int DoubleToReal48(double degrees, BYTE* six);
 // Decoding without the conversion to radians (degrees rounded to 0.001).
 double Real48ToDegrees(const BYTE* six);
+// Decoding a rotation: whatever the record holds (negative, or many turns), the angle
+// in radians within [0, 2 pi), as every angle the model keeps.
+double Real48ToAngle(const BYTE* six);

@@ -54,4 +54,12 @@ std::string Tag(char type, bool inComponent)
     return tag;
 }
 
+std::string TextLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return text;
+}
+
 } // namespace Protel

@@ -18,5 +18,8 @@ std::string Deg(double radians);
 std::string Fixed3(double v);
 // The record tag: "F<t>\n0 0 " for a free object, "C<t>\n0 0 " for a component part.
 std::string Tag(char type, bool inComponent);
+// A name or text that takes a line of its own: each CR or LF in it becomes a blank, so
+// the record keeps its lines.
+std::string TextLine(std::string text);
 
 } // namespace Protel

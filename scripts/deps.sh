@@ -5,6 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
+  clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -7,6 +7,7 @@
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
+#include "board/LibraryLoadSink.h"
 #include "model/CArc.h"
 #include "model/CFillArea.h"
 #include "model/CFreePad.h"
@@ -64,23 +65,6 @@ const char* const kLayerNames[CMainFrame::kLayerCount] = {
 // A separator in the menu and toolbar lists.
 constexpr int kSeparator = 0;
 
-// Commands of the document that need the board files, which this version cannot read
-// or write yet: shown, but never enabled.
-bool IsPendingDocumentCommand(int id)
-{
-    switch (id) {
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-    case ID_FILE_IMPORT_VTX:
-    case ID_FILE_EXPORT_PCB:
-    case ID_FILE_CLOSE_BOARD:
-    case ID_FILE_CLOSE_ALL:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The menu text without its mnemonics and shortcut hint.
 QString PlainText(const QString& text)
 {
@@ -123,12 +107,25 @@ CMainFrame::CMainFrame(CVantorDoc* doc, CVantorApp* app, QWidget* parent)
     connect(m_view, &CVantorView::frameNotify, this, &CMainFrame::OnViewNotify);
     m_view->Dispatcher().SetKeyMenuHandler([this](KeyMenu menu) { OnKeyMenu(menu); });
     m_view->Dispatcher().SetModalQuery([] { return QtUiServices::IsModalOpen(); });
-    if (m_doc)
+    if (m_doc) {
         m_doc->SetPhotoChangedHandler([this] {
             if (m_view)
                 m_view->PhotoChanged();
             UpdateCommands();
         });
+        // No tool may go on working on objects that are about to be freed.
+        m_doc->SetBoardClosingHandler([this] {
+            if (m_view)
+                m_view->Dispatcher().EndCurrentCommand(EndReason::Teardown);
+        });
+        // A board file opened or saved heads the recent files.
+        m_doc->SetPathChangedHandler([this] {
+            UpdateTitle();
+            if (m_app && !m_doc->GetBoardPath().empty())
+                m_app->AddToRecentFileList(
+                    QFileInfo(QtUiServices::ToQString(m_doc->GetBoardPath())).absoluteFilePath());
+        });
+    }
 
     connect(&m_updateTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
     m_updateTimer.start(kUpdatePeriodMs);
@@ -147,8 +144,11 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_updateTimer.stop();
-    if (m_doc)
+    if (m_doc) {
         m_doc->SetPhotoChangedHandler(nullptr);
+        m_doc->SetBoardClosingHandler(nullptr);
+        m_doc->SetPathChangedHandler(nullptr);
+    }
     // The view goes first, while the document it shows still stands.
     delete m_view;
     m_view = nullptr;
@@ -382,6 +382,30 @@ bool CMainFrame::DocumentCommand(int id)
     if (!m_doc)
         return false;
     switch (id) {
+    case ID_FILE_NEW:
+        m_doc->OnNewDocument();
+        return true;
+    case ID_FILE_OPEN:
+        m_doc->OnFileOpen();
+        return true;
+    case ID_FILE_SAVE:
+        m_doc->DoFileSave();
+        return true;
+    case ID_FILE_SAVE_AS:
+        m_doc->OnFileSaveAs();
+        return true;
+    case ID_FILE_IMPORT_VTX:
+        m_doc->OnImportVtx();
+        return true;
+    case ID_FILE_EXPORT_PCB:
+        m_doc->OnExportPcb();
+        return true;
+    case ID_FILE_CLOSE_BOARD:
+        m_doc->OnCloseBoard();
+        return true;
+    case ID_FILE_CLOSE_ALL:
+        m_doc->OnCloseAll();
+        return true;
     case ID_FILE_OPEN_PHOTO:
         m_doc->OnOpenBackgroundPhoto();
         return true;
@@ -444,13 +468,24 @@ void CMainFrame::UpdateCommand(int id, bool* enabled, bool* checked, QString* te
 bool CMainFrame::DocumentUpdate(int id, bool* enabled, bool* checked)
 {
     *checked = false;
-    if (IsPendingDocumentCommand(id)) {
-        *enabled = false;
-        return true;
-    }
     switch (id) {
+    case ID_FILE_NEW:
+    case ID_FILE_OPEN:
+    case ID_FILE_CLOSE_BOARD:
+    case ID_FILE_CLOSE_ALL:
     case ID_FILE_OPEN_PHOTO:
         *enabled = m_doc != nullptr;
+        return true;
+    case ID_FILE_SAVE:
+        *enabled = m_doc && m_doc->IsModified();
+        return true;
+    case ID_FILE_SAVE_AS:
+    case ID_FILE_EXPORT_PCB:
+        *enabled = m_doc && theInfomation && theInfomation->HasEntities();
+        return true;
+    case ID_FILE_IMPORT_VTX:
+        // Board files are read over a photograph.
+        *enabled = m_doc && m_doc->GetPhoto().IsLoaded();
         return true;
     case ID_FILE_CLOSE_PHOTO:
         *enabled = m_doc && m_doc->GetPhoto().HasImage();
@@ -610,6 +645,28 @@ void CMainFrame::OnBoardNotify(int code, std::intptr_t arg)
         showMaximized();
         return;
     }
+    // Library loading: the step (valid during this call only) or the end, in the
+    // status bar for a while.
+    if (code == BN_LOAD_PROGRESS) {
+        const auto* p = reinterpret_cast<const LibraryLoadProgress*>(arg);
+        if (!p)
+            return;
+        if (p->step == LibraryLoadSink::kLoadLibrary) {
+            m_libraryProgress =
+                QString::asprintf("Loading %d of %d librarys: ", p->current, p->total);
+            statusBar()->showMessage(m_libraryProgress, kLoadMessageMs);
+        } else {
+            const QString components =
+                QString::asprintf("%d of %d components", p->current, p->total);
+            statusBar()->showMessage(m_libraryProgress + components, kLoadMessageMs);
+        }
+        return;
+    }
+    if (code == BN_LOAD_DONE) {
+        m_libraryProgress.clear();
+        statusBar()->showMessage(QStringLiteral("Complete successful!"), kLoadMessageMs);
+        return;
+    }
     if (m_view)
         m_view->OnBoardNotify(code, arg);
 }
@@ -726,5 +783,11 @@ void CMainFrame::closeEvent(QCloseEvent* e)
 {
     if (m_view)
         m_view->Dispatcher().EndCurrentCommand(EndReason::Teardown);
+    // A modified board is offered for saving; a save that did not happen keeps the
+    // window open.
+    if (m_doc && !m_doc->SaveModified()) {
+        e->ignore();
+        return;
+    }
     e->accept();
 }

@@ -47,6 +47,8 @@ class CMainFrame : public QMainWindow
     enum ViewPopup { ViewLanguage = 3, ViewGrid = 4, ViewZoom = 5 };
     // Period of the update of the toolbar's states.
     static constexpr int kUpdatePeriodMs = 250;
+    // How long a library loading message stays in the status bar.
+    static constexpr int kLoadMessageMs = 2500;
 
     // `doc` is not owned; `app` may be null (then application commands are disabled).
     explicit CMainFrame(CVantorDoc* doc, CVantorApp* app = nullptr, QWidget* parent = nullptr);
@@ -79,6 +81,7 @@ class CMainFrame : public QMainWindow
     // The layer chosen in the current-layer list.
     void OnLayerSelect(int layer);
     // A board notification sent to the frame: sub-code 6 shows the frame maximised,
+    // library loading (4, with a LibraryLoadProgress*, and 5) shows in the status bar,
     // every other one goes on to the view.
     void OnBoardNotify(int code, std::intptr_t arg);
     // The keyboard's popups: View > Grid, Place, View > Zoom, and the next language.
@@ -131,4 +134,6 @@ class CMainFrame : public QMainWindow
     QMenu* m_languageMenu = nullptr;
     QTimer m_updateTimer;
     QStringList m_recentFiles;
+    // The library step shown while libraries load.
+    QString m_libraryProgress;
 };

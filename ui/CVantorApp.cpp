@@ -6,15 +6,71 @@
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
+#include "board/LibraryProgressWindow.h"
 #include "board/SettingsFolder.h"
+#include "board/ViewPort.h"
 #include "model/ModelSetup.h"
 #include "model/UiServices.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPointer>
 #include <QSettings>
 
 using namespace Cmd;
+
+namespace
+{
+
+// The library loading thread's progress goes to the main frame's status bar; its
+// hand-overs are taken in on the GUI thread by a queued call.
+class FrameLibraryWindow : public LibraryProgressWindow
+{
+  public:
+    explicit FrameLibraryWindow(CMainFrame* frame) : m_frame(frame) {}
+
+    void WakeLibraryLoading() override
+    {
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+                if (theInfomation)
+                    theInfomation->PumpLibraryLoading();
+            },
+            Qt::QueuedConnection);
+    }
+    void OnLibraryLoadNotify(int code, const LibraryLoadProgress* progress) override
+    {
+        if (m_frame)
+            m_frame->OnBoardNotify(code, reinterpret_cast<std::intptr_t>(progress));
+    }
+
+  private:
+    QPointer<CMainFrame> m_frame;
+};
+
+// The pattern name of a component going to the user's library: at most 12 characters.
+bool AskPattern(QWidget* parent, std::string& pattern)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Add Component to my library"));
+    dialog.setLabelText(QStringLiteral("Please input pattern of the component:"));
+    dialog.setOkButtonText(QStringLiteral("Pick pin1"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(QtUiServices::ToQString(pattern));
+    if (QLineEdit* edit = dialog.findChild<QLineEdit*>())
+        edit->setMaxLength(12);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    pattern = dialog.textValue().left(12).toStdString();
+    return true;
+}
+
+} // namespace
 
 CVantorApp* CVantorApp::s_instance = nullptr;
 
@@ -60,11 +116,25 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
         if (!OpenDocumentFile(arguments[1]))
             return false;
     }
+
+    // The libraries of the last run open in the background.
+    CMainFrame* frame = m_frame.get();
+    theInfomation->SetPatternPrompt(
+        [frame](std::string& pattern) { return AskPattern(frame, pattern); });
+    m_libraryWindow = std::make_unique<FrameLibraryWindow>(frame);
+    theInfomation->StartLoadLibraries(m_libraryWindow.get());
     return true;
 }
 
 void CVantorApp::ExitInstance()
 {
+    // The loading thread ends before anything it reports to goes, and before the board
+    // state writes the library list.
+    if (m_boardCreated && theInfomation) {
+        theInfomation->StopLoadLibraries();
+        theInfomation->SetPatternPrompt(nullptr);
+    }
+    m_libraryWindow.reset();
     if (m_frame) {
         if (CVantorView* view = m_frame->GetActiveView())
             view->Dispatcher().EndCurrentCommand(EndReason::Teardown);
@@ -168,9 +238,7 @@ bool CVantorApp::UpdateCommand(int id, bool* enabled, bool* checked)
     case ID_APP_EXIT:
         *enabled = true;
         return true;
-    // Board files, printing and the about window come with later versions.
-    case ID_FILE_NEW:
-    case ID_FILE_OPEN:
+    // Printing and the about window are not there yet (New and Open are the document's).
     case ID_FILE_PRINT_SETUP:
     case ID_APP_ABOUT:
         *enabled = false;

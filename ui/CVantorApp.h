@@ -11,6 +11,7 @@
 
 class CMainFrame;
 class CVantorDoc;
+class LibraryProgressWindow;
 class QtUiServices;
 
 class CVantorApp
@@ -32,8 +33,9 @@ class CVantorApp
     // to open (further arguments are ignored). False when the program cannot start,
     // e.g. when the file named on the command line could not be opened.
     bool InitInstance(const QStringList& arguments);
-    // Ends any tool, saves the recent files, closes the window and frees the board
-    // state. Runs once; the destructor calls it too.
+    // Stops the library loading thread, ends any tool, saves the recent files, closes
+    // the window and frees the board state (which writes "lib.dat"). Runs once; the
+    // destructor calls it too.
     void ExitInstance();
 
     bool OnCommand(int id);
@@ -63,6 +65,8 @@ class CVantorApp
     std::unique_ptr<QtUiServices> m_ui;
     std::unique_ptr<CVantorDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    // Where the library loading thread's progress goes (the main frame).
+    std::unique_ptr<LibraryProgressWindow> m_libraryWindow;
     QStringList m_recentFiles;
     bool m_boardCreated = false;
 };

@@ -101,4 +101,26 @@ TEST(Real48Test, RoundTripsAndRefusals)
     }
 }
 
+// A rotation read from a file may be negative or many turns; the model keeps [0, 2 pi).
+TEST(Real48Test, RotationsFoldIntoOneTurn)
+{
+    const struct {
+        Six six;
+        double degrees;
+    } cases[] = {
+        {Encode(90.0), 90.0},
+        {Six{0x82, 0, 0, 0, 0, 0x80}, 358.0}, // -2
+        {Encode(720.5), 0.5},
+        {Encode(360.0), 0.0},
+        {Encode(359.9996), 0.0}, // rounds to a whole turn
+        {kZero, 0.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(Real48ToAngle(c.six.data()), c.degrees * 3.1415926 / 180.0, 1e-12) << c.degrees;
+    for (const Six& huge : {Six{0xFF, 1, 2, 3, 4, 0x85}, Six{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}}) {
+        const double a = Real48ToAngle(huge.data());
+        EXPECT_TRUE(a >= 0.0 && a < 2.0 * 3.1415926) << a;
+    }
+}
+
 } // namespace

@@ -248,7 +248,8 @@ TEST_F(CMainFrameTest, UpdateAndRoutingFollowThePhotographAndTheBoard)
     EXPECT_FALSE(StateOf(ID_FILE_CLOSE_PHOTO).enabled);
     EXPECT_FALSE(StateOf(ID_PLACE_TRACK).enabled);
     // Unhandled commands and commands of later versions stay disabled and do not run.
-    for (int id : {ID_FILE_SAVE, ID_FILE_OPEN, ID_FILE_CLOSE_ALL, ID_EDIT_CUT, ID_NEXT_PANE})
+    for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_IMPORT_VTX, ID_FILE_EXPORT_PCB,
+                   ID_EDIT_CUT, ID_NEXT_PANE})
         EXPECT_FALSE(StateOf(id).enabled) << id;
     EXPECT_FALSE(frame->OnCommand(ID_PLACE_TRACK));
     EXPECT_TRUE(StateOf(ID_HELP_MANUAL).enabled);
@@ -281,6 +282,52 @@ TEST_F(CMainFrameTest, UpdateAndRoutingFollowThePhotographAndTheBoard)
     EXPECT_TRUE(frame->OnCommand(ID_FILE_CLOSE_PHOTO));
     EXPECT_FALSE(doc->GetPhoto().HasImage());
     EXPECT_FALSE(StateOf(ID_PLACE_TRACK).enabled);
+    EXPECT_TRUE(ui.AllAnswersUsed());
+}
+
+TEST_F(CMainFrameTest, FileCommandsRunTheDocumentAndFollowItsPath)
+{
+    SwitchSetting noBoardWithoutPhoto(0);
+    OpenPhoto();
+    EXPECT_TRUE(StateOf(ID_FILE_IMPORT_VTX).enabled);
+    EXPECT_FALSE(StateOf(ID_FILE_SAVE_AS).enabled);
+    board().AddEntity(new CLine(Position(0, 0), Position(50, 0)));
+    doc->SetModifiedFlag(true);
+    for (int id : {ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_EXPORT_PCB})
+        EXPECT_TRUE(StateOf(id).enabled) << id;
+
+    // Save without a board path asks for a name; the title follows the path.
+    const std::string path = settingsFolder + "frame.vtx";
+    ui.Expect<FilePrompt>(true, [path](FilePrompt& p) { p.path = path; });
+    EXPECT_TRUE(frame->OnCommand(ID_FILE_SAVE));
+    EXPECT_EQ(frame->windowTitle(), "frame.vtx - Vantor");
+    EXPECT_FALSE(StateOf(ID_FILE_SAVE).enabled);
+
+    // A tool at work ends before the board closes.
+    EXPECT_TRUE(frame->OnCommand(ID_PLACE_TRACK));
+    EXPECT_TRUE(StateOf(ID_PLACE_TRACK).checked);
+    EXPECT_TRUE(frame->OnCommand(ID_FILE_CLOSE_BOARD));
+    EXPECT_FALSE(StateOf(ID_PLACE_TRACK).checked);
+    EXPECT_FALSE(board().HasEntities());
+    EXPECT_EQ(frame->windowTitle(), "Untitled - Vantor");
+
+    ui.Expect<FilePrompt>(true, [path](FilePrompt& p) { p.path = path; });
+    EXPECT_TRUE(frame->OnCommand(ID_FILE_OPEN));
+    EXPECT_EQ(ui.filePrompts.back().title, "Open PCB file");
+    EXPECT_TRUE(board().HasEntities());
+    EXPECT_EQ(frame->windowTitle(), "frame.vtx - Vantor");
+
+    // Closing the window offers to save; a save that does not happen keeps it open.
+    ui.Expect<Question>(false);
+    doc->SetModifiedFlag(true);
+    EXPECT_TRUE(frame->OnCommand(ID_FILE_NEW));
+    board().AddEntity(new CLine(Position(0, 0), Position(50, 0)));
+    doc->SetModifiedFlag(true);
+    ui.Expect<Question>(true);
+    ui.Expect<FilePrompt>(false);
+    EXPECT_FALSE(frame->close());
+    ui.Expect<Question>(false);
+    EXPECT_TRUE(frame->close());
     EXPECT_TRUE(ui.AllAnswersUsed());
 }
 
