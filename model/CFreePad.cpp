@@ -32,10 +32,9 @@ constexpr int kNameBytes = 4;
 constexpr double kDefaultSize = 60.0;
 constexpr double kDefaultHole = 30.0;
 
-// Shape codes of library records.
+// Shape codes of library records. Code 3 (an older round) and unknown codes read as round.
 constexpr std::uint16_t kRecordRound = 1;
 constexpr std::uint16_t kRecordRectangle = 2;
-constexpr std::uint16_t kRecordRoundOld = 3;
 
 // The layer a library record stands for. A stored 0 (no layer) and anything that is
 // not a board layer put the object on the multi-layer.
