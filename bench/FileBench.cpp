@@ -3,6 +3,8 @@
 // and exported as a Protel ASCII file; and a component library of 2,000 components
 // opened from its file. The first board read in the process also pays for taking fresh
 // memory from the system (most of it the texts' glyph tracks); later reads reuse it.
+#include "BenchApp.h"
+#include "BenchUi.h"
 #include "board/AtomicFile.h"
 #include "board/CInfomation.h"
 #include "board/CLoadLibrary.h"
@@ -14,17 +16,13 @@
 #include "model/CTxtTag.h"
 #include "model/CViaPad.h"
 #include "model/Constants.h"
-#include "model/ModelSetup.h"
-#include "model/UiServices.h"
 #include "platform/CArchive.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <span>
 #include <string>
@@ -35,29 +33,6 @@ namespace
 
 constexpr int kBoardObjects = 100000;
 constexpr int kLibraryComponents = 2000;
-
-// Dialogs are never wanted here; messages are shown on the console.
-class SilentUi : public UiServices
-{
-  public:
-    bool EditTrack(TrackProperties&) override { return false; }
-    bool EditArc(ArcProperties&) override { return false; }
-    bool EditPad(PadProperties&) override { return false; }
-    bool EditVia(ViaProperties&) override { return false; }
-    bool EditText(TextProperties&) override { return false; }
-    bool EditFill(FillProperties&) override { return false; }
-    bool EditPolygon(PolygonProperties&) override { return false; }
-    bool EditComponent(ComponentProperties&) override { return false; }
-    bool AskDpi(DpiValues&) override { return false; }
-    bool EditLayers(LayersValues&) override { return false; }
-    bool PromptFile(FilePrompt&) override { return false; }
-    bool AskYesNo(Question&) override { return false; }
-    bool ChooseFromList(ListChoice&) override { return false; }
-    void MessageBox(const std::string& text) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-};
 
 std::string theFolder; // ends in '/'
 std::string theBoardFile;
@@ -273,17 +248,14 @@ void BM_OpenLibrary(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    RegisterModelClasses();
-    benchmark::Initialize(&argc, argv);
+    BenchApp app(argc, argv);
 
     QTemporaryDir folder;
     theFolder = folder.path().toStdString() + "/";
     theBoardFile = theFolder + "board.vtr";
     theLibraryFile = theFolder + "parts.lib";
     CInfomation::Create(theFolder);
-    SilentUi ui;
+    BenchUi ui(false); // dialogs are never wanted here
     UiServices::Install(&ui);
 
     FillBoard(*theInfomation, kBoardObjects);

@@ -1,17 +1,15 @@
 // Hit-testing and drawing of large boards.
+#include "BenchApp.h"
 #include "model/BoardServices.h"
 #include "model/CArc.h"
 #include "model/CLine.h"
-#include "model/ModelSetup.h"
 #include "platform/qt/QtDrawContext.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
-#include <cstdlib>
 #include <memory>
 #include <random>
 #include <vector>
@@ -99,10 +97,7 @@ BENCHMARK(BM_DrawTracks)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    RegisterModelClasses();
-    benchmark::Initialize(&argc, argv);
+    BenchApp app(argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -2,17 +2,16 @@
 // (10000 x 10000) and a 1-megapixel photo, at actual size, fitted to the view, at 4x
 // and at every zoom level, panning a little every frame; and loading the large scan.
 // Each photograph is decoded once and its reduced copies built once, at load.
+#include "BenchApp.h"
+#include "BenchUi.h"
 #include "board/CDib.h"
 #include "board/CInfomation.h"
 #include "board/ViewPort.h"
-#include "model/ModelSetup.h"
-#include "model/UiServices.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -28,29 +27,6 @@ namespace
 
 constexpr int kViewW = 1920;
 constexpr int kViewH = 1080;
-
-// Answers the resolution question with its defaults (800 x 800 DPI) and confirms.
-class AcceptingUi : public UiServices
-{
-  public:
-    bool EditTrack(TrackProperties&) override { return false; }
-    bool EditArc(ArcProperties&) override { return false; }
-    bool EditPad(PadProperties&) override { return false; }
-    bool EditVia(ViaProperties&) override { return false; }
-    bool EditText(TextProperties&) override { return false; }
-    bool EditFill(FillProperties&) override { return false; }
-    bool EditPolygon(PolygonProperties&) override { return false; }
-    bool EditComponent(ComponentProperties&) override { return false; }
-    bool AskDpi(DpiValues&) override { return true; }
-    bool EditLayers(LayersValues&) override { return false; }
-    bool PromptFile(FilePrompt&) override { return false; }
-    bool AskYesNo(Question&) override { return true; }
-    bool ChooseFromList(ListChoice&) override { return false; }
-    void MessageBox(const std::string& text) override
-    {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-};
 
 // A view that only scrolls.
 class ScrollOnlyView : public ViewPort
@@ -184,16 +160,14 @@ void BM_BuildReducedCopies(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    RegisterModelClasses();
-    benchmark::Initialize(&argc, argv);
+    BenchApp app(argc, argv);
 
     QTemporaryDir folder;
     theFolder = &folder;
     CInfomation::Create(folder.path().toStdString() + "/");
     theInfomation->SetView(&theView);
-    AcceptingUi ui;
+    // The resolution question is answered with its defaults (800 x 800 DPI).
+    BenchUi ui(true);
     UiServices::Install(&ui);
 
     theLarge = LoadPhoto(10000, 10000, "scan-100mp.jpg");

@@ -10,6 +10,7 @@
 #include "model/CEntity.h"
 #include "model/CStrokeFont.h"
 #include "model/Constants.h"
+#include "model/ProtelFormat.h"
 #include "model/UiServices.h"
 #include "platform/CArchive.h"
 
@@ -21,16 +22,6 @@
 CInfomation* theInfomation = nullptr;
 
 namespace {
-
-// A pixel count from a quotient, rounded half away from zero. Points far outside any
-// view are held at a billion pixels so that the conversion to int stays defined.
-int ToPixels(double v)
-{
-    constexpr double kLimit = 1.0e9;
-    if (std::isnan(v))
-        return 0;
-    return RoundHalfAway(std::clamp(v, -kLimit, kLimit));
-}
 
 // A zoom step that moves scale x by no more than this changed nothing.
 constexpr double kZoomStepEpsilon = 1e-6;
@@ -103,19 +94,17 @@ COLORREF CInfomation::GetLayerColor(int key) const
 
 Point CInfomation::BoardToScreen(const Position& p) const
 {
-    return Point{m_originPixel.x + ToPixels((p.x - m_viewOffset.x) / m_scaleX),
-                 m_originPixel.y - ToPixels((p.y - m_viewOffset.y) / m_scaleY)};
+    return TransformToScreen(p, m_viewOffset, m_originPixel, m_scaleX, m_scaleY);
 }
 
 Position CInfomation::ScreenToBoard(Point pt) const
 {
-    return Position((pt.x - m_originPixel.x) * m_scaleX + m_viewOffset.x,
-                    (m_originPixel.y - pt.y) * m_scaleY + m_viewOffset.y);
+    return TransformToBoard(pt, m_viewOffset, m_originPixel, m_scaleX, m_scaleY);
 }
 
 int CInfomation::BoardToPixels(const double& length) const
 {
-    return ToPixels(length / std::max(m_scaleX, m_scaleY));
+    return TransformToPixels(length, m_scaleX, m_scaleY);
 }
 
 double CInfomation::PixelsToBoard(int n) const
@@ -292,21 +281,7 @@ int CInfomation::MoveSelection(const Position& v)
         return 0;
     // The area the selection covers before the move.
     BOX2D before;
-    bool haveBox = false;
-    for (CEntity* e : SelectionList) {
-        BOX2D b;
-        if (!e->GetBox(&b, nullptr))
-            continue;
-        if (haveBox) {
-            before.x1 = std::min(before.x1, b.x1);
-            before.y1 = std::min(before.y1, b.y1);
-            before.x2 = std::max(before.x2, b.x2);
-            before.y2 = std::max(before.y2, b.y2);
-        } else {
-            before = b;
-        }
-        haveBox = true;
-    }
+    const bool haveBox = CManElement::UnionOfBoxes(SelectionList, nullptr, false, &before) != 0;
     for (CEntity* e : SelectionList) {
         const Position p = e->GetPosition();
         e->PushUndoState(e);
@@ -392,8 +367,8 @@ void CInfomation::Serialize(CArchive& ar)
     Point origin;
     origin.x = ar.ReadI32();
     origin.y = ar.ReadI32();
-    // Board points land at most a billion pixels from the origin (ToPixels): an origin
-    // further out than that would take the view transform past the range of int.
+    // Board points land at most a billion pixels from the origin (TransformToScreen): an
+    // origin further out than that would take the view transform past the range of int.
     constexpr int kMaxOriginPixel = 1000000000;
     if (origin.x < -kMaxOriginPixel || origin.x > kMaxOriginPixel ||
         origin.y < -kMaxOriginPixel || origin.y > kMaxOriginPixel)
@@ -417,20 +392,6 @@ int CInfomation::ImportProtelPcb(const std::string&)
 
 namespace
 {
-
-// The integer part of (v + 0.0005) x 10000, held within the range of the integer.
-std::int64_t TenThousandths(double v)
-{
-    const double t = std::trunc((v + 0.0005) * 10000.0);
-    if (std::isnan(t))
-        return 0;
-    constexpr double kLimit = 9223372036854775807.0; // rounds to 2^63
-    if (t >= kLimit)
-        return INT64_MAX;
-    if (t <= -kLimit)
-        return INT64_MIN;
-    return std::int64_t(t);
-}
 
 int CountOf(const std::map<int, int>& counts, int type)
 {
@@ -460,9 +421,9 @@ bool CInfomation::ExportProtelPcb(const std::string& path, const Position& origi
     // The board point under the view's origin pixel, as seen from `origin`.
     const Position defaults = ScreenToBoard(m_originPixel) - origin;
     std::string tail = "DEFAULTS\n";
-    tail += std::to_string(TenThousandths(defaults.x));
+    tail += std::to_string(Protel::Scaled(defaults.x, 10000.0));
     tail += ' ';
-    tail += std::to_string(TenThousandths(defaults.y));
+    tail += std::to_string(Protel::Scaled(defaults.y, 10000.0));
     tail += "\nENDPCB";
 
     // The format's lines end in CR LF.
@@ -726,11 +687,33 @@ void CInfomation::SettleLibraryPath(const std::string& path)
         m_unloadedLibraries.erase(it);
 }
 
-BOOL CInfomation::OpenLibrary(const std::string& path)
+namespace {
+
+// Opens the library file at `path` and hands it to the board: FALSE for a path already
+// open or without a name, and, with a message, for a file that cannot be opened. Open
+// creates a missing file and never replaces one that is there.
+BOOL OpenAndAddLibrary(CInfomation& board, const std::string& path,
+                       const CLoadLibrary::ProgressSink& progress)
 {
     const std::string key = LibraryList::CanonicalPath(path);
-    if (key.empty() || FindLibrary(key))
+    if (key.empty() || board.FindLibrary(key))
         return FALSE;
+    auto library = std::make_unique<CLoadLibrary>();
+    std::string error;
+    if (!library->Open(key, progress, nullptr, &error)) {
+        UiServices::Current().MessageBox(error + "\n" + key);
+        return FALSE;
+    }
+    if (!board.AddLibrary(key, library.get()))
+        return FALSE;
+    library.release();
+    return TRUE;
+}
+
+} // namespace
+
+BOOL CInfomation::OpenLibrary(const std::string& path)
+{
     CLoadLibrary::ProgressSink progress;
     if (m_progressWindow)
         progress = [this](const std::string& step, const std::string& item, int total,
@@ -739,34 +722,12 @@ BOOL CInfomation::OpenLibrary(const std::string& path)
             if (m_progressWindow)
                 m_progressWindow->OnLibraryLoadNotify(BN_LOAD_PROGRESS, &p);
         };
-    auto library = std::make_unique<CLoadLibrary>();
-    std::string error;
-    if (!library->Open(key, progress, nullptr, &error)) {
-        UiServices::Current().MessageBox(error + "\n" + key);
-        return FALSE;
-    }
-    if (!AddLibrary(key, library.get()))
-        return FALSE;
-    library.release();
-    return TRUE;
+    return OpenAndAddLibrary(*this, path, progress);
 }
 
 BOOL CInfomation::CreateLibrary(const std::string& path)
 {
-    const std::string key = LibraryList::CanonicalPath(path);
-    if (key.empty() || FindLibrary(key))
-        return FALSE;
-    auto library = std::make_unique<CLoadLibrary>();
-    std::string error;
-    // Open creates a missing file and never replaces one that is there.
-    if (!library->Open(key, {}, nullptr, &error)) {
-        UiServices::Current().MessageBox(error + "\n" + key);
-        return FALSE;
-    }
-    if (!AddLibrary(key, library.get()))
-        return FALSE;
-    library.release();
-    return TRUE;
+    return OpenAndAddLibrary(*this, path, {});
 }
 
 BOOL CInfomation::AddLibrary(const std::string& path, CLoadLibrary* library)
@@ -843,6 +804,10 @@ BOOL CInfomation::AddSelectionToMyLibrary(const std::list<CEntity*>* list)
         targets.push_back(path);
         menu.items.push_back("add to " + path + " library as my component...");
     }
+    // The library chosen last time keeps its tick (wrapped round when libraries have
+    // been closed since).
+    if (!targets.empty() && m_lastLibraryChoice > 0)
+        menu.checked = (m_lastLibraryChoice - 1) % int(targets.size());
     if (targets.empty() || !UiServices::Current().ChooseFromList(menu) || menu.chosen < 0 ||
         menu.chosen >= int(targets.size()))
         return FALSE;

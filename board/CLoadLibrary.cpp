@@ -264,8 +264,11 @@ BOOL CLoadLibrary::AddComponent(CComponent* comp)
     std::vector<BYTE> image(start + std::size_t(size), 0);
     std::copy(m_image.begin(), m_image.end(), image.begin());
     int end = int(start);
-    if (!comp->WriteLibraryRecord(image.data(), &end) || end != int(start) + size)
+    if (!comp->WriteLibraryRecord(image.data(), &end) || end != int(start) + size) {
+        UiServices::Current().MessageBox("The component " + name +
+                                         " holds a part that a library cannot store.");
         return FALSE;
+    }
 
     BYTE* entry = image.data() + m_directoryPos;
     std::memset(entry, 0, kEntrySize);

@@ -185,13 +185,19 @@ void CManElement::MoveAll(const Position& p)
 
 int CManElement::GetBoundingBox(BOX2D* out) const
 {
+    return UnionOfBoxes(m_entities, &m_hiddenLayers, true, out);
+}
+
+int CManElement::UnionOfBoxes(const std::list<CEntity*>& entities, const HiddenLayers* hidden,
+                              bool liveOnly, BOX2D* out)
+{
     bool found = false;
     BOX2D all;
-    for (CEntity* e : m_entities) {
-        if (!e->IsActive())
+    for (CEntity* e : entities) {
+        if (liveOnly && !e->IsActive())
             continue;
         BOX2D b;
-        if (!e->GetBox(&b, &m_hiddenLayers))
+        if (!e->GetBox(&b, hidden))
             continue;
         if (found) {
             all.x1 = std::min(all.x1, b.x1);
@@ -258,17 +264,22 @@ void CManElement::Serialize(CArchive& ar)
         ar.WriteObjectList(live);
         return;
     }
+    ReadEntityList(ar, m_entities);
+}
+
+void CManElement::ReadEntityList(CArchive& ar, std::list<CEntity*>& out)
+{
     std::list<CEntity*> loaded;
     try {
         ar.ReadObjectList(loaded, RUNTIME_CLASS(CEntity));
+        // A null reference in the list carries no object.
+        loaded.remove(nullptr);
         // Nothing this program writes holds a bare CEntity, nor a component or a
         // polygon inside a component (a component keeps its parts flat).
         auto isBare = [](const CEntity* e) {
             return e->GetRuntimeClass() == RUNTIME_CLASS(CEntity);
         };
-        for (CEntity* e : loaded) {
-            if (!e)
-                continue;
+        for (const CEntity* e : loaded) {
             if (isBare(e))
                 CArchive::Throw(CArchiveException::badClass,
                                 "the board holds an object of the base class CEntity");
@@ -288,7 +299,5 @@ void CManElement::Serialize(CArchive& ar)
             delete e;
         throw;
     }
-    // A null reference in the list carries no object.
-    loaded.remove(nullptr);
-    m_entities.splice(m_entities.end(), loaded);
+    out.splice(out.end(), loaded);
 }

@@ -59,12 +59,22 @@ public:
     void MoveAll(const Position& p);
     // The union of the live objects' boxes; 0 when there is none.
     int GetBoundingBox(BOX2D* out) const;
+    // The union of the boxes of `entities` (of the live ones only with `liveOnly`), each
+    // taken with `hidden`: an object that gives no box adds nothing, a box without size
+    // still counts. 0 when none gives a box.
+    static int UnionOfBoxes(const std::list<CEntity*>& entities, const HiddenLayers* hidden,
+                            bool liveOnly, BOX2D* out);
     void CollectUsedLayers(std::map<int, int>* used) const;
     void SetLayerFilter(const std::map<int, int>& hidden);
     const HiddenLayers& GetHiddenLayers() const { return m_hiddenLayers; }
     // Storing writes the live objects, front first; loading appends the objects read at
     // the back in file order, and only once the whole list has been read.
     void Serialize(CArchive& ar);
+    // Reads an object list as Serialize stores it and checks it: on success the objects
+    // (null references dropped) are appended to `out` and belong to the caller; on
+    // failure those read are freed, `out` is left alone and the archive's exception
+    // goes on.
+    static void ReadEntityList(CArchive& ar, std::list<CEntity*>& out);
     // Appends the Protel ASCII records of the live objects to `out`, each counted in
     // `counts`: every component first, then every other object, each group newest
     // first. The records are those of copies moved by -origin, so that `origin` is the

@@ -2,9 +2,8 @@
 
 #include "AtomicFile.h"
 #include "CInfomation.h"
+#include "CManElement.h"
 #include "ViewPort.h"
-#include "model/CComponent.h"
-#include "model/CPolygon.h"
 #include "model/UiServices.h"
 #include "platform/CArchive.h"
 
@@ -76,29 +75,6 @@ std::string DamagedMessage(const std::string& path, const std::string& reason)
            reason + ").";
 }
 
-// Refuses what the board's own reader refuses beyond the archive's and each class's
-// checks: nothing this program writes holds a bare CEntity, nor a component or a
-// polygon inside a component.
-void RefuseForeignObjects(const std::list<CEntity*>& objects)
-{
-    auto isBare = [](const CEntity* e) { return e->GetRuntimeClass() == RUNTIME_CLASS(CEntity); };
-    for (const CEntity* e : objects) {
-        if (isBare(e))
-            CArchive::Throw(CArchiveException::badClass,
-                            "the board holds an object of the base class CEntity");
-        if (const auto* component = dynamic_cast<const CComponent*>(e))
-            for (const CEntity* child : component->GetChildren()) {
-                if (isBare(child))
-                    CArchive::Throw(CArchiveException::badClass,
-                                    "a component holds an object of the base class CEntity");
-                if (child->IsKindOf(RUNTIME_CLASS(CComponent)) ||
-                    child->IsKindOf(RUNTIME_CLASS(CPolygon)))
-                    CArchive::Throw(CArchiveException::tooDeep,
-                                    "a component holds a component or a polygon");
-            }
-    }
-}
-
 // A board file read whole into objects of its own, not yet on the board: the layout
 // CInfomation::Serialize writes.
 class StagedBoard
@@ -124,9 +100,7 @@ class StagedBoard
             real2 = ar.ReadF64();
             int1 = ar.ReadI32();
             int2 = ar.ReadI32();
-            ar.ReadObjectList(objects, RUNTIME_CLASS(CEntity));
-            objects.remove(nullptr);
-            RefuseForeignObjects(objects);
+            CManElement::ReadEntityList(ar, objects);
             return true;
         } catch (const CArchiveException& e) {
             *reason = e.what();

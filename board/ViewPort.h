@@ -45,4 +45,7 @@ public:
     virtual bool ZoomStep(bool zoomIn, const Position& about) = 0;
     // Queues a board notification for the view; safe from any thread.
     virtual void PostBoardNotify(int code, std::intptr_t arg) = 0;
+    // Whether the key of virtual-key code `vk` (VK::Control or VK::Shift) is
+    // held down now; views that cannot tell say no.
+    virtual bool IsKeyDown(int /*vk*/) const { return false; }
 };

@@ -5,8 +5,10 @@
 #include "model/CComponent.h"
 #include "model/CEntity.h"
 #include "model/Constants.h"
+#include "model/UiServices.h"
 
 #include <algorithm>
+#include <vector>
 
 CommandParam::CommandParam() = default;
 CommandParam::CommandParam(CommandParam&&) noexcept = default;
@@ -179,4 +181,43 @@ Position CCommand::SnappedCursor()
     if (!theInfomation)
         return Position();
     return SnapPoint(theInfomation->GetCursorPosition());
+}
+
+bool CCommand::JumpPointer(const Position& p)
+{
+    ViewPort* view = View();
+    if (!view)
+        return false;
+    theInfomation->SetCursorPosition(p);
+    const Point target = p.ToScreen();
+    const Point scroll = view->GetScrollPosition();
+    return view->GetCursorPos() == Point{target.x - scroll.x, target.y - scroll.y};
+}
+
+void CCommand::JumpToObjectPoint(const Position& pt, const std::string& before,
+                                 const std::string& after)
+{
+    if (!theInfomation)
+        return;
+    std::vector<CEntity*> under;
+    if (!theInfomation->GetElements().PickAll(pt, nullptr, &under))
+        return;
+    ListChoice menu;
+    std::vector<Position> targets;
+    for (CEntity* e : under) {
+        const Position target = e->GetSnapPoint(pt);
+        // Already on one of the points: nothing to jump to.
+        if (target.IsNear(pt))
+            return;
+        targets.push_back(target);
+        menu.items.push_back(before + e->GetDescription() + after);
+    }
+    if (targets.size() == 1) {
+        JumpPointer(targets.front());
+        return;
+    }
+    if (!UiServices::Current().ChooseFromList(menu))
+        return;
+    if (menu.chosen >= 0 && std::size_t(menu.chosen) < targets.size())
+        JumpPointer(targets[std::size_t(menu.chosen)]);
 }

@@ -10,6 +10,7 @@
 
 #include <list>
 #include <memory>
+#include <string>
 
 class CComponent;
 class CEntity;
@@ -95,6 +96,14 @@ class CCommand
     static Position SnapPoint(const Position& p);
     // The pointer's board position snapped to the grid.
     static Position SnappedCursor();
+    // Moves the pointer onto p; false when there is no view or it refused to move.
+    static bool JumpPointer(const Position& p);
+    // The jump to an object point under pt: with one object under pt the pointer jumps
+    // to its snap point; with several a menu of their descriptions (each wrapped in
+    // `before` and `after`) picks one. Nothing happens when pt already lies on one of
+    // the snap points.
+    static void JumpToObjectPoint(const Position& pt, const std::string& before,
+                                  const std::string& after);
 
   public:
     int m_nStep = 0;

@@ -1,6 +1,8 @@
 #include "CNormalStatus.h"
 
 #include "CCreateLine.h"
+#include "CMeasure.h"
+#include "CSetOriginPos.h"
 #include "CommandKinds.h"
 #include "board/CInfomation.h"
 #include "board/ViewPort.h"
@@ -57,7 +59,16 @@ CNormalStatus::~CNormalStatus()
 bool CNormalStatus::HasTool(int kind)
 {
     // Keep in step with CreateTool.
-    return kind == CommandKind::None || kind == CommandKind::Track;
+    switch (kind) {
+    case CommandKind::None:
+    case CommandKind::Track:
+    case CommandKind::SetOrigin:
+    case CommandKind::Measure:
+    case CommandKind::PinOne:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::unique_ptr<CCommand> CNormalStatus::CreateTool(int kind, CommandParam& /*param*/)
@@ -66,6 +77,13 @@ std::unique_ptr<CCommand> CNormalStatus::CreateTool(int kind, CommandParam& /*pa
     switch (kind) {
     case CommandKind::Track:
         tool = std::make_unique<CCreateLine>(this);
+        break;
+    case CommandKind::SetOrigin:
+    case CommandKind::PinOne:
+        tool = std::make_unique<CSetOriginPos>(this, kind);
+        break;
+    case CommandKind::Measure:
+        tool = std::make_unique<CMeasure>(this);
         break;
     default:
         // Kind 0 and the kinds without a tool leave the dispatcher idle.
@@ -143,17 +161,6 @@ bool CNormalStatus::ModalOpen() const
     return m_isModalOpen && m_isModalOpen();
 }
 
-bool CNormalStatus::JumpPointer(const Position& p)
-{
-    ViewPort* view = View();
-    if (!theInfomation || !view)
-        return false;
-    theInfomation->SetCursorPosition(p);
-    const Point target = p.ToScreen();
-    const Point scroll = view->GetScrollPosition();
-    return view->GetCursorPos() == Point{target.x - scroll.x, target.y - scroll.y};
-}
-
 int CNormalStatus::OnLButtonDown(UINT nFlags, const Position& point)
 {
     CallScope scope(*this);
@@ -208,8 +215,22 @@ int CNormalStatus::OnRButtonDblClk(UINT nFlags, const Position& pt)
 int CNormalStatus::OnRButtonDown(UINT nFlags, const Position& pt)
 {
     CallScope scope(*this);
-    if (m_pCurrent)
+    if (m_pCurrent) {
         m_pCurrent->OnRButtonDown(nFlags, pt);
+        return 0;
+    }
+    if (!theInfomation || theInfomation->SelectionList.empty())
+        return 0;
+    // A right press on the selection offers to store it as a component of one of the
+    // user's libraries; pin 1 is then picked with the next press.
+    const std::list<CEntity*> selection = theInfomation->SelectionList;
+    const double exact = 0.0;
+    bool onSelection = false;
+    for (CEntity* e : selection)
+        if (!onSelection && e->HitTestPoint(pt, &exact, nullptr))
+            onSelection = true;
+    if (onSelection && theInfomation->AddSelectionToMyLibrary(&selection))
+        SetCommand(CommandKind::PinOne);
     return 0;
 }
 
@@ -225,38 +246,13 @@ int CNormalStatus::OnMouseMove(UINT nFlags, const Position& point)
     if (!theInfomation)
         return 0;
     if (nFlags & MK::Control)
-        JumpToObjectPoint(point);
+        JumpToObjectPoint(point, "jump\t", "\tend pos");
     Position pt = point;
     if (theInfomation->m_snap && !(nFlags & MK_LALT) && ToolTakesSnap())
         pt = SnapPoint(pt);
     if (m_pCurrent)
         m_pCurrent->OnMouseMove(nFlags, pt);
     return 0;
-}
-
-void CNormalStatus::JumpToObjectPoint(const Position& pt)
-{
-    std::vector<CEntity*> under;
-    if (!theInfomation->GetElements().PickAll(pt, nullptr, &under))
-        return;
-    ListChoice menu;
-    std::vector<Position> targets;
-    for (CEntity* e : under) {
-        const Position target = e->GetSnapPoint(pt);
-        // Already on one of the points: nothing to jump to.
-        if (target.IsNear(pt))
-            return;
-        targets.push_back(target);
-        menu.items.push_back("jump\t" + e->GetDescription() + "\tend pos");
-    }
-    if (targets.size() == 1) {
-        JumpPointer(targets.front());
-        return;
-    }
-    if (!UiServices::Current().ChooseFromList(menu))
-        return;
-    if (menu.chosen >= 0 && std::size_t(menu.chosen) < targets.size())
-        JumpPointer(targets[std::size_t(menu.chosen)]);
 }
 
 int CNormalStatus::OnTimer(const Position& cursor)

@@ -82,10 +82,6 @@ class CNormalStatus : public CCommand
     void DropCurrent(EndReason why);
     // Snaps `pt` when the grid is on and the current tool takes snapped points.
     bool ToolTakesSnap() const;
-    // Moves the pointer onto p; false when the platform refused to move it.
-    bool JumpPointer(const Position& p);
-    // Ctrl-move: the pointer jumps to the snap point of an object under it.
-    void JumpToObjectPoint(const Position& pt);
     // Space, 'X' and 'Y' on the selection.
     void TransformSelection(UINT nChar, const Position& about);
     bool ModalOpen() const;

@@ -49,21 +49,37 @@ COLORREF SimpleBoardServices::GetLayerColor(int key) const
     return it == layerColors.end() ? COLORREF(0) : it->second;
 }
 
+Point BoardServices::TransformToScreen(const Position& p, const Position& offset, Point origin,
+                                       double scaleX, double scaleY)
+{
+    return Point{origin.x + ToPixels((p.x - offset.x) / scaleX),
+                 origin.y - ToPixels((p.y - offset.y) / scaleY)};
+}
+
+Position BoardServices::TransformToBoard(Point pt, const Position& offset, Point origin,
+                                         double scaleX, double scaleY)
+{
+    return Position((pt.x - origin.x) * scaleX + offset.x, (origin.y - pt.y) * scaleY + offset.y);
+}
+
+int BoardServices::TransformToPixels(double length, double scaleX, double scaleY)
+{
+    return ToPixels(length / std::max(scaleX, scaleY));
+}
+
 Point SimpleBoardServices::BoardToScreen(const Position& p) const
 {
-    return Point{ToPixels((p.x - viewOffset.x) / scaleX) + originPixel.x,
-                 originPixel.y - ToPixels((p.y - viewOffset.y) / scaleY)};
+    return TransformToScreen(p, viewOffset, originPixel, scaleX, scaleY);
 }
 
 Position SimpleBoardServices::ScreenToBoard(Point pt) const
 {
-    return Position((pt.x - originPixel.x) * scaleX + viewOffset.x,
-                    (originPixel.y - pt.y) * scaleY + viewOffset.y);
+    return TransformToBoard(pt, viewOffset, originPixel, scaleX, scaleY);
 }
 
 int SimpleBoardServices::BoardToPixels(const double& length) const
 {
-    return ToPixels(length / std::max(scaleX, scaleY));
+    return TransformToPixels(length, scaleX, scaleY);
 }
 
 double SimpleBoardServices::PixelsToBoard(int n) const

@@ -33,6 +33,16 @@ public:
     static BoardServices& Current();
     // Installs the services the model uses; null restores the default.
     static void Install(BoardServices* services);
+
+protected:
+    // The view transform of the implementations: board point `offset` sits at pixel
+    // `origin`, `scaleX` and `scaleY` mils make a pixel, and board y runs upwards. Pixel
+    // counts are rounded half away from zero and held within a billion pixels.
+    static Point TransformToScreen(const Position& p, const Position& offset, Point origin,
+                                   double scaleX, double scaleY);
+    static Position TransformToBoard(Point pt, const Position& offset, Point origin, double scaleX,
+                                     double scaleY);
+    static int TransformToPixels(double length, double scaleX, double scaleY);
 };
 
 // A self-contained implementation: settable transform and colours, and a record of

@@ -634,7 +634,12 @@ int CArc::ReadFromLibraryRecord(const BYTE* rec, int size)
     m_lineWidth = LibRecord::FromLength(LibRecord::GetI32(rec + 28));
     const double start = Real48ToDouble(rec + 16);
     const double end = Real48ToDouble(rec + 22);
-    SetLayer(LibRecord::GetLayer(rec));
+    // Refused: a board holding an object on a layer outside the board could be saved
+    // but not opened again.
+    const int layer = LibRecord::GetLayer(rec);
+    if (!IsObjectLayer(layer))
+        return 0;
+    SetLayer(layer);
     SetAngles(start, end);
     return 1;
 }

@@ -679,9 +679,12 @@ int CComponent::WriteLibraryRecord(BYTE* buf, int* offset)
 {
     if (!buf || !offset)
         return 0;
-    // A child whose record cannot be written leaves its space zero-filled.
+    // A child whose record cannot be written fails the whole body: stored without it,
+    // the component would read back short of a part. Children without a record (the
+    // primitive shapes) write nothing.
     for (CEntity* child : m_children)
-        child->WriteLibraryRecord(buf, offset);
+        if (child->GetRecordSize() > 0 && !child->WriteLibraryRecord(buf, offset))
+            return 0;
     return 1;
 }
 

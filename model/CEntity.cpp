@@ -111,7 +111,7 @@ void CEntity::Serialize(CArchive& ar)
         CArchive::Throw(CArchiveException::generic, "board object with an invalid position");
     std::string name = ar.ReadString();
     int layer = ar.ReadI32();
-    if (layer < 0 || layer > LAYER_HIGHLIGHT)
+    if (!IsObjectLayer(layer))
         CArchive::Throw(CArchiveException::generic,
                         "board object on an unknown layer " + std::to_string(layer));
     double rotation = ReadFinite(ar, "rotation");

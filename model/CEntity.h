@@ -224,6 +224,8 @@ public:
     static CursorShape ResizeCursorCode(double angle);
     // How many times Reset has run, program-wide.
     static long ResetCount();
+    // Whether a board object may be on `layer` (the layers a document can hold).
+    static bool IsObjectLayer(int layer) { return layer >= 0 && layer <= LAYER_HIGHLIGHT; }
 
 protected:
     // True when a hidden-layer map is given and holds this object's layer.

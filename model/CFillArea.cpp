@@ -3,6 +3,7 @@
 #include "BoardServices.h"
 #include "CLine.h"
 #include "CPolygon.h"
+#include "CRectAngle.h"
 #include "LibraryRecord.h"
 #include "ProtelFormat.h"
 #include "UiServices.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 IMPLEMENT_SERIAL(CFillArea, CEntity, VERSIONABLE_SCHEMA | 1)
 
@@ -27,21 +27,6 @@ constexpr double kHatchClearance = 25.0;
 
 // The pure red of the area selection's frame.
 constexpr COLORREF kFrameColour = MakeRGB(255, 0, 0);
-
-// The point of `points` nearest to `to`; the first one on equal distances.
-Position Nearest(const std::vector<Position>& points, const Position& to)
-{
-    Position best = points.front();
-    double bestDistance = best.Distance(to);
-    for (const Position& p : points) {
-        const double d = p.Distance(to);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = p;
-        }
-    }
-    return best;
-}
 
 // Moves the smaller of a and b down and the larger up by `by`.
 void GrowApart(double& a, double& b, double by)
@@ -262,101 +247,19 @@ void CFillArea::ClipHatch(CPolygon* pour, TrackGroups* groups)
 {
     if (!pour)
         return;
-    const double grid = pour->GetHatchParam();
-    std::vector<CEntity*>& hatch = pour->GetHatchList();
-
     // The working rectangle: this fill grown outwards, each corner keeping its side.
-    CFillArea area(*this);
     Position k1 = m_corner1;
     Position k2 = m_corner2;
     GrowApart(k1.x, k2.x, kHatchClearance);
     GrowApart(k1.y, k2.y, kHatchClearance);
-    area.m_corner1 = k1;
-    area.m_corner2 = k2;
+    const BOX2D inside(std::min(k1.x, k2.x), std::min(k1.y, k2.y), std::max(k1.x, k2.x),
+                       std::max(k1.y, k2.y));
 
     const Position k12(k1.x, k2.y);
     const Position k21(k2.x, k1.y);
     const CLine sides[4] = {CLine(k1, k12), CLine(k12, k2), CLine(k2, k21), CLine(k21, k1)};
-
-    const double noTolerance = 0.0;
-    std::vector<Position> sideCrossings[4];
-    std::vector<std::unique_ptr<CLine>> pieces;
-
-    for (CEntity* element : hatch) {
-        // Only live tracks are cut: arcs copied from the outline stay as they are, and a
-        // track already removed must not come back as pieces.
-        if (!element || element->GetType() != ET_LINE || !element->IsActive())
-            continue;
-        auto* track = dynamic_cast<CLine*>(element);
-        if (!track)
-            continue;
-
-        const Position start = track->GetStart();
-        const Position end = track->GetEnd();
-        const bool startInside = area.HitTestPoint(start, &noTolerance, nullptr);
-        const bool endInside = area.HitTestPoint(end, &noTolerance, nullptr);
-        if (startInside && endInside && groups) {
-            track->Deactivate();
-            continue;
-        }
-
-        std::vector<Position> crossings;
-        for (int k = 0; k < 4; ++k) {
-            std::vector<Position> found;
-            track->IntersectSegment(sides[k], found);
-            for (const Position& p : found) {
-                if (!groups && (p.IsNear(start) || p.IsNear(end)))
-                    continue;
-                crossings.push_back(p);
-                sideCrossings[k].push_back(p);
-            }
-        }
-        if (crossings.empty())
-            continue;
-
-        const Position nearStart = Nearest(crossings, start);
-        if (startInside)
-            track->SetStart(nearStart);
-        track->SetEnd(nearStart);
-
-        const Position nearEnd = Nearest(crossings, end);
-        std::unique_ptr<CEntity> copy(track->Clone());
-        auto* piece = dynamic_cast<CLine*>(copy.get());
-        if (!piece)
-            continue;
-        (void)copy.release();
-        pieces.emplace_back(piece);
-        piece->SetStart(nearEnd);
-        piece->SetEnd(endInside ? nearEnd : end);
-    }
-
-    hatch.reserve(hatch.size() + pieces.size());
-    for (std::unique_ptr<CLine>& piece : pieces)
-        hatch.push_back(piece.release());
-
-    if (!groups)
-        return;
-    std::vector<std::unique_ptr<CLine>> border;
-    for (int k = 0; k < 4; ++k) {
-        if (sideCrossings[k].size() < 2)
-            continue;
-        const Position sideStart = sides[k].GetStart();
-        const Position sideEnd = sides[k].GetEnd();
-        Position from = Nearest(sideCrossings[k], sideStart);
-        Position to = Nearest(sideCrossings[k], sideEnd);
-        if (from.Distance(sideStart) <= grid)
-            from = sideStart;
-        if (to.Distance(sideEnd) <= grid)
-            to = sideEnd;
-        border.push_back(std::make_unique<CLine>(from, to));
-    }
-    std::vector<CLine*> group;
-    group.reserve(border.size());
-    for (std::unique_ptr<CLine>& track : border)
-        group.push_back(track.get());
-    groups->push_back(std::move(group));
-    for (std::unique_ptr<CLine>& track : border)
-        (void)track.release();
+    CRectAngle::ClipTracksAround(inside, sides, pour->GetHatchParam(), pour->GetHatchList(),
+                                 groups);
 }
 
 // ---------------------------------------------------------------------------------
@@ -474,7 +377,12 @@ int CFillArea::ReadFromLibraryRecord(const BYTE* rec, int size)
                   LibRecord::FromLength(LibRecord::GetI32(rec + 8)));
     m_position = m_corner1;
     RecomputeSizes();
-    SetLayer(LibRecord::GetLayer(rec));
+    // Refused: a board holding an object on a layer outside the board could be saved
+    // but not opened again.
+    const int layer = LibRecord::GetLayer(rec);
+    if (!IsObjectLayer(layer))
+        return 0;
+    SetLayer(layer);
     return 1;
 }
 

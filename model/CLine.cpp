@@ -479,7 +479,12 @@ int CLine::ReadFromLibraryRecord(const BYTE* rec, int size)
               LibRecord::FromLength(LibRecord::GetI32(rec + 16)));
     m_lineWidth = LibRecord::FromLength(LibRecord::GetI32(rec + 20));
     m_position = m_start;
-    SetLayer(LibRecord::GetLayer(rec));
+    // Refused: a board holding an object on a layer outside the board could be saved
+    // but not opened again.
+    const int layer = LibRecord::GetLayer(rec);
+    if (!IsObjectLayer(layer))
+        return 0;
+    SetLayer(layer);
     return 1;
 }
 

@@ -189,15 +189,18 @@ void CRectAngle::ClipHatchTracks(double grid, std::vector<CEntity*>& hatch, Trac
     CRectAngle area(*this);
     area.Inflate(kHatchClearance, kHatchClearance);
 
-    std::vector<std::unique_ptr<CLine>> sides;
-    {
-        std::vector<CLine*> raw;
-        area.GetEdges(raw);
-        for (CLine* side : raw)
-            sides.emplace_back(side);
-    }
+    BOX2D inside;
+    area.GetBox(&inside, nullptr);
+    Position corner[4];
+    area.Corners(corner);
+    const CLine sides[4] = {CLine(corner[0], corner[1]), CLine(corner[1], corner[2]),
+                            CLine(corner[2], corner[3]), CLine(corner[3], corner[0])};
+    ClipTracksAround(inside, sides, grid, hatch, groups);
+}
 
-    const double noTolerance = 0.0;
+void CRectAngle::ClipTracksAround(const BOX2D& inside, const CLine (&sides)[4], double grid,
+                                  std::vector<CEntity*>& hatch, TrackGroups* groups)
+{
     std::vector<Position> sideCrossings[4];
     std::vector<std::unique_ptr<CLine>> pieces;
 
@@ -212,17 +215,17 @@ void CRectAngle::ClipHatchTracks(double grid, std::vector<CEntity*>& hatch, Trac
 
         const Position start = track->GetStart();
         const Position end = track->GetEnd();
-        const bool startInside = area.HitTestPoint(start, &noTolerance, nullptr);
-        const bool endInside = area.HitTestPoint(end, &noTolerance, nullptr);
+        const bool startInside = start.IsInBox(inside);
+        const bool endInside = end.IsInBox(inside);
         if (startInside && endInside && groups) {
             track->Deactivate();
             continue;
         }
 
         std::vector<Position> crossings;
-        for (std::size_t k = 0; k < sides.size(); ++k) {
+        for (int k = 0; k < 4; ++k) {
             std::vector<Position> found;
-            track->IntersectSegment(*sides[k], found);
+            track->IntersectSegment(sides[k], found);
             for (const Position& p : found) {
                 if (!groups && (p.IsNear(start) || p.IsNear(end)))
                     continue;
@@ -256,11 +259,11 @@ void CRectAngle::ClipHatchTracks(double grid, std::vector<CEntity*>& hatch, Trac
     if (!groups)
         return;
     std::vector<std::unique_ptr<CLine>> border;
-    for (std::size_t k = 0; k < sides.size(); ++k) {
+    for (int k = 0; k < 4; ++k) {
         if (sideCrossings[k].size() < 2)
             continue;
-        const Position sideStart = sides[k]->GetStart();
-        const Position sideEnd = sides[k]->GetEnd();
+        const Position sideStart = sides[k].GetStart();
+        const Position sideEnd = sides[k].GetEnd();
         Position from = Nearest(sideCrossings[k], sideStart);
         Position to = Nearest(sideCrossings[k], sideEnd);
         if (from.Distance(sideStart) <= grid)

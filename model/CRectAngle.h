@@ -27,6 +27,11 @@ public:
     // are deactivated and the new border pieces of each side are appended as one group.
     // `grid` is the pour's hatch grid.
     void ClipHatchTracks(double grid, std::vector<CEntity*>& hatch, TrackGroups* groups);
+    // The cutting behind ClipHatchTracks, for any rectangular cut-out: a track end counts
+    // as inside when it lies in `inside`, and `sides` are the cut-out's four sides in order
+    // (the border piece of each side is made from that side's crossings).
+    static void ClipTracksAround(const BOX2D& inside, const CLine (&sides)[4], double grid,
+                                 std::vector<CEntity*>& hatch, TrackGroups* groups);
 
     void Serialize(CArchive& ar) override;
     void ClipHatch(CPolygon* pour, TrackGroups* groups = nullptr) override;

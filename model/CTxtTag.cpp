@@ -1,8 +1,8 @@
 #include "CTxtTag.h"
 
 #include "BoardServices.h"
-#include "CLine.h"
 #include "CRectAngle.h"
+#include "CRound.h"
 #include "CStrokeFont.h"
 #include "Constants.h"
 #include "LibraryRecord.h"
@@ -36,6 +36,8 @@ constexpr double kNoGlyphMinX = -8.0;
 constexpr double kNoGlyphMaxX = 8.0;
 constexpr double kNoGlyphMinY = -9.0;
 constexpr double kNoGlyphMaxY = 12.0;
+// Strokes of room the layout buffer keeps between layouts.
+constexpr std::size_t kKeptGatherRoom = 4096;
 
 // Truncation toward zero, held within the int range (NaN gives 0).
 int TruncInt(double v)
@@ -47,6 +49,162 @@ int TruncInt(double v)
     if (v <= -2147483648.0)
         return INT_MIN;
     return int(v);
+}
+
+// Strokes are drawn and boxed as tracks are: through an obround half a width longer
+// than the stroke at each end, turned along it. One body serves every stroke in turn.
+class StrokeBody {
+public:
+    StrokeBody(double width, int layer) : m_width(width), m_body(Position(), 0.0, 0.0, layer) {}
+
+    CRound& Over(const GlyphStroke& s)
+    {
+        const Position start = s.Start();
+        const Position end = s.End();
+        m_body.SetPosition(start.MidPoint(end), 0);
+        m_body.SetSizeX(start.Distance(end) + m_width);
+        m_body.SetSizeY(m_width);
+        m_body.SetAngle(start.AngleTo(end));
+        return m_body;
+    }
+
+    BOX2D BoxOver(const GlyphStroke& s)
+    {
+        BOX2D box;
+        Over(s).GetBox(&box);
+        return box;
+    }
+
+    // A box that the body's box over s cannot reach beyond, worked out without turning
+    // corners. That box is the one of a rectangle about the stroke's middle (the obround
+    // lengthened by its width) turned along the stroke: on each axis its corners lie no
+    // further from the middle than the rectangle's half sides projected on the axis, nor
+    // than its half diagonal. The slack covers the rounding of the turned corners and of
+    // the program's value of pi in the angles, many times over.
+    BOX2D ReachOver(const GlyphStroke& s) const
+    {
+        const Position start = s.Start();
+        const Position end = s.End();
+        const double strokeLength = start.Distance(end);
+        const double sizeX = strokeLength + m_width;
+        const double sizeY = m_width;
+        const double length = std::fabs(sizeX > sizeY ? sizeX + sizeY : sizeX);
+        const double width = std::fabs(sizeY > sizeX ? sizeY + sizeX : sizeY);
+        const double halfDiagonal = std::sqrt(length * length + width * width) * 0.5;
+        double reachX = halfDiagonal;
+        double reachY = halfDiagonal;
+        if (strokeLength > 0.0) {
+            const double alongX = std::fabs(end.x - start.x) / strokeLength;
+            const double alongY = std::fabs(end.y - start.y) / strokeLength;
+            reachX = std::min(reachX, (length * alongX + width * alongY) * 0.5);
+            reachY = std::min(reachY, (length * alongY + width * alongX) * 0.5);
+        }
+        const Position middle = start.MidPoint(end);
+        const double slack = halfDiagonal * 1e-5 +
+                             (std::fabs(middle.x) + std::fabs(middle.y) + halfDiagonal) * 1e-12;
+        reachX += slack;
+        reachY += slack;
+        return BOX2D(middle.x - reachX, middle.y - reachY, middle.x + reachX, middle.y + reachY);
+    }
+
+private:
+    double m_width;
+    CRound m_body;
+};
+
+// Comparisons with NaN fail: nothing with a NaN lies inside.
+bool Inside(const BOX2D& inner, const BOX2D& outer)
+{
+    return inner.x1 >= outer.x1 && inner.x2 <= outer.x2 && inner.y1 >= outer.y1 &&
+           inner.y2 <= outer.y2;
+}
+
+bool Moderate(double v)
+{
+    return std::fabs(v) <= 1e100; // false for NaN
+}
+
+// The union of the strokes' body boxes as merging them one after the other gives it.
+// Merging skips bare points (unless the union so far is one) and keeps the least and
+// greatest coordinates of the others, so while no coordinate can be NaN (nor a zero of
+// either sign at an edge) the order does not matter: the strokes reaching furthest each
+// way are measured first, and then only the strokes that might still widen the union.
+// Coordinates or widths so large that they might overflow, widths so small that a
+// corner might round to a signed zero, and a union that is still a bare point are
+// merged in order.
+BOX2D UnionOfBodies(const std::vector<GlyphStroke>& strokes, double width, int layer)
+{
+    StrokeBody body(width, layer);
+    const std::size_t n = strokes.size();
+    auto inOrder = [&] {
+        BOX2D box = body.BoxOver(strokes.front());
+        for (std::size_t i = 1; i < n; ++i)
+            box.Merge(body.BoxOver(strokes[i]));
+        return box;
+    };
+    if (n < 8 || !Moderate(width) || std::fabs(width) < 1e-100)
+        return inOrder();
+
+    // Left, bottom, right, top.
+    std::size_t furthest[4] = {0, 0, 0, 0};
+    BOX2D extreme = body.ReachOver(strokes.front());
+    for (std::size_t i = 0; i < n; ++i) {
+        const GlyphStroke& s = strokes[i];
+        if (!Moderate(s.x1) || !Moderate(s.y1) || !Moderate(s.x2) || !Moderate(s.y2))
+            return inOrder();
+        const BOX2D reach = body.ReachOver(s);
+        if (reach.x1 < extreme.x1) {
+            extreme.x1 = reach.x1;
+            furthest[0] = i;
+        }
+        if (reach.y1 < extreme.y1) {
+            extreme.y1 = reach.y1;
+            furthest[1] = i;
+        }
+        if (reach.x2 > extreme.x2) {
+            extreme.x2 = reach.x2;
+            furthest[2] = i;
+        }
+        if (reach.y2 > extreme.y2) {
+            extreme.y2 = reach.y2;
+            furthest[3] = i;
+        }
+    }
+    auto isFurthest = [&](std::size_t i) {
+        return std::find(std::begin(furthest), std::end(furthest), i) != std::end(furthest);
+    };
+    BOX2D box = body.BoxOver(strokes[furthest[0]]);
+    for (int k = 1; k < 4; ++k)
+        if (std::find(furthest, furthest + k, furthest[k]) == furthest + k)
+            box.Merge(body.BoxOver(strokes[furthest[k]]));
+    for (std::size_t i = 0; i < n; ++i) {
+        if (isFurthest(i) || (!box.IsEmpty() && Inside(body.ReachOver(strokes[i]), box)))
+            continue;
+        box.Merge(body.BoxOver(strokes[i]));
+    }
+    return box.IsEmpty() ? inOrder() : box;
+}
+
+// Applies a transformation of points to both ends of every stroke.
+template <class Transform>
+void TransformEnds(std::vector<GlyphStroke>& strokes, Transform transform)
+{
+    for (GlyphStroke& s : strokes) {
+        Position start = s.Start();
+        Position end = s.End();
+        transform(start);
+        transform(end);
+        s = GlyphStroke{start.x, start.y, end.x, end.y};
+    }
+}
+
+// Position::Rotate with the cosine and sine worked out once for a whole text.
+void RotateAbout(Position& p, const Position& c, double cs, double sn)
+{
+    const double dx = p.x - c.x;
+    const double dy = p.y - c.y;
+    p.x = c.x + dx * cs - dy * sn;
+    p.y = c.y + dx * sn + dy * cs;
 }
 
 } // namespace
@@ -78,9 +236,9 @@ CTxtTag::CTxtTag(FromPrototype)
 
 CTxtTag::CTxtTag(const CTxtTag& other)
     : CEntity(other), m_mirror(other.m_mirror), m_hidden(other.m_hidden),
-      m_style(other.m_style), m_textWidth(other.m_textWidth), m_charHeight(other.m_charHeight)
+      m_style(other.m_style), m_glyphStrokes(other.m_glyphStrokes),
+      m_textWidth(other.m_textWidth), m_charHeight(other.m_charHeight)
 {
-    CopyGlyphLines(other);
 }
 
 CTxtTag& CTxtTag::operator=(const CTxtTag& other)
@@ -93,7 +251,7 @@ CTxtTag& CTxtTag::operator=(const CTxtTag& other)
     m_mirror = other.m_mirror;
     m_textWidth = other.m_textWidth;
     m_charHeight = other.m_charHeight;
-    CopyGlyphLines(other);
+    m_glyphStrokes = other.m_glyphStrokes;
     return *this;
 }
 
@@ -104,10 +262,7 @@ CEntity& CTxtTag::operator=(const CEntity& other)
     return CEntity::operator=(other);
 }
 
-CTxtTag::~CTxtTag()
-{
-    ClearGlyphLines();
-}
+CTxtTag::~CTxtTag() = default;
 
 void CTxtTag::Reset()
 {
@@ -121,7 +276,7 @@ void CTxtTag::Reset()
     m_color = 0xFFFF;
     m_hidden = 0;
     m_mirror = 0;
-    // The text is gone, and its tracks with it.
+    // The text is gone, and its strokes with it.
     ClearGlyphLines();
     m_textWidth = 0;
     m_charHeight = 0;
@@ -138,7 +293,7 @@ CEntity& CTxtTag::CopyFrom(const CEntity& other)
         m_mirror = text->m_mirror;
         m_textWidth = text->m_textWidth;
         m_charHeight = text->m_charHeight;
-        CopyGlyphLines(*text);
+        m_glyphStrokes = text->m_glyphStrokes;
     }
     return *this;
 }
@@ -156,30 +311,21 @@ bool CTxtTag::IsPrototype() const
 }
 
 // ---------------------------------------------------------------------------------
-// Glyph tracks
+// Glyph strokes
 
 void CTxtTag::ClearGlyphLines()
 {
-    for (CLine* line : m_glyphLines)
-        delete line;
-    m_glyphLines.clear();
+    std::vector<GlyphStroke>().swap(m_glyphStrokes);
 }
 
-void CTxtTag::AppendGlyphLine(CLine* line)
+void CTxtTag::ShiftStrokes(const Position& shift)
 {
-    if (m_glyphLines.size() == m_glyphLines.capacity()) {
-        const std::size_t cap = m_glyphLines.capacity();
-        m_glyphLines.reserve(std::max(std::size_t(double(cap) * 1.3), cap + 10));
+    for (GlyphStroke& s : m_glyphStrokes) {
+        s.x1 += shift.x;
+        s.y1 += shift.y;
+        s.x2 += shift.x;
+        s.y2 += shift.y;
     }
-    m_glyphLines.push_back(line);
-}
-
-void CTxtTag::CopyGlyphLines(const CTxtTag& other)
-{
-    ClearGlyphLines();
-    m_glyphLines.reserve(other.m_glyphLines.size());
-    for (CLine* line : other.m_glyphLines)
-        m_glyphLines.push_back(static_cast<CLine*>(line->Clone()));
 }
 
 const CStrokeFont& CTxtTag::Font()
@@ -188,10 +334,10 @@ const CStrokeFont& CTxtTag::Font()
     return font ? *font : CStrokeFont::Default();
 }
 
-// The characters become tracks, in glyph units scaled by s = height / 22 with the
+// The characters become strokes, in glyph units scaled by s = height / 22 with the
 // baseline (glyph y = -9) on the reference point. Each character advances the pen by
 // its box width plus 8 units. A character without a glyph (or whose glyph draws no
-// point, or has more strokes than a character may have) makes no track and advances by
+// point, or has more strokes than a character may have) makes no stroke and advances by
 // the box of the character before it, or by a space's box when it comes first. A
 // mirrored text is laid out from its last character, each glyph flipped within its own
 // box, and then moved back by its width so that it ends at the reference point.
@@ -200,6 +346,11 @@ bool CTxtTag::BuildGlyphLines()
     ClearGlyphLines();
     if (m_name.empty())
         return false;
+    // The strokes are gathered in a buffer kept by each thread and then copied into
+    // storage of their exact size: a board holds many texts, and growing every text's
+    // store step by step would leave each with spare room and the heap fragmented.
+    thread_local std::vector<GlyphStroke> gathered;
+    gathered.clear();
 
     const CStrokeFont& font = Font();
     const double s = m_sizeY * (1.0 / kUnitsPerHeight);
@@ -210,6 +361,8 @@ bool CTxtTag::BuildGlyphLines()
     double heightSum = 0.0;
     const std::size_t n = m_name.size();
 
+    const double cs = std::cos(m_rotation);
+    const double sn = std::sin(m_rotation);
     double minX = kNoGlyphMinX, minY = kNoGlyphMinY, maxX = kNoGlyphMaxX, maxY = kNoGlyphMaxY;
     GlyphSegment segments[kMaxGlyphLines];
     for (std::size_t i = 0; i < n; ++i) {
@@ -232,15 +385,9 @@ bool CTxtTag::BuildGlyphLines()
                 const int b = TruncInt(x2 + xPos);
                 Position p1(double(a) + x, double(y1) + y);
                 Position p2(double(b) + x, double(y2) + y);
-                p1.Rotate(m_position, m_rotation);
-                p2.Rotate(m_position, m_rotation);
-                auto* line = new CLine(p1, p2);
-                line->SetLayer(m_layer);
-                line->SetLineWidth(&m_sizeX);
-                // The tracks are the text's own: turning or mirroring them must not
-                // turn the track prototype.
-                line->SetComponentPart(1);
-                AppendGlyphLine(line);
+                RotateAbout(p1, m_position, cs, sn);
+                RotateAbout(p2, m_position, cs, sn);
+                gathered.push_back(GlyphStroke{p1.x, p1.y, p2.x, p2.y});
             }
         }
         xPos += (maxX - minX + kCharGap) * s;
@@ -248,16 +395,19 @@ bool CTxtTag::BuildGlyphLines()
     }
     m_textWidth = TruncInt(xPos - kCharGap * s);
     m_charHeight = TruncInt((heightSum - kCharGap * s) / double(n));
+    m_glyphStrokes.assign(gathered.begin(), gathered.end());
+    // An unusually long text does not keep its room in the buffer.
+    if (gathered.capacity() > kKeptGatherRoom)
+        std::vector<GlyphStroke>().swap(gathered);
 
     if (m_mirror) {
         const Position end = m_position.PolarOffset(double(m_textWidth), m_rotation);
-        for (CLine* line : m_glyphLines)
-            line->MoveBy(end, m_position);
+        ShiftStrokes(m_position - end);
     }
-    // Keep the cached box in step with the new tracks.
+    // Keep the cached box in step with the new strokes.
     BOX2D box;
     GetBox(&box);
-    return !m_glyphLines.empty();
+    return !m_glyphStrokes.empty();
 }
 
 void CTxtTag::SetName(std::string name)
@@ -273,15 +423,9 @@ int CTxtTag::GetBox(BOX2D* out, const HiddenLayers* hidden)
 {
     if (!CEntity::GetBox(out, hidden))
         return 0;
-    if (m_glyphLines.empty())
+    if (m_glyphStrokes.empty())
         return 1;
-    BOX2D box;
-    m_glyphLines.front()->GetBox(&box);
-    for (std::size_t i = 1; i < m_glyphLines.size(); ++i) {
-        BOX2D part;
-        m_glyphLines[i]->GetBox(&part);
-        box.Merge(part);
-    }
+    const BOX2D box = UnionOfBodies(m_glyphStrokes, m_sizeX, m_layer);
     m_cachedBox = box;
     *out = box;
     return 1;
@@ -316,9 +460,8 @@ BOOL CTxtTag::HitTestPoint(const Position& p, const double* /*tolerance*/,
 
 void CTxtTag::SetLayer(int layer)
 {
+    // The strokes are on the text's layer.
     CEntity::SetLayer(layer);
-    for (CLine* line : m_glyphLines)
-        line->SetLayer(layer);
 }
 
 void CTxtTag::SetAngle(const double& radians)
@@ -329,8 +472,7 @@ void CTxtTag::SetAngle(const double& radians)
 int CTxtTag::SetPosition(const Position& p, int /*flag*/)
 {
     const Position from = m_position;
-    for (CLine* line : m_glyphLines)
-        line->MoveBy(from, p);
+    ShiftStrokes(p - from);
     m_cachedBox.Move(p, from);
     m_position = p;
     return 0;
@@ -339,8 +481,7 @@ int CTxtTag::SetPosition(const Position& p, int /*flag*/)
 int CTxtTag::Move(const Position& to, const Position& from, int* /*flag*/)
 {
     m_position += to - from;
-    for (CLine* line : m_glyphLines)
-        line->MoveBy(from, to);
+    ShiftStrokes(to - from);
     m_cachedBox.Move(to, from);
     return 0;
 }
@@ -348,8 +489,7 @@ int CTxtTag::Move(const Position& to, const Position& from, int* /*flag*/)
 void CTxtTag::MoveBy(const Position& from, const Position& to)
 {
     CEntity::MoveBy(from, to);
-    for (CLine* line : m_glyphLines)
-        line->MoveBy(from, to);
+    ShiftStrokes(to - from);
 }
 
 void CTxtTag::Rotate(const Position& c, const double& a)
@@ -359,15 +499,14 @@ void CTxtTag::Rotate(const Position& c, const double& a)
     CEntity::Rotate(centre, angle);
     if (!IsPrototype() && !IsComponentPart())
         thePrototypeTxtTag.Rotate(centre, angle);
-    for (CLine* line : m_glyphLines)
-        line->Rotate(centre, angle);
+    TransformEnds(m_glyphStrokes, [&](Position& e) { e.Rotate(centre, angle); });
     m_cachedBox.Rotate(centre, angle);
 }
 
 // A mirrored text runs backwards from its reference point (along rotation + pi) with
 // flipped glyphs. A reflection across a vertical axis turns a direction d into pi - d,
 // one across a horizontal axis into -d; so that laying the reflected text out again
-// gives back the reflected tracks, the rotation r becomes -r across a vertical axis and
+// gives back the reflected strokes, the rotation r becomes -r across a vertical axis and
 // pi - r across a horizontal one. For an unrotated text that is the rotation kept
 // (vertical axis) or turned by pi (horizontal axis).
 void CTxtTag::MirrorY(const Position& p)
@@ -378,8 +517,7 @@ void CTxtTag::MirrorY(const Position& p)
     m_mirror = m_mirror ? 0 : 1;
     if (!IsPrototype() && !IsComponentPart())
         thePrototypeTxtTag.MirrorY(axis);
-    for (CLine* line : m_glyphLines)
-        line->MirrorY(axis);
+    TransformEnds(m_glyphStrokes, [&](Position& e) { e.MirrorHorizontal(axis); });
     m_cachedBox.MirrorY(axis);
 }
 
@@ -391,8 +529,7 @@ void CTxtTag::MirrorX(const Position& p)
     m_mirror = m_mirror ? 0 : 1;
     if (!IsPrototype() && !IsComponentPart())
         thePrototypeTxtTag.MirrorX(axis);
-    for (CLine* line : m_glyphLines)
-        line->MirrorX(axis);
+    TransformEnds(m_glyphStrokes, [&](Position& e) { e.MirrorVertical(axis); });
     m_cachedBox.MirrorX(axis);
 }
 
@@ -419,8 +556,9 @@ void CTxtTag::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
     if (IsLayerHidden(hidden) || !m_live || m_hidden)
         return;
     m_color = BoardServices::Current().GetLayerColor(m_layer);
-    for (CLine* line : m_glyphLines)
-        line->Draw(dc, mode, clip, hidden);
+    StrokeBody body(m_sizeX, m_layer);
+    for (const GlyphStroke& s : m_glyphStrokes)
+        body.Over(s).Draw(dc, mode, clip, hidden);
     CEntity::Draw(dc, mode, clip, hidden);
 }
 
@@ -488,7 +626,7 @@ void CTxtTag::Serialize(CArchive& ar)
         return;
     }
     const unsigned schema = ar.GetObjectSchema() & 0xFFFFu;
-    // Every character becomes up to dozens of glyph tracks: a text far longer than any
+    // Every character becomes up to dozens of glyph strokes: a text far longer than any
     // board carries is a damaged file, not something to lay out.
     if (m_name.size() > kMaxLoadedLength)
         CArchive::Throw(CArchiveException::tooLarge,
@@ -554,6 +692,11 @@ int CTxtTag::ReadFromLibraryRecord(const BYTE* rec, int size)
     Reset();
     if (!rec || size < kHeadSize)
         return 0;
+    // Refused: a board holding an object on a layer outside the board could be saved
+    // but not opened again.
+    const int layer = LibRecord::GetLayer(rec);
+    if (!IsObjectLayer(layer))
+        return 0;
     m_position = Position(LibRecord::FromLength(LibRecord::GetI32(rec + 4)),
                           LibRecord::FromLength(LibRecord::GetI32(rec + 8)));
     m_sizeY = LibRecord::FromLength(LibRecord::GetI32(rec + 12));
@@ -568,7 +711,7 @@ int CTxtTag::ReadFromLibraryRecord(const BYTE* rec, int size)
     if (zero)
         length = std::size_t(zero - text);
     SetName(std::string(reinterpret_cast<const char*>(text), length));
-    SetLayer(LibRecord::GetLayer(rec));
+    SetLayer(layer);
     return 1;
 }
 

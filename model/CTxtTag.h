@@ -1,6 +1,7 @@
 // The board's text string: a line of characters drawn with the stroke font on one
-// layer. The characters are laid out as track segments that the text owns; drawing,
-// boxes, transformations and hatch clearing work on those segments.
+// layer. The characters are laid out as strokes that the text owns: straight segments
+// drawn and boxed like tracks on the text's layer, as wide as the text's stroke width.
+// Drawing, boxes and transformations work on those strokes.
 //
 // Attributes: the name holds the characters, size X is the stroke width, size Y the
 // character height, the reference point the start of the baseline and the rotation its
@@ -12,8 +13,20 @@
 #include <string>
 #include <vector>
 
-class CLine;
 class CStrokeFont;
+
+// One stroke of a laid-out text: the segment from (x1, y1) to (x2, y2); its layer and
+// width are the text's. Bare numbers rather than two Positions (which carry a table
+// pointer each): a large board holds a million strokes.
+struct GlyphStroke {
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+
+    Position Start() const { return Position(x1, y1); }
+    Position End() const { return Position(x2, y2); }
+};
 
 class CTxtTag : public CEntity {
     DECLARE_SERIAL(CTxtTag)
@@ -27,7 +40,7 @@ public:
     // The prototype's common attributes, style, hidden and mirror flags, not laid out.
     struct FromPrototype {};
     explicit CTxtTag(FromPrototype);
-    // Copies the attributes, the flags, the text and every glyph track.
+    // Copies the attributes, the flags, the text and every glyph stroke.
     CTxtTag(const CTxtTag& other);
     CTxtTag& operator=(const CTxtTag& other);
     ~CTxtTag() override;
@@ -40,11 +53,11 @@ public:
     double GetAngle() const { return m_rotation; }
     void SetStyle(int style) { m_style = style; }
     int GetStyle() const { return m_style; }
-    // Lays the text out again with the stroke font; true when any track was made.
+    // Lays the text out again with the stroke font; true when any stroke was made.
     bool BuildGlyphLines();
-    // Deletes every glyph track.
+    // Drops every glyph stroke.
     void ClearGlyphLines();
-    const std::vector<CLine*>& GetGlyphLines() const { return m_glyphLines; }
+    const std::vector<GlyphStroke>& GetGlyphStrokes() const { return m_glyphStrokes; }
     // Width and average character height of the last layout, in mils.
     int GetTextWidth() const { return m_textWidth; }
     int GetCharHeight() const { return m_charHeight; }
@@ -93,14 +106,14 @@ public:
     static constexpr std::size_t kMaxLoadedLength = 4096;
 
 private:
-    void CopyGlyphLines(const CTxtTag& other);
-    void AppendGlyphLine(CLine* line);
+    // Moves every stroke by `shift`.
+    void ShiftStrokes(const Position& shift);
     bool IsPrototype() const;
 
     int m_mirror = 0;
     int m_hidden = 0;
     int m_style = 1;
-    std::vector<CLine*> m_glyphLines; // owned
+    std::vector<GlyphStroke> m_glyphStrokes;
     int m_textWidth = 0;
     int m_charHeight = 0;
 };

@@ -6,18 +6,23 @@
 
 namespace Protel {
 
-std::int64_t Length(double mils)
+std::int64_t Scaled(double v, double scale)
 {
-    const double v = std::trunc((mils + 0.0005) * 1000.0);
-    if (std::isnan(v))
+    const double t = std::trunc((v + 0.0005) * scale);
+    if (std::isnan(t))
         return 0;
     // Beyond +-2^63 the conversion to an integer is undefined; hold such values there.
     constexpr double kLimit = 9223372036854775807.0; // rounds to 2^63
-    if (v >= kLimit)
+    if (t >= kLimit)
         return INT64_MAX;
-    if (v <= -kLimit)
+    if (t <= -kLimit)
         return INT64_MIN;
-    return std::int64_t(v);
+    return std::int64_t(t);
+}
+
+std::int64_t Length(double mils)
+{
+    return Scaled(mils, 1000.0);
 }
 
 std::string Len(double mils)

@@ -6,7 +6,10 @@
 
 namespace Protel {
 
-// A length in mils as thousandths of a mil: the integer part of (v + 0.0005) x 1000.
+// The integer part of (v + 0.0005) x scale, held within the range of the integer (NaN
+// gives 0).
+std::int64_t Scaled(double v, double scale);
+// A length in mils as thousandths of a mil: Scaled(mils, 1000).
 std::int64_t Length(double mils);
 // "%d " of Length(mils).
 std::string Len(double mils);

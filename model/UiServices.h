@@ -129,9 +129,11 @@ struct Question {
 };
 
 // A choice among items (a popup menu at the pointer); `chosen` is the index picked.
+// The item at `checked` (when it is one) is shown with a tick.
 struct ListChoice {
     std::vector<std::string> items;
     int chosen = -1;
+    int checked = -1;
 };
 
 class UiServices {

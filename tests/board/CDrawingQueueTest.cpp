@@ -1,7 +1,7 @@
 #include "board/CDrawingQueue.h"
 
-#include "board/ViewPort.h"
 #include "model/BoardServices.h"
+#include "support/BoardFixture.h"
 
 #include <QCoreApplication>
 
@@ -17,28 +17,15 @@
 namespace
 {
 
-// Records invalidations; everything else is inert.
-class RecordingViewPort : public ViewPort
+// Notes the thread each invalidation came on.
+class ThreadNotingView : public FakeViewPort
 {
   public:
     void InvalidateRect(const Rect& clientRect) override
     {
-        rects.push_back(clientRect);
+        FakeViewPort::InvalidateRect(clientRect);
         threads.push_back(std::this_thread::get_id());
     }
-    void InvalidateAll() override {}
-    Point GetScrollPosition() const override { return {}; }
-    void ScrollToLogical(Point) override {}
-    Point GetClientSize() const override { return {}; }
-    Point GetCursorPos() const override { return {}; }
-    void SetCursorPos(Point) override {}
-    void SetCapture() override {}
-    void ReleaseCapture() override {}
-    void SetCursorShape(CursorShape) override {}
-    bool ZoomStep(bool, const Position&) override { return false; }
-    void PostBoardNotify(int, std::intptr_t) override {}
-
-    std::vector<Rect> rects;
     std::vector<std::thread::id> threads;
 };
 
@@ -85,7 +72,7 @@ class CDrawingQueueTest : public ::testing::Test
     }
 
     SimpleBoardServices m_services;
-    RecordingViewPort m_view;
+    FakeViewPort m_view;
     ScheduledDrains m_drains;
     CDrawingQueue m_queue;
 };
@@ -94,58 +81,53 @@ TEST_F(CDrawingQueueTest, QueuedAreasAreCoalescedIntoOneDrainThatInvalidatesEach
 {
     m_queue.AddArea(BOX2D(0, 0, 10, 10));
     m_queue.AddArea(BOX2D(100, 100, 110, 120));
-    m_queue.AddArea(BOX2D(50, 60, 70, 80));
+    m_queue.AddArea(BOX2D(200, 300, 220, 330));
     EXPECT_EQ(m_queue.Pending(), 3u);
     EXPECT_EQ(m_drains.Count(), 1u);
-    EXPECT_TRUE(m_view.rects.empty()); // nothing reaches the view before the drain
+    EXPECT_TRUE(m_view.invalidated.empty()); // nothing reaches the view before the drain
 
+    // Converted with the scroll position at drain time, not at queuing time.
+    m_services.scroll = Point{150, 400};
     m_drains.RunAll();
-    ASSERT_EQ(m_view.rects.size(), 3u);
     EXPECT_EQ(m_queue.Pending(), 0u);
     const int m = BOX2D::kDeviceMargin;
-    EXPECT_EQ(m_view.rects[0], (Rect{-m, 990 - m, 10 + m, 1000 + m}));
-    EXPECT_EQ(m_view.rects[1], (Rect{100 - m, 880 - m, 110 + m, 900 + m}));
-    EXPECT_EQ(m_view.rects[2], (Rect{50 - m, 920 - m, 70 + m, 940 + m}));
+    EXPECT_EQ(m_view.invalidated, (std::vector<Rect>{{-150 - m, 590 - m, -140 + m, 600 + m},
+                                                     {-50 - m, 480 - m, -40 + m, 500 + m},
+                                                     {50 - m, 270 - m, 70 + m, 300 + m}}));
 
     // After a drain, the next area schedules a new one; InvalidateNext takes one area.
     m_queue.AddArea(BOX2D(0, 0, 10, 10));
     m_queue.AddArea(BOX2D(0, 0, 1, 1));
     EXPECT_EQ(m_drains.Count(), 1u);
     m_queue.InvalidateNext();
-    EXPECT_EQ(m_view.rects.size(), 4u);
-    EXPECT_EQ(m_view.rects[3], m_view.rects[0]);
+    EXPECT_EQ(m_view.invalidated.size(), 4u);
+    EXPECT_EQ(m_view.invalidated[3], m_view.invalidated[0]);
     EXPECT_EQ(m_queue.Pending(), 1u);
 
     // Without a view the areas are dropped, not kept forever.
     m_queue.SetViewPort(nullptr);
     m_drains.RunAll();
     EXPECT_EQ(m_queue.Pending(), 0u);
-    EXPECT_EQ(m_view.rects.size(), 4u);
-}
-
-TEST_F(CDrawingQueueTest, AreasAreConvertedWithTheScrollPositionAtDrainTime)
-{
-    m_queue.AddArea(BOX2D(200, 300, 220, 330));
-    m_services.scroll = Point{150, 400}; // scrolled after queuing, before the drain
-    m_drains.RunAll();
-    ASSERT_EQ(m_view.rects.size(), 1u);
-    const int m = BOX2D::kDeviceMargin;
-    EXPECT_EQ(m_view.rects[0], (Rect{50 - m, 270 - m, 70 + m, 300 + m}));
+    EXPECT_EQ(m_view.invalidated.size(), 4u);
 }
 
 TEST_F(CDrawingQueueTest, AreasFromManyThreadsAreEachInvalidatedExactlyOnce)
 {
     constexpr int kThreads = 4;
     constexpr int kPerThread = 200;
+    std::vector<int> expected;
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
+    for (int t = 0; t < kThreads; ++t) {
+        // Each area has its own x: thread in hundreds of thousands, index in tens.
+        for (int i = 0; i < kPerThread; ++i)
+            expected.push_back(t * 100000 + i * 10);
         threads.emplace_back([this, t] {
             for (int i = 0; i < kPerThread; ++i) {
-                // Each area has its own x: thread in hundreds of thousands, index in tens.
                 const double x = t * 100000.0 + i * 10.0;
                 m_queue.AddArea(BOX2D(x, 0, x + 1, 1));
             }
         });
+    }
     // The GUI thread drains while the others are still queuing.
     for (int round = 0; round < 50; ++round)
         m_drains.RunAll();
@@ -155,14 +137,9 @@ TEST_F(CDrawingQueueTest, AreasFromManyThreadsAreEachInvalidatedExactlyOnce)
     m_queue.DrainAll();
 
     std::vector<int> lefts;
-    for (const Rect& r : m_view.rects)
+    for (const Rect& r : m_view.invalidated)
         lefts.push_back(r.left + BOX2D::kDeviceMargin);
     std::sort(lefts.begin(), lefts.end());
-    std::vector<int> expected;
-    for (int t = 0; t < kThreads; ++t)
-        for (int i = 0; i < kPerThread; ++i)
-            expected.push_back(t * 100000 + i * 10);
-    std::sort(expected.begin(), expected.end());
     EXPECT_EQ(lefts, expected);
     EXPECT_EQ(m_queue.Pending(), 0u);
 }
@@ -175,7 +152,7 @@ TEST(CDrawingQueueEventLoopTest, DefaultSchedulerDrainsOnTheApplicationThread)
     QCoreApplication app(argc, argv);
     SimpleBoardServices services;
     BoardServices::Install(&services);
-    RecordingViewPort view;
+    ThreadNotingView view;
 
     CDrawingQueue queue;
     queue.SetViewPort(&view);
@@ -184,11 +161,9 @@ TEST(CDrawingQueueEventLoopTest, DefaultSchedulerDrainsOnTheApplicationThread)
         queue.AddArea(BOX2D(20, 0, 30, 10));
     });
     worker.join();
-    EXPECT_TRUE(view.rects.empty());
+    EXPECT_TRUE(view.invalidated.empty());
     QCoreApplication::processEvents();
-    ASSERT_EQ(view.rects.size(), 2u);
-    EXPECT_EQ(view.threads[0], std::this_thread::get_id());
-    EXPECT_EQ(view.threads[1], std::this_thread::get_id());
+    EXPECT_EQ(view.threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
 
     // A drain posted for a queue destroyed before the event loop ran does nothing.
     auto doomed = std::make_unique<CDrawingQueue>();
@@ -196,7 +171,7 @@ TEST(CDrawingQueueEventLoopTest, DefaultSchedulerDrainsOnTheApplicationThread)
     doomed->AddArea(BOX2D(0, 0, 1, 1));
     doomed.reset();
     QCoreApplication::processEvents();
-    EXPECT_EQ(view.rects.size(), 2u);
+    EXPECT_EQ(view.invalidated.size(), 2u);
 }
 
 } // namespace

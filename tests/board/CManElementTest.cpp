@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -114,22 +116,38 @@ TEST(CManElement, HitTestWithNoneOneAndSeveralCandidates)
     EXPECT_TRUE(ui.AllAnswersUsed());
 }
 
-TEST(CManElement, SelectInBoxLeavesHiddenLayersAlone)
+// Live tracks on layer 0 inside and outside the box, a live one on hidden layer 16 and a
+// dead one on layer 5.
+TEST(CManElement, SelectionBoxesBoundsAndUsedLayersLeaveDeadAndHiddenObjectsOut)
 {
     CManElement c;
+    BOX2D box(1, 2, 3, 4);
+    EXPECT_EQ(c.GetBoundingBox(&box), 0);
     CLine* inside = Track(0, 0, 100, 0);
     CLine* outside = Track(1000, 0, 1100, 0);
     CLine* hiddenInside = Track(0, 50, 100, 50, 16);
-    CLine* dead = Track(0, 20, 100, 20);
+    CLine* dead = Track(-500, 20, 100, 20, 5);
     for (CEntity* e : {inside, outside, hiddenInside, dead})
         c.AddEntity(e);
     dead->Deactivate();
+    EXPECT_EQ(c.GetBoundingBox(&box), 1);
+    BOX2D in, out, hidden;
+    inside->GetBox(&in);
+    outside->GetBox(&out);
+    hiddenInside->GetBox(&hidden);
+    auto corners = [](const BOX2D& b) { return std::array{b.x1, b.y1, b.x2, b.y2}; };
+    EXPECT_EQ(corners(box), (std::array{in.x1, in.y1, out.x2, hidden.y2}));
+    std::map<int, int> used;
+    c.CollectUsedLayers(&used);
+    EXPECT_EQ(used, (std::map<int, int>{{0, 1}, {16, 1}}));
+
+    c.SetLayerFilter({{16, 1}});
+    ASSERT_EQ(c.GetBoundingBox(&box), 1);
+    EXPECT_EQ(corners(box), (std::array{in.x1, in.y1, out.x2, out.y2}));
     outside->ToggleSelect();
     hiddenInside->ToggleSelect();
-    c.SetLayerFilter({{16, 1}});
-
     std::list<CEntity*> found;
-    const BOX2D box(-50, -50, 200, 200);
+    box = BOX2D(-50, -50, 200, 200);
     c.SelectInBox(&found, &box);
     EXPECT_EQ(found, std::list<CEntity*>{inside});
     EXPECT_TRUE(inside->IsSelected());
@@ -144,45 +162,8 @@ TEST(CManElement, SelectInBoxLeavesHiddenLayersAlone)
     c.SelectInBox(&found, nullptr, &selection);
     EXPECT_EQ(found, (std::list<CEntity*>{outside, inside}));
     EXPECT_EQ(selection, found);
-    EXPECT_TRUE(inside->IsSelected());
-    EXPECT_TRUE(outside->IsSelected());
+    EXPECT_TRUE(inside->IsSelected() && outside->IsSelected());
     EXPECT_FALSE(hiddenInside->IsSelected());
-}
-
-TEST(CManElement, BoundingBoxOfLiveShownObjectsOnly)
-{
-    CManElement c;
-    BOX2D box(1, 2, 3, 4);
-    EXPECT_EQ(c.GetBoundingBox(&box), 0);
-    CLine* a = Track(0, 0, 100, 0);
-    CLine* b = Track(500, 300, 600, 300, 16);
-    c.AddEntity(a);
-    c.AddEntity(b);
-    a->Deactivate();
-    b->Deactivate();
-    EXPECT_EQ(c.IsEmpty(), 1);
-    EXPECT_EQ(c.GetBoundingBox(&box), 0);
-    EXPECT_EQ(box.x1, 1.0);
-
-    a->Activate();
-    b->Activate();
-    BOX2D boxA, boxB;
-    a->GetBox(&boxA);
-    b->GetBox(&boxB);
-    ASSERT_EQ(c.GetBoundingBox(&box), 1);
-    EXPECT_EQ(box.x1, boxA.x1);
-    EXPECT_EQ(box.y1, boxA.y1);
-    EXPECT_EQ(box.x2, boxB.x2);
-    EXPECT_EQ(box.y2, boxB.y2);
-    c.SetLayerFilter({{16, 1}});
-    ASSERT_EQ(c.GetBoundingBox(&box), 1);
-    EXPECT_EQ(box.x2, boxA.x2);
-    EXPECT_EQ(box.y2, boxA.y2);
-
-    std::map<int, int> used;
-    b->Deactivate();
-    c.CollectUsedLayers(&used);
-    EXPECT_EQ(used, (std::map<int, int>{{0, 1}}));
 }
 
 TEST(CManElement, BringToFrontAndLastAdded)

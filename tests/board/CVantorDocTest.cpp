@@ -23,11 +23,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <typeinfo>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -80,23 +79,11 @@ TEST_F(CVantorDocTest, OpenBackgroundPhotoPromptsLoadsAndTellsTheBoard)
         doc.SetPhotoChangedHandler([&] { ++changes; });
         const std::string path = SavePhoto(name, format);
         AnswerPhoto(path);
-
         ASSERT_TRUE(doc.OnOpenBackgroundPhoto());
-        const FilePrompt& prompt = ui.filePrompts.back();
-        EXPECT_EQ(prompt.title, "Open file");
-        EXPECT_FALSE(prompt.save);
-        ASSERT_EQ(prompt.filters.size(), 2u);
-        EXPECT_EQ(prompt.filters[0],
-                  std::make_pair(std::string("bmp files(*.bmp)"), std::string("*.bmp")));
-        EXPECT_EQ(prompt.filters[1], std::make_pair(std::string("jpeg files(*.jpeg|*.jpg)"),
-                                                    std::string("*.jpg;*.jpeg")));
-        EXPECT_TRUE(doc.GetPhoto().HasImage());
         EXPECT_EQ(doc.GetPhoto().GetPath(), path);
-        EXPECT_EQ(board().GetPhotoWidth(), 40);
-        EXPECT_EQ(board().GetPhotoHeight(), 30);
+        EXPECT_EQ(std::pair(board().GetPhotoWidth(), board().GetPhotoHeight()), std::pair(40, 30));
         EXPECT_EQ(board().GetPhoto(), &doc.GetPhoto());
         EXPECT_GE(changes, 1);
-        EXPECT_TRUE(ui.AllAnswersUsed());
 
         // Closing the photo drops it and its size.
         changes = 0;
@@ -105,35 +92,31 @@ TEST_F(CVantorDocTest, OpenBackgroundPhotoPromptsLoadsAndTellsTheBoard)
         EXPECT_EQ(board().GetPhotoWidth(), 0);
         EXPECT_EQ(changes, 1);
     }
+    const FilePrompt& prompt = ui.filePrompts.back();
+    EXPECT_EQ(prompt.title, "Open file");
+    EXPECT_FALSE(prompt.save);
+    EXPECT_EQ(prompt.filters,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"bmp files(*.bmp)", "*.bmp"}, {"jpeg files(*.jpeg|*.jpg)", "*.jpg;*.jpeg"}}));
+    EXPECT_TRUE(ui.AllAnswersUsed());
     // The board state forgets a document that goes.
     EXPECT_EQ(board().GetPhoto(), nullptr);
 }
 
-TEST_F(CVantorDocTest, RefusedOrFailedOpeningsLoadNothing)
+TEST_F(CVantorDocTest, RefusedOpeningsLoadNothing)
 {
     SwitchSetting noBoardWithoutPhoto(0);
     CVantorDoc doc;
-
     // A cancelled prompt asks nothing more.
     ui.Expect<FilePrompt>(false);
     EXPECT_FALSE(doc.OnOpenBackgroundPhoto());
     EXPECT_TRUE(ui.dpiDialogs.empty());
 
-    // A cancelled resolution leaves no photograph.
-    ui.Expect<FilePrompt>(true, [p = SavePhoto("a.bmp", "BMP")](FilePrompt& f) { f.path = p; });
-    ui.Expect<DpiValues>(false);
-    EXPECT_FALSE(doc.OnOpenBackgroundPhoto());
-    EXPECT_FALSE(doc.GetPhoto().IsLoaded());
-
-    // A missing file and a board file without a photograph are reported.
-    ui.messages.clear();
-    EXPECT_FALSE(doc.OpenFile(settingsFolder + "missing.bmp"));
-    ASSERT_EQ(ui.messages.size(), 1u);
+    // A board file needs a photograph first.
     const std::string board = settingsFolder + "b.vtx";
     std::ofstream(board) << "not a photograph";
     EXPECT_FALSE(doc.OpenFile(board));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages.back(), "Please open the photo before!");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Please open the photo before!"});
     EXPECT_TRUE(ui.AllAnswersUsed());
 }
 
@@ -159,7 +142,7 @@ Bytes Craft(std::vector<CEntity*> objects)
 {
     CArchive ar;
     for (int i = 0; i < 6; ++i)
-        i < 2 || i > 3 ? ar.WriteI32(0) : ar.WriteF64(0.0);
+        i<2 || i> 3 ? ar.WriteI32(0) : ar.WriteF64(0.0);
     ar.WriteCount(objects.size());
     for (CEntity* e : objects)
         ar.WriteObject(e);
@@ -241,13 +224,6 @@ class BoardFileTest : public CVantorDocTest
             names.push_back(e->GetRuntimeClass()->m_lpszClassName);
         return names;
     }
-    template <class T> T* Find()
-    {
-        for (CEntity* e : board().GetElements().GetEntities())
-            if (typeid(*e) == typeid(T))
-                return static_cast<T*>(e);
-        return nullptr;
-    }
 
     PhotoZoomView zoomView;
     std::unique_ptr<CVantorDoc> doc;
@@ -275,13 +251,21 @@ TEST_F(BoardFileTest, SaveAndOpenKeepEveryKindOfObjectAndMoreThan32767)
     part->SetCommentText("LM358");
     part->SetLocked(1);
     for (CEntity* e : std::initializer_list<CEntity*>{
-             new CLine(Position(10, 20), Position(110, 20.5)), new CArc(Position(5, 5), 25.0, 0.5, PI),
-             new CCircle(Position(5, 5), 7.0, 1), new CFreePad(Position(-10, 20)), via, fill, pour,
-             text, part, new CRectAngle(Position(1, 2), 30, 10), new CRound(Position(3, 4), 20, 20, 2)})
+             new CLine(Position(10, 20), Position(110, 20.5)),
+             new CArc(Position(5, 5), 25.0, 0.5, PI), new CCircle(Position(5, 5), 7.0, 1),
+             new CFreePad(Position(-10, 20)), via, fill, pour, text, part,
+             new CRectAngle(Position(1, 2), 30, 10), new CRound(Position(3, 4), 20, 20, 2)})
         board().AddEntity(e);
     board().AddEntity(new CLine(Position(0, 0), Position(1, 1)));
     board().GetElements().GetFirst()->Deactivate(); // not stored
+    auto header = [&] {
+        return std::tuple(board().m_headerReal1, board().m_headerReal2, board().m_headerInt1,
+                          board().m_headerInt2);
+    };
     board().m_headerReal1 = 1.5;
+    board().m_headerReal2 = -2.25;
+    board().m_headerInt1 = 7;
+    board().m_headerInt2 = -9;
     std::vector<std::string> saved = Classes();
     saved.erase(saved.begin());
     doc->SetModifiedFlag(true);
@@ -291,20 +275,16 @@ TEST_F(BoardFileTest, SaveAndOpenKeepEveryKindOfObjectAndMoreThan32767)
     EXPECT_EQ(doc->GetTitle(), "every.vtx");
     EXPECT_FALSE(doc->IsModified());
 
-    board().m_headerReal1 = 0.0;
+    board().m_headerReal1 = board().m_headerReal2 = 0.0;
+    board().m_headerInt1 = board().m_headerInt2 = 0;
     ASSERT_TRUE(doc->OnOpenDocument(path));
     EXPECT_EQ(doc->GetBoardPath(), path);
     EXPECT_FALSE(doc->IsModified());
     EXPECT_FALSE(board().CanUndo());
     EXPECT_EQ(Classes(), saved);
-    EXPECT_EQ(board().m_headerReal1, 1.5);
-    // A sample of what came back; storing it again gives the same bytes.
-    EXPECT_EQ(Find<CViaPad>()->GetEndLayer(), 5);
-    EXPECT_EQ(std::string(Find<CTxtTag>()->GetName()), "R12");
-    EXPECT_EQ(Find<CTxtTag>()->GetMirror(), 1);
-    EXPECT_EQ(Find<CComponent>()->IsLocked(), 1);
-    EXPECT_EQ(Find<CComponent>()->GetChildren().size(), 1u);
-    EXPECT_EQ(Find<CPolygon>()->GetOutline().size(), 3u);
+    EXPECT_EQ(header(), std::tuple(1.5, -2.25, 7, -9));
+    // Each kind's own fields are its own tests' business: here, storing what came back
+    // gives the same bytes.
     ASSERT_TRUE(doc->OnSaveDocument(Path("again.vtx")));
     EXPECT_EQ(FileBytes(Path("again.vtx")), FileBytes(path));
 

@@ -25,11 +25,9 @@ class TempFolder
   public:
     TempFolder()
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("vantor-" + std::to_string(::getpid()) + "-" + info->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
+        std::string pattern = (fs::temp_directory_path() / "vantor-layer-XXXXXX").string();
+        EXPECT_NE(::mkdtemp(pattern.data()), nullptr);
+        path = pattern;
     }
     ~TempFolder()
     {
@@ -50,8 +48,8 @@ class TempFolder
 
 void Put(const std::string& file, const Bytes& bytes)
 {
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 Bytes Get(const std::string& file)
@@ -60,24 +58,19 @@ Bytes Get(const std::string& file)
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-void U16(Bytes& b, std::uint32_t v)
+void U32(Bytes& b, std::uint32_t v, int bytes = 4)
 {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
-}
-void U32(Bytes& b, std::uint32_t v)
-{
-    U16(b, v & 0xFFFF);
-    U16(b, v >> 16);
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(std::uint8_t(v >> (8 * i)));
 }
 
-// A "layer.dat" with the given records and the header and count in front.
+// A "layer.dat" with the header, the 16-bit count and the given records.
 Bytes LayerFile(const std::vector<tagCOLORTAB>& records)
 {
     Bytes b;
     U32(b, LayerTable::kFileMagic);
     U32(b, LayerTable::kFileVersion);
-    U16(b, std::uint32_t(records.size()));
+    U32(b, std::uint32_t(records.size()), 2);
     for (const tagCOLORTAB& r : records) {
         U32(b, std::uint32_t(r.key));
         U32(b, r.color);
@@ -86,33 +79,13 @@ Bytes LayerFile(const std::vector<tagCOLORTAB>& records)
     return b;
 }
 
-TEST(LayerTableTest, DefaultsAreTheResetColoursAllShown)
-{
-    LayerTable table;
-    ASSERT_EQ(table.entries.size(), 40u);
-    EXPECT_EQ(table.entries.begin()->first, 0);
-    EXPECT_EQ(table.entries.rbegin()->first, 39);
-    for (const auto& [key, entry] : table.entries)
-        EXPECT_EQ(entry.shown, 1) << key;
-    EXPECT_EQ(table.GetColor(0), MakeRGB(255, 0, 0));
-    EXPECT_EQ(table.GetColor(15), MakeRGB(0, 0, 255));
-    EXPECT_EQ(table.GetColor(32), MakeRGB(255, 0, 42));
-    EXPECT_EQ(table.GetColor(36), MakeRGB(0, 255, 255));
-    EXPECT_EQ(table.GetColor(38), MakeRGB(0, 0, 0));
-    EXPECT_EQ(table.GetColor(39), MakeRGB(255, 0, 255));
-    EXPECT_EQ(table.GetColor(40), LayerTable::kMissingColor);
-    EXPECT_TRUE(table.HiddenKeys().empty());
-
-    table.entries[16].shown = 0;
-    table.entries[36].shown = 0;
-    EXPECT_EQ(table.HiddenKeys(), (std::map<int, int>{{16, 1}, {36, 1}}));
-}
-
 TEST(LayerTableTest, WriteThenReadGivesTheSameTableInTheDocumentedLayout)
 {
     TempFolder folder;
     const std::string file = folder.File("layer.dat");
     LayerTable table;
+    EXPECT_TRUE(table.HiddenKeys().empty());
+    EXPECT_EQ(table.GetColor(40), LayerTable::kMissingColor);
     table.entries[0] = LayerEntry{MakeRGB(1, 2, 3), 0};
     table.entries[38] = LayerEntry{MakeRGB(250, 250, 250), 1};
     table.entries[16].shown = 0;
@@ -121,11 +94,9 @@ TEST(LayerTableTest, WriteThenReadGivesTheSameTableInTheDocumentedLayout)
 
     const Bytes bytes = Get(file);
     ASSERT_EQ(bytes.size(), 4u + 4u + 2u + 40u * 12u);
-    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 10),
-              (Bytes{'V', 'L', 'A', 'Y', 1, 0, 0, 0, 40, 0}));
-    // The first record: key 0, colour 0x00030201, hidden.
-    EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.begin() + 22),
-              (Bytes{0, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0, 0}));
+    // Header, count 40, then the first record: key 0, colour 0x00030201, hidden.
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 22),
+              (Bytes{'V', 'L', 'A', 'Y', 1, 0, 0, 0, 40, 0, 0, 0, 0, 0, 1, 2, 3, 0, 0, 0, 0, 0}));
 
     LayerTable back;
     back.entries.clear();
@@ -161,61 +132,43 @@ TEST(LayerTableTest, UnknownKeysAreSkippedAndMissingKeysKeepTheirDefaults)
 TEST(LayerTableTest, DamagedFilesAreRefusedAndLeaveTheDefaults)
 {
     const Bytes good = LayerFile({{1, MakeRGB(9, 9, 9), 0}, {2, MakeRGB(8, 8, 8), 0}});
-
-    Bytes hugeCount;
-    U32(hugeCount, LayerTable::kFileMagic);
-    U32(hugeCount, LayerTable::kFileVersion);
-    U16(hugeCount, 0xFFFF);
+    Bytes hugeCount(good.begin(), good.begin() + 8);
+    U32(hugeCount, 0xFFFF, 2);
     U32(hugeCount, 0x7FFFFFFF);
     hugeCount.resize(hugeCount.size() + 24);
-
-    // More records than any table has, all present in the file.
-    std::vector<tagCOLORTAB> many(LayerTable::kMaxRecords + 1, tagCOLORTAB{3, 0, 1});
-    Bytes tooMany = LayerFile(many);
-
-    Bytes wrongMagic = good;
+    Bytes wrongMagic = good, wrongVersion = good, trailing = good;
     wrongMagic[0] = 'X';
-    Bytes wrongVersion = good;
     wrongVersion[4] = 2;
-    Bytes trailing = good;
     trailing.push_back(0);
-
-    struct Case {
-        const char* name;
-        Bytes bytes;
-    };
-    std::vector<Case> cases = {
+    const std::pair<const char*, Bytes> cases[] = {
         {"empty", {}},
         {"header only", Bytes(good.begin(), good.begin() + 8)},
         {"cut in a count", Bytes(good.begin(), good.begin() + 9)},
         {"cut in a record", Bytes(good.begin(), good.end() - 5)},
         {"huge count", hugeCount},
-        {"too many records", tooMany},
+        // More records than any table has, all present in the file.
+        {"too many records",
+         LayerFile(std::vector<tagCOLORTAB>(LayerTable::kMaxRecords + 1, tagCOLORTAB{3, 0, 1}))},
         {"wrong magic", wrongMagic},
         {"wrong version", wrongVersion},
         {"trailing bytes", trailing},
+        {"missing file", {}}, // a missing file is no error to report
     };
     TempFolder folder;
-    const std::string file = folder.File("layer.dat");
     const LayerTable defaults;
-    for (const Case& c : cases) {
-        Put(file, c.bytes);
+    for (const auto& [name, bytes] : cases) {
+        const bool missing = name == std::string("missing file");
+        const std::string file = folder.File(missing ? "absent.dat" : "layer.dat");
+        if (!missing)
+            Put(file, bytes);
         LayerTable table;
         table.entries[0].color = MakeRGB(4, 4, 4);
         table.entries.erase(9);
-        std::string error;
-        EXPECT_FALSE(table.Read(file, &error)) << c.name;
-        EXPECT_FALSE(error.empty()) << c.name;
-        EXPECT_EQ(table.entries, defaults.entries) << c.name;
+        std::string error = "stale";
+        EXPECT_FALSE(table.Read(file, &error)) << name;
+        EXPECT_EQ(error.empty(), missing) << name << ": " << error;
+        EXPECT_EQ(table.entries, defaults.entries) << name;
     }
-
-    // A missing file is no error to report.
-    LayerTable table;
-    table.entries[0].color = MakeRGB(4, 4, 4);
-    std::string error = "stale";
-    EXPECT_FALSE(table.Read(folder.File("absent.dat"), &error));
-    EXPECT_TRUE(error.empty());
-    EXPECT_EQ(table.entries, defaults.entries);
 }
 
 TEST(AtomicFileTest, WriteReplacesTheFileWholeAndLeavesNoTemporaryBehind)
@@ -250,8 +203,6 @@ TEST(AtomicFileTest, FailedWriteLeavesTheOldFileAndNoTemporary)
     TempFolder folder;
     const std::string text = "new";
     std::string error;
-
-    // A folder that does not exist.
     EXPECT_FALSE(
         WriteFileAtomically(folder.File("missing/data.bin"), text.data(), text.size(), &error));
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
@@ -274,7 +225,6 @@ TEST(AtomicFileTest, FailedWriteLeavesTheOldFileAndNoTemporary)
         EXPECT_FALSE(WriteFileAtomically(file, text.data(), text.size(), &error));
         EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
         EXPECT_EQ(Get(file), (Bytes{'o', 'l', 'd'}));
-
         LayerTable table;
         EXPECT_FALSE(table.Write(folder.File("layer.dat"), &error));
         EXPECT_FALSE(fs::exists(folder.File("layer.dat")));

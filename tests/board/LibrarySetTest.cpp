@@ -305,8 +305,11 @@ TEST_F(LibrarySet, AddToMyLibraryStoresThePickedPinAtTheOriginInTheLibraryOfTheP
                                         "add to " + b + " library as my component..."}));
     EXPECT_EQ(board().m_pendingComponent, nullptr);
 
-    // A cancelled pick stores nothing.
+    // A cancelled pick stores nothing. The library chosen last is ticked, also when
+    // it is the last one.
     ASSERT_TRUE(StartFlow(1, {"DIP8"}));
+    EXPECT_EQ(ui.choices[0].checked, -1);
+    EXPECT_EQ(ui.choices[1].checked, 1);
     board().CompleteAddToMyLibrary(nullptr);
     EXPECT_EQ(board().m_pendingComponent, nullptr);
     EXPECT_TRUE(Stored(b).empty());

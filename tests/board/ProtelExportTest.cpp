@@ -88,7 +88,10 @@ class ProtelExportTest : public BoardTest
         comp->SetPosition(Position(110, 120), 0);
         comp->SetName("R1");
         comp->SetCommentText("10k");
-        for (CTxtTag* t : {&comp->GetDesignator(), &comp->GetComment()}) {
+        auto* text = new CTxtTag(Position(12, 23));
+        text->SetName("U1\r\nX");
+        text->SetLayer(LAYER_TOP_OVERLAY);
+        for (CTxtTag* t : {&comp->GetDesignator(), &comp->GetComment(), text}) {
             t->SetSizeX(10.0);
             t->SetSizeY(22.0);
             t->SetMirror(0);
@@ -122,13 +125,6 @@ class ProtelExportTest : public BoardTest
         fill->SetLayer(1);
         board().AddEntity(fill);
 
-        auto* text = new CTxtTag(Position(12, 23));
-        text->SetName("U1\r\nX");
-        text->SetSizeX(10.0);
-        text->SetSizeY(22.0);
-        text->SetLayer(LAYER_TOP_OVERLAY);
-        text->SetMirror(0);
-        text->SetAngle(0.0);
         board().AddEntity(text);
 
         auto* pour = new CPolygon();

@@ -12,30 +12,20 @@ namespace fs = std::filesystem;
 namespace
 {
 
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv
-{
-  public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
+// Sets VANTOR_HOME for one scope and puts the old value back.
+struct ScopedHome {
+    explicit ScopedHome(const std::string& value) : had(std::getenv("VANTOR_HOME") != nullptr)
     {
-        if (const char* old = std::getenv(name)) {
-            m_had = true;
-            m_old = old;
-        }
-        ::setenv(name, value.c_str(), 1);
+        if (had)
+            old = std::getenv("VANTOR_HOME");
+        ::setenv("VANTOR_HOME", value.c_str(), 1);
     }
-    ~ScopedEnv()
+    ~ScopedHome()
     {
-        if (m_had)
-            ::setenv(m_name, m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name);
+        had ? void(::setenv("VANTOR_HOME", old.c_str(), 1)) : void(::unsetenv("VANTOR_HOME"));
     }
-
-  private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
+    bool had;
+    std::string old;
 };
 
 TEST(SettingsFolderTest, VantorHomeIsUsedAndCreated)
@@ -45,14 +35,14 @@ TEST(SettingsFolderTest, VantorHomeIsUsedAndCreated)
     fs::remove_all(base);
     const std::string home = (base / "a" / "b").string();
     for (const std::string& given : {home, home + "/"}) {
-        ScopedEnv env("VANTOR_HOME", given);
+        ScopedHome env(given);
         EXPECT_EQ(GetSettingsFolder(), home + "/");
         EXPECT_TRUE(fs::is_directory(home));
     }
     fs::remove_all(base);
 
     // Without it the folder is some existing folder, still ending in '/'.
-    ScopedEnv empty("VANTOR_HOME", "");
+    ScopedHome empty("");
     const std::string folder = GetSettingsFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');

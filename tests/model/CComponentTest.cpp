@@ -674,6 +674,55 @@ TEST(CComponentLibrary, WrittenBodyReadsBackPartForPart)
     ExpectAt(ChildLine(back, 6)->GetEnd(), 3, 4, 1e-4);
 }
 
+// A part whose record cannot be written (a 6-byte real holds no negative angle) fails
+// the whole body, wherever it stands, so that a library never stores the component
+// without it.
+TEST(CComponentLibrary, APartThatCannotWriteItsRecordFailsTheBody)
+{
+    for (bool textFirst : {true, false}) {
+        SCOPED_TRACE(textFirst);
+        CComponent c("SOT23");
+        CTxtTag text;
+        text.SetName("R1");
+        text.SetAngle(-0.5);
+        CLine track(Position(0, 0), Position(10, 0));
+        for (CEntity* e : textFirst ? std::vector<CEntity*>{&text, &track}
+                                    : std::vector<CEntity*>{&track, &text})
+            c.AddEntity(e, 0);
+        std::vector<BYTE> image(std::size_t(c.GetRecordSize()), 0);
+        int offset = 0;
+        EXPECT_EQ(0, c.WriteLibraryRecord(image.data(), &offset));
+    }
+}
+
+// A part on a layer outside the board would make a board that saves but never opens
+// again: the body is refused instead.
+TEST(CComponentLibrary, PartsOnALayerOutsideTheBoardAreRefused)
+{
+    CLine track(Position(0, 0), Position(10, 0));
+    CArc arc(Position(0, 0), 50.0, 0.0, PI);
+    CFillArea fill;
+    CTxtTag text;
+    text.SetName("U1");
+    for (CEntity* e : std::vector<CEntity*>{&track, &arc, &fill, &text}) {
+        std::vector<BYTE> rec(std::size_t(e->GetRecordSize()), 0);
+        int offset = 0;
+        ASSERT_EQ(1, e->WriteLibraryRecord(rec.data(), &offset)) << e->GetTypeName();
+        // The layer field holds the layer plus one.
+        for (int stored : {0, 1, 40, 41, 0xFFFF}) {
+            LibRecord::PutU16(rec.data() + 2, std::uint16_t(stored));
+            std::unique_ptr<CEntity> back(
+                static_cast<CEntity*>(e->GetRuntimeClass()->CreateObject()));
+            const bool onBoard = stored >= 1 && stored <= 40;
+            EXPECT_EQ(onBoard, back->ReadFromLibraryRecord(rec.data(), int(rec.size())) != 0)
+                << e->GetTypeName() << " " << stored;
+            if (onBoard) {
+                EXPECT_EQ(stored - 1, back->GetLayer()) << e->GetTypeName();
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------------
 // Document and Protel records
 

@@ -23,6 +23,9 @@ namespace
 {
 
 using Op = RecordingDrawContext::Op;
+const int kNoRepaint = 0;
+const int kRepaint = 1;
+constexpr COLORREF kRed = MakeRGB(255, 0, 0);
 
 void ExpectAt(const Position& p, double x, double y, double eps = 1e-9)
 {
@@ -35,27 +38,24 @@ Position ReferencePoint(CLine& t)
 {
     return t.CEntity::GetPosition();
 }
+
 CLine* GuideOf(const CLine& t)
 {
     return dynamic_cast<CLine*>(t.GetAttachedEntity());
 }
 
-const int kNoRepaint = 0;
-const int kRepaint = 1;
-constexpr COLORREF kRed = MakeRGB(255, 0, 0);
-constexpr COLORREF kWhite = MakeRGB(255, 255, 255);
-
 // The lowest and highest pixel x the calls reach: points, and the boxes of arcs.
 std::pair<int, int> XSpan(const RecordingDrawContext& dc)
 {
-    int lo = std::numeric_limits<int>::max();
-    int hi = std::numeric_limits<int>::min();
+    int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
     for (const auto& c : dc.calls) {
+        std::vector<int> xs;
         for (const Point& p : c.points)
-            lo = std::min(lo, p.x), hi = std::max(hi, p.x);
-        if (c.op == Op::Arc || c.op == Op::ArcTo || c.op == Op::Ellipse)
-            lo = std::min({lo, c.rect.left, c.rect.right}),
-            hi = std::max({hi, c.rect.left, c.rect.right});
+            xs.push_back(p.x);
+        if (c.op == Op::Arc || c.op == Op::ArcTo)
+            xs.insert(xs.end(), {c.rect.left, c.rect.right});
+        for (int x : xs)
+            lo = std::min(lo, x), hi = std::max(hi, x);
     }
     return {lo, hi};
 }
@@ -66,7 +66,6 @@ class CLineTest : public ::testing::Test
     void SetUp() override
     {
         board.layerColors[LAYER_TOP] = kRed;
-        board.layerColors[LAYER_HIGHLIGHT] = kWhite;
         BoardServices::Install(&board);
         UiServices::Install(&ui);
     }
@@ -74,107 +73,69 @@ class CLineTest : public ::testing::Test
     FakeUiServices ui;
 };
 
-TEST_F(CLineTest, OnlyTheTrackConstructorTakesThePrototype)
+TEST_F(CLineTest, OnlyTheTrackConstructorTakesThePrototypeAndCopiesOwnTheirGuide)
 {
     const double wide = 33.0;
     theDefaultLine.SetLineWidth(&wide);
-    theDefaultLine.SetLayer(LAYER_BOTTOM);
-    theDefaultLine.SetStart(Position(-50, -50));
     const int layer = LAYER_TOP_OVERLAY;
     CLine bare(Position(1, 2), Position(3, 4));
     CLine track(Position(1, 2), Position(3, 4), &layer);
-    EXPECT_DOUBLE_EQ(bare.GetLineWidth(), 10.0);
-    EXPECT_EQ(bare.GetLayer(), LAYER_TOP);
-    EXPECT_DOUBLE_EQ(track.GetLineWidth(), 33.0);
-    EXPECT_EQ(track.GetLayer(), LAYER_TOP_OVERLAY);
-    for (CLine* t : {&bare, &track}) {
-        ExpectAt(t->GetStart(), 1, 2);
-        ExpectAt(t->GetEnd(), 3, 4);
-        ExpectAt(ReferencePoint(*t), 1, 2);
-    }
+    EXPECT_TRUE(bare.GetLineWidth() == 10.0 && bare.GetLayer() == LAYER_TOP);
+    EXPECT_TRUE(track.GetLineWidth() == 33.0 && track.GetLayer() == LAYER_TOP_OVERLAY);
+    ExpectAt(ReferencePoint(track), 1, 2);
 
-    // Reset puts the prototype back to its start-up values, guide included.
-    theDefaultLine.Rotate(Position(0, 0), 1.0);
-    theDefaultLine.SetAttachedEntity(new CLine(Position(0, 0), Position(1, 1)), &kNoRepaint);
-    theDefaultLine.Reset();
-    EXPECT_TRUE(theDefaultLine.GetLineWidth() == 10.0 && theDefaultLine.GetLayer() == LAYER_TOP);
-    EXPECT_DOUBLE_EQ(theDefaultLine.GetRotation(), 0.0);
-    ExpectAt(theDefaultLine.GetStart(), 0, 0);
-    EXPECT_EQ(theDefaultLine.GetAttachedEntity(), nullptr);
-}
-
-TEST_F(CLineTest, CopiesOwnTheirGuideAndCopyFromTakesPointsOnlyFromATrack)
-{
-    auto track = std::make_unique<CLine>(Position(0, 0), Position(100, 0));
+    auto owner = std::make_unique<CLine>(Position(0, 0), Position(100, 0));
     auto* guide = new CLine(Position(5, 5), Position(6, 7));
-    track->SetAttachedEntity(guide, &kNoRepaint);
-    track->ToggleSelect();
-    std::unique_ptr<CEntity> clone(track->Clone());
+    owner->SetAttachedEntity(guide, &kNoRepaint);
+    std::unique_ptr<CEntity> clone(owner->Clone());
     auto* copy = dynamic_cast<CLine*>(clone.get());
     ASSERT_NE(copy, nullptr);
-    EXPECT_FALSE(copy->IsSelected());
-    CLine constructed(*track);
-    track.reset(); // the original and its guide go; the copies' guides must live on
+    CLine constructed(*owner);
+    owner.reset(); // the original and its guide go; the copies' guides must live on
     for (CLine* c : {copy, &constructed}) {
         ExpectAt(c->GetEnd(), 100, 0);
         ASSERT_NE(GuideOf(*c), nullptr);
         EXPECT_NE(GuideOf(*c), guide);
         ExpectAt(GuideOf(*c)->GetEnd(), 6, 7);
     }
-
     // A guide of another kind is copied as its own kind.
     CLine withArc(Position(0, 0), Position(100, 0));
     withArc.SetAttachedEntity(new CArc(Position(50, 50), 20.0, 0.0, PI), &kNoRepaint);
     std::unique_ptr<CEntity> arcCopy(withArc.Clone());
     const CEntity* arcGuide = static_cast<CLine*>(arcCopy.get())->GetAttachedEntity();
-    ASSERT_NE(arcGuide, nullptr);
     EXPECT_NE(arcGuide, withArc.GetAttachedEntity());
     EXPECT_NE(dynamic_cast<const CArc*>(arcGuide), nullptr);
 
+    // Replacing the guide deletes the old one, but not when it is the same; it repaints
+    // only when asked to.
+    auto* first = new CLine(Position(1, 1), Position(2, 2));
+    withArc.SetAttachedEntity(first, &kNoRepaint);
+    withArc.SetAttachedEntity(first, &kRepaint);
+    ExpectAt(GuideOf(withArc)->GetEnd(), 2, 2);
+    EXPECT_EQ(board.invalidated.size(), 2u);
+    withArc.Reset();
+    EXPECT_EQ(withArc.GetAttachedEntity(), nullptr);
+
+    // CopyFrom takes the points only from a track.
     CLine t(Position(10, 10), Position(20, 20));
     t.CopyFrom(CRound(Position(0, 0), 5.0, 5.0, LAYER_TOP_OVERLAY));
     EXPECT_EQ(t.GetLayer(), LAYER_TOP_OVERLAY);
     ExpectAt(t.GetStart(), 10, 10);
     t.CopyFrom(constructed);
-    ExpectAt(t.GetStart(), 0, 0);
     ExpectAt(t.GetEnd(), 100, 0);
-    EXPECT_EQ(t.GetLayer(), LAYER_TOP);
 }
 
-TEST_F(CLineTest, ReplacingTheGuideDeletesTheOldOneAndRepaintsOnlyWhenAsked)
-{
-    CLine track(Position(0, 0), Position(10, 0));
-    auto* first = new CLine(Position(1, 1), Position(2, 2));
-    track.SetAttachedEntity(first, &kNoRepaint);
-    track.SetAttachedEntity(first, &kNoRepaint); // the guide already held stays alive
-    ExpectAt(GuideOf(track)->GetEnd(), 2, 2);
-    EXPECT_TRUE(board.invalidated.empty());
-    track.SetAttachedEntity(new CLine(Position(500, 500), Position(600, 600)), &kRepaint);
-    ASSERT_EQ(board.invalidated.size(), 2u);
-    EXPECT_GT(board.invalidated[1].Width(), 500); // the new guide, far from the track
-    track.SetAttachedEntity(nullptr, &kNoRepaint);
-    EXPECT_EQ(track.GetAttachedEntity(), nullptr);
-    track.SetAttachedEntity(new CLine(Position(3, 3), Position(4, 4)), &kNoRepaint);
-    track.Reset();
-    EXPECT_EQ(track.GetAttachedEntity(), nullptr);
-}
-
-TEST_F(CLineTest, AngleInEveryDirectionAndMidpoint)
+TEST_F(CLineTest, AngleInEveryDirectionAndFootPointAtEverySlope)
 {
     const double q = std::atan(1.0);
     const struct {
         double x, y, angle;
-    } ends[] = {{10, 0, 0.0},       {-10, 0, PI},     {0, 10, PI * 0.5},
-                {0, -10, PI * 1.5}, {0, 0, PI * 1.5}, {1, 1, q},
-                {-1, 1, PI - q},    {-1, -1, PI + q}, {1, -1, TWO_PI - q}};
+    } ends[] = {{-10, 0, PI}, {0, -10, PI * 1.5}, {0, 0, PI * 1.5}, {1, 1, q},
+                {-1, 1, PI - q}, {-1, -1, PI + q}, {1, -1, TWO_PI - q}};
     for (const auto& e : ends)
         EXPECT_NEAR(CLine(Position(5, 5), Position(5 + e.x, 5 + e.y)).GetAngle(), e.angle, 1e-15)
             << e.x << "," << e.y;
-    ExpectAt(CLine(Position(1, 2), Position(4, 6)).GetPosition(), 2.5, 4.0);
-}
 
-TEST_F(CLineTest, FootPointAtEverySlope)
-{
     const struct {
         const char* what;
         Position a, b, p, foot;
@@ -191,82 +152,63 @@ TEST_F(CLineTest, FootPointAtEverySlope)
     }
 }
 
-TEST_F(CLineTest, BoxCoversBodyAndGuideAndScreenRectIsInClientPixels)
+TEST_F(CLineTest, BoxHitTestsAndRepaints)
 {
     CLine t(Position(0, 0), Position(100, 0));
     BOX2D box;
     // The body's obround (110 x 10) boxed through its round: one width longer again.
     ASSERT_EQ(t.GetBox(&box), 1);
-    EXPECT_NEAR(box.x1, -10, 1e-4);
     EXPECT_NEAR(t.GetCachedBox().x2, 110, 1e-4);
     board.scroll = Point{4, -20};
     EXPECT_EQ(t.GetScreenRect(), (Rect{-17, 12, 109, 28}));
     t.SetAttachedEntity(new CLine(Position(300, 300), Position(310, 300)), &kNoRepaint);
     ASSERT_EQ(t.GetBox(&box), 1);
-    EXPECT_NEAR(box.x1, -10, 1e-4);
-    EXPECT_NEAR(box.y2, 305, 1e-4);
+    EXPECT_NEAR(box.x1 + box.y2, -10 + 305, 1e-4);
     const HiddenLayers hidden{{LAYER_TOP, 1}};
     EXPECT_EQ(t.GetBox(&box, &hidden) + t.GetBox(nullptr), 0);
-}
-
-TEST_F(CLineTest, HitTests)
-{
-    CLine t(Position(0, 0), Position(80, 60));
-    // 10 off the centre line at the middle (direction (4,3), normal (-3,4)).
-    EXPECT_TRUE(t.HitTestPoint(Position(34, 38), nullptr, nullptr));
-    EXPECT_TRUE(t.HitTestPoint(Position(46, 22), nullptr, nullptr));
-    EXPECT_FALSE(t.HitTestPoint(Position(31, 42), nullptr, nullptr));
-    EXPECT_FALSE(t.HitTestPoint(Position(96, 72), nullptr, nullptr)); // on the line, past the box
-    const double wide = 1000.0;                                       // the tolerance plays no part
-    EXPECT_FALSE(t.HitTestPoint(Position(31, 42), &wide, nullptr));
-    const HiddenLayers hidden{{LAYER_TOP, 0}}, other{{LAYER_BOTTOM, 0}};
-    EXPECT_FALSE(t.HitTestPoint(Position(40, 30), nullptr, &hidden));
-    EXPECT_TRUE(t.HitTestPoint(Position(40, 30), nullptr, &other));
-
-    CLine h(Position(0, 0), Position(100, 0));
-    EXPECT_EQ(h.HitEndPoint(Position(2.9, 0)), 0);
-    EXPECT_EQ(h.HitEndPoint(Position(100, -2.9)), 1);
-    EXPECT_EQ(h.HitEndPoint(Position(3.0, 0)), -1);
+    EXPECT_EQ(t.HitEndPoint(Position(100, -2.9)), 1);
+    EXPECT_EQ(t.HitEndPoint(Position(3.0, 0)), -1);
     EXPECT_EQ(CLine(Position(0, 0), Position(2, 0)).HitEndPoint(Position(1.5, 0)), 0);
-    ExpectAt(h.GetSnapPoint(Position(50, 30)), 0, 0);
-    ExpectAt(h.GetSnapPoint(Position(51, 30)), 100, 0);
-    t.Deactivate();
-    EXPECT_FALSE(t.HitTestPoint(Position(40, 30), nullptr, nullptr));
+    ExpectAt(t.GetSnapPoint(Position(51, 30)), 100, 0);
+
+    CLine s(Position(0, 0), Position(80, 60));
+    // 10 off the centre line at the middle (direction (4,3), normal (-3,4)).
+    EXPECT_TRUE(s.HitTestPoint(Position(34, 38), nullptr, nullptr));
+    EXPECT_FALSE(s.HitTestPoint(Position(31, 42), nullptr, nullptr));
+    EXPECT_FALSE(s.HitTestPoint(Position(96, 72), nullptr, nullptr)); // on the line, past the box
+    const double wide = 1000.0;                                       // the tolerance plays no part
+    EXPECT_FALSE(s.HitTestPoint(Position(31, 42), &wide, nullptr));
+    EXPECT_FALSE(s.HitTestPoint(Position(40, 30), nullptr, &hidden));
+
+    // Moving an end repaints the old and the new area.
+    board.invalidated.clear();
+    const Rect old = s.GetScreenRect();
+    s.SetStart(Position(-200, 50));
+    EXPECT_EQ(board.invalidated, (std::vector<Rect>{old, s.GetScreenRect()}));
+    ExpectAt(ReferencePoint(s), -200, 50);
 }
 
-TEST_F(CLineTest, MoveShiftsEndsReferencePointAndBoxOnce)
+TEST_F(CLineTest, TransformsMoveEverythingOnceAndCarryThePrototypeAlong)
 {
-    CLine t(Position(0, 0), Position(10, 0));
+    CLine moved(Position(0, 0), Position(10, 0));
     BOX2D before;
-    t.GetBox(&before);
+    moved.GetBox(&before);
     int flag = 0;
-    EXPECT_EQ(t.Move(Position(5, 7), Position(0, 0), &flag), 0);
-    ExpectAt(t.GetStart(), 5, 7);
-    ExpectAt(t.GetEnd(), 15, 7);
-    ExpectAt(ReferencePoint(t), 5, 7);
-    EXPECT_NEAR(t.GetCachedBox().x1, before.x1 + 5, 1e-9);
-    EXPECT_NEAR(t.GetCachedBox().y2, before.y2 + 7, 1e-9);
-    t.MoveBy(Position(5, 7), Position(0, 0)); // from, then to
-    ExpectAt(t.GetStart(), 0, 0);
-    ExpectAt(ReferencePoint(t), 0, 0);
-    EXPECT_NEAR(t.GetCachedBox().x1, before.x1, 1e-9);
-}
+    EXPECT_EQ(moved.Move(Position(5, 7), Position(0, 0), &flag), 0);
+    ExpectAt(moved.GetEnd(), 15, 7);
+    ExpectAt(ReferencePoint(moved), 5, 7);
+    EXPECT_NEAR(moved.GetCachedBox().y2, before.y2 + 7, 1e-9);
+    moved.MoveBy(Position(5, 7), Position(0, 0)); // from, then to
+    ExpectAt(ReferencePoint(moved), 0, 0);
+    EXPECT_NEAR(moved.GetCachedBox().x1, before.x1, 1e-9);
 
-TEST_F(CLineTest, RotationsAndMirrorsCarryThePrototypeAlong)
-{
     theDefaultLine.SetStart(Position(10, 0));
-    theDefaultLine.SetEnd(Position(20, 0));
     CLine t(Position(10, 0), Position(30, 0));
     t.Rotate(Position(0, 0), PI * 0.5);
-    ExpectAt(t.GetStart(), 0, 10, 1e-6);
     ExpectAt(t.GetEnd(), 0, 30, 1e-6);
-    ExpectAt(theDefaultLine.GetEnd(), 0, 20, 1e-6);
-    EXPECT_DOUBLE_EQ(theDefaultLine.GetRotation(), PI * 0.5);
-    // The prototype rotated by itself turns once, not twice.
+    ExpectAt(theDefaultLine.GetStart(), 0, 10, 1e-6);
+    // The prototype rotated by itself turns once; a component's track never turns it.
     theDefaultLine.Rotate(Position(0, 0), PI * 0.5);
-    ExpectAt(theDefaultLine.GetStart(), -10, 0, 1e-6);
-    EXPECT_DOUBLE_EQ(theDefaultLine.GetRotation(), PI);
-    // A component's track turns with its component, never the prototype.
     CLine part(Position(10, 0), Position(30, 0));
     part.SetComponentPart(1);
     part.Rotate(Position(0, 0), PI * 0.5);
@@ -277,16 +219,12 @@ TEST_F(CLineTest, RotationsAndMirrorsCarryThePrototypeAlong)
     // Mirrors go through directions, so the board's pi leaves them a hair off.
     CLine m(Position(10, 5), Position(30, 15));
     m.MirrorX(Position(0, 0)); // across x = 0
-    ExpectAt(m.GetStart(), -10, 5, 1e-4);
     ExpectAt(m.GetEnd(), -30, 15, 1e-4);
     ExpectAt(ReferencePoint(m), -10, 5, 1e-4);
     ExpectAt(theDefaultLine.GetStart(), 10, 0, 1e-4);
     m.MirrorY(Position(0, 100)); // across y = 100
     ExpectAt(m.GetStart(), -10, 195, 1e-4);
-    ExpectAt(m.GetEnd(), -30, 185, 1e-4);
     ExpectAt(theDefaultLine.GetStart(), 10, 200, 1e-4);
-    theDefaultLine.MirrorY(Position(0, 0));
-    ExpectAt(theDefaultLine.GetStart(), 10, -200, 1e-4);
 }
 
 TEST_F(CLineTest, OffsetCopyLiesParallelOnTheSideAsked)
@@ -302,20 +240,7 @@ TEST_F(CLineTest, OffsetCopyLiesParallelOnTheSideAsked)
         ExpectAt(o->GetStart(), start.x, start.y, 1e-6);
         ExpectAt(o->GetEnd(), start.x + 80, start.y + 60, 1e-6);
     }
-    ExpectAt(t.GetStart(), 0, 0);
     EXPECT_EQ(t.CreateOffset(Position(50, 20), nullptr), nullptr);
-}
-
-TEST_F(CLineTest, SetStartAndEndRepaintTheOldAndTheNewArea)
-{
-    CLine t(Position(0, 0), Position(10, 0));
-    const Rect before = t.GetScreenRect();
-    t.SetStart(Position(-200, 50));
-    const Rect after = t.GetScreenRect();
-    EXPECT_NE(before, after);
-    t.SetEnd(Position(300, 0));
-    EXPECT_EQ(board.invalidated, (std::vector<Rect>{before, after, after, t.GetScreenRect()}));
-    ExpectAt(ReferencePoint(t), -200, 50);
 }
 
 TEST_F(CLineTest, Drawing)
@@ -323,10 +248,7 @@ TEST_F(CLineTest, Drawing)
     CLine t(Position(0, 0), Position(100, 0));
     RecordingDrawContext dc;
     t.Draw(&dc, DM_NORMAL, Rect{}, nullptr);
-    const auto fills = dc.Find(Op::StrokeAndFillPath);
-    ASSERT_FALSE(fills.empty());
-    EXPECT_EQ(fills[0]->pen.color, kRed);
-    EXPECT_EQ(fills[0]->brush.color, kRed);
+    EXPECT_EQ(dc.Find(Op::StrokeAndFillPath).at(0)->brush.color, kRed);
     EXPECT_EQ(XSpan(dc), (std::pair{-5, 105})); // half a width beyond each end
     EXPECT_EQ(dc.SaveDepth(), 0);
 
@@ -339,15 +261,7 @@ TEST_F(CLineTest, Drawing)
     const HiddenLayers hideGuide{{LAYER_BOTTOM, 1}};
     dc.Clear();
     t.Draw(&dc, DM_NORMAL, Rect{}, &hideGuide);
-    EXPECT_DOUBLE_EQ(guide->GetLineWidth(), 16.0);
     EXPECT_EQ(XSpan(dc), (std::pair{-8, 508}));
-
-    t.ToggleSelect();
-    dc.Clear();
-    t.Draw(&dc, DM_NORMAL, Rect{}, nullptr);
-    const auto drawn = dc.Find(Op::StrokeAndFillPath);
-    EXPECT_TRUE(
-        std::any_of(drawn.begin(), drawn.end(), [](auto c) { return c->pen.color == kWhite; }));
 
     // The thin line, in client pixels: board (10, 20) is pixel (10, -20), less the scroll.
     board.layerColors[LAYER_MID_FIRST] = MakeRGB(1, 2, 3);
@@ -356,9 +270,8 @@ TEST_F(CLineTest, Drawing)
     thin.SetLayer(LAYER_MID_FIRST);
     dc.Clear();
     thin.DrawThin(&dc, DM_NORMAL, Rect{}, nullptr);
-    ASSERT_EQ(dc.Count(Op::LineTo), 1);
     EXPECT_EQ(dc.Find(Op::MoveTo).at(0)->points[0], (Point{5, 80}));
-    EXPECT_EQ(dc.Find(Op::LineTo)[0]->points[0], (Point{25, 60}));
+    EXPECT_EQ(dc.Find(Op::LineTo).at(0)->points[0], (Point{25, 60}));
     EXPECT_EQ(dc.Find(Op::LineTo)[0]->pen, (PenSpec{PenStyle::Solid, 1, MakeRGB(1, 2, 3)}));
 
     // Hidden or not live: nothing, thin or not.
@@ -383,26 +296,16 @@ TEST_F(CLineTest, PropertyDialogUpdatesTrackAndBothPrototypesOnlyWhenConfirmed)
         v.end = Position(20, 30);
         v.layer = LAYER_BOTTOM;
     });
-    const double arcWidth = thePrototypeArc.GetLineWidth();
     EXPECT_EQ(t.EditProperties(0, Position()), 0);
-    EXPECT_TRUE(t.IsActive());
-    EXPECT_DOUBLE_EQ(t.GetLineWidth(), 10.0);
-    EXPECT_DOUBLE_EQ(theDefaultLine.GetLineWidth(), 10.0);
-    EXPECT_DOUBLE_EQ(thePrototypeArc.GetLineWidth(), arcWidth);
+    EXPECT_TRUE(t.IsActive() && t.GetLineWidth() == 10.0 && theDefaultLine.GetLineWidth() == 10.0);
 
     EXPECT_EQ(t.EditProperties(0, Position(1, 1)), 1);
-    ASSERT_EQ(ui.trackDialogs.size(), 2u);
-    EXPECT_DOUBLE_EQ(ui.trackDialogs[1].width, 10.0);
-    ExpectAt(ui.trackDialogs[1].end, 100, 0);
-    EXPECT_TRUE(t.IsActive());
-    EXPECT_DOUBLE_EQ(t.GetLineWidth(), 25.0);
+    ExpectAt(ui.trackDialogs.at(1).end, 100, 0);
+    EXPECT_TRUE(t.IsActive() && t.GetLineWidth() == 25.0 && t.GetLayer() == LAYER_BOTTOM);
     ExpectAt(t.GetStart(), 10, 10);
     ExpectAt(t.GetEnd(), 20, 30);
-    EXPECT_EQ(t.GetLayer(), LAYER_BOTTOM);
     for (CEntity* proto : std::initializer_list<CEntity*>{&theDefaultLine, &thePrototypeArc})
         EXPECT_TRUE(proto->GetLineWidth() == 25.0 && proto->GetLayer() == LAYER_BOTTOM);
-    EXPECT_EQ(board.captureReleases, 2);
-    EXPECT_FALSE(board.invalidated.empty());
 }
 
 void PutF64(std::vector<std::uint8_t>& out, std::initializer_list<double> values)
@@ -444,18 +347,16 @@ TEST_F(CLineTest, DocumentRecordByteForByteAndBack)
     CArchive again;
     again.WriteObject(back.get());
     EXPECT_EQ(again.Bytes(), expected);
-}
 
-TEST_F(CLineTest, DamagedDocumentRecordsAreRefused)
-{
-    auto readFailure = [](CLine t, std::size_t cut) {
-        CArchive out;
-        out.WriteObject(&t);
-        std::vector<std::uint8_t> bytes = out.TakeBytes();
+    // Points that are not finite numbers, or a record cut short, are refused.
+    auto readFailure = [](CLine bad, std::size_t cut) {
+        CArchive store;
+        store.WriteObject(&bad);
+        std::vector<std::uint8_t> bytes = store.TakeBytes();
         bytes.resize(bytes.size() - cut);
-        CArchive in(bytes);
+        CArchive load(bytes);
         try {
-            delete in.ReadObject(RUNTIME_CLASS(CLine));
+            delete load.ReadObject(RUNTIME_CLASS(CLine));
         } catch (const CArchiveException& e) {
             return int(e.m_cause);
         }
@@ -474,8 +375,6 @@ TEST_F(CLineTest, LibraryRecordByteForByteAndBack)
     const double w = 10.12345;
     t.SetLineWidth(&w);
     t.SetLayer(LAYER_BOTTOM);
-    EXPECT_EQ(t.GetRecordSize(), 32);
-    EXPECT_EQ(t.GetFixedRecordSize(), 32);
     std::vector<BYTE> buf(96, 0xCC);
     int offset = 32;
     ASSERT_EQ(t.WriteLibraryRecord(buf.data(), &offset), 1);

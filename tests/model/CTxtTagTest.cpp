@@ -36,21 +36,52 @@ void PutF64(std::vector<BYTE>& out, double d)
         out.push_back(BYTE(bits >> (8 * i)));
 }
 
-// The glyph tracks as unordered segments, rounded to 0.001 mil (mirroring goes through
+// The glyph strokes as unordered segments, rounded to 0.001 mil (mirroring goes through
 // the program's value of pi), sorted.
 std::vector<Segment> Segments(const CTxtTag& t)
 {
     auto r = [](double v) { return std::round(v * 1e3) / 1e3 + 0.0; };
     std::vector<Segment> out;
-    for (const CLine* line : t.GetGlyphLines()) {
-        Segment s{r(line->GetStart().x), r(line->GetStart().y), r(line->GetEnd().x),
-                  r(line->GetEnd().y)};
+    for (const GlyphStroke& g : t.GetGlyphStrokes()) {
+        Segment s{r(g.x1), r(g.y1), r(g.x2), r(g.y2)};
         if (std::make_pair(s[2], s[3]) < std::make_pair(s[0], s[1]))
             s = Segment{s[2], s[3], s[0], s[1]};
         out.push_back(s);
     }
     std::sort(out.begin(), out.end());
     return out;
+}
+
+// What the strokes would be as tracks on the text's layer, as wide as its strokes: their
+// boxes merged in order, and their drawing.
+BOX2D TrackBox(const CTxtTag& t, RecordingDrawContext* dc = nullptr)
+{
+    BOX2D box;
+    bool first = true;
+    for (const GlyphStroke& g : t.GetGlyphStrokes()) {
+        CLine track(g.Start(), g.End());
+        track.SetLayer(t.GetLayer());
+        const double width = t.GetSizeX();
+        track.SetLineWidth(&width);
+        BOX2D part;
+        track.GetBox(&part);
+        if (first)
+            box = part;
+        else
+            box.Merge(part);
+        first = false;
+        if (dc)
+            track.Draw(dc, DM_NORMAL, Rect{0, 0, 400, 300}, nullptr);
+    }
+    return box;
+}
+
+void ExpectSameBox(const BOX2D& expected, const BOX2D& actual)
+{
+    EXPECT_EQ(expected.x1, actual.x1);
+    EXPECT_EQ(expected.y1, actual.y1);
+    EXPECT_EQ(expected.x2, actual.x2);
+    EXPECT_EQ(expected.y2, actual.y2);
 }
 
 // Texts laid out with a small font of known glyphs (face 2; y down as in the data):
@@ -110,10 +141,6 @@ TEST_F(TextLayout, ScaleOffsetAndAdvance)
               Segments(*t));
     EXPECT_EQ(14, t->GetTextWidth());
     EXPECT_EQ(26, t->GetCharHeight()); // (30 + 30 - 8) / 2
-    for (const CLine* line : t->GetGlyphLines()) {
-        EXPECT_EQ(LAYER_TOP_OVERLAY, line->GetLayer());
-        EXPECT_EQ(10.0, line->GetLineWidth());
-    }
 
     // Characters without a glyph (no code, or a glyph with no point) advance by the box
     // before them; the first character of a text by a space's 16 units.
@@ -131,7 +158,7 @@ TEST_F(TextLayout, ScaleOffsetAndAdvance)
 
     // An empty text makes nothing and keeps its last width.
     t->SetName("");
-    EXPECT_TRUE(t->GetGlyphLines().empty());
+    EXPECT_TRUE(t->GetGlyphStrokes().empty());
     EXPECT_EQ(38, t->GetTextWidth());
 }
 
@@ -262,7 +289,7 @@ TEST_F(TextLayout, CopiesOwnTheirTracksAndNewTextsTakeThePrototype)
     CTxtTag bare{CTxtTag::FromPrototype{}};
     EXPECT_EQ(3, bare.GetStyle());
     EXPECT_EQ(44.0, bare.GetSizeY());
-    EXPECT_TRUE(bare.GetGlyphLines().empty());
+    EXPECT_TRUE(bare.GetGlyphStrokes().empty());
 }
 
 TEST_F(TextLayout, PropertyDialog)
@@ -289,8 +316,10 @@ TEST_F(TextLayout, PropertyDialog)
     EXPECT_TRUE(t->IsActive());
     EXPECT_EQ(1, t->GetMirror());
     EXPECT_NEAR(PI / 2, t->GetAngle(), 1e-12);
-    EXPECT_EQ(LAYER_BOTTOM_OVERLAY, t->GetGlyphLines().front()->GetLayer());
-    EXPECT_EQ(8.0, t->GetGlyphLines().front()->GetLineWidth());
+    BOX2D box;
+    ASSERT_EQ(1, t->GetBox(&box));
+    ExpectSameBox(TrackBox(*t), box); // the new layer and width
+    EXPECT_EQ(8.0, t->GetSizeX());
     // Rotated to pi / 2 and mirrored: from the reference point down the y axis.
     for (const Segment& s : Segments(*t)) {
         EXPECT_LE(std::max(s[1], s[3]), 0.0);
@@ -389,7 +418,7 @@ TEST_F(TextLayout, LibraryRecordSizesAndContents)
         EXPECT_EQ(2, back.GetStyle());
         EXPECT_NEAR(PI / 6, back.GetAngle(), 1e-5);
         EXPECT_EQ(LAYER_TOP_OVERLAY, back.GetLayer());
-        EXPECT_EQ(std::size_t(2 * c.length), back.GetGlyphLines().size());
+        EXPECT_EQ(std::size_t(2 * c.length), back.GetGlyphStrokes().size());
     }
 }
 
@@ -457,14 +486,69 @@ TEST(CTxtTagDefaultFont, RealGlyphsAndDefaults)
     EXPECT_EQ(0xFFFFu, t.GetColor());
 
     t.SetName("A");
-    const std::size_t a = t.GetGlyphLines().size();
+    const std::size_t a = t.GetGlyphStrokes().size();
     EXPECT_GT(a, 0u);
     const int width = t.GetTextWidth();
     t.SetName("A A");
-    EXPECT_EQ(2 * a, t.GetGlyphLines().size());
+    EXPECT_EQ(2 * a, t.GetGlyphStrokes().size());
     EXPECT_GT(t.GetTextWidth(), 3 * width);
     t.SetName("\xC9t\xE9");
-    EXPECT_GT(t.GetGlyphLines().size(), 6u);
+    EXPECT_GT(t.GetGlyphStrokes().size(), 6u);
+}
+
+// The strokes box and draw exactly as tracks would, at any rotation, mirrored or not,
+// after transformations, and with a width given after the layout.
+TEST(CTxtTagDefaultFont, StrokesBoxAndDrawExactlyAsTracks)
+{
+    SimpleBoardServices board;
+    board.scaleX = 0.37;
+    board.scaleY = 0.41;
+    board.viewOffset = Position(-13.3, 7.7);
+    board.layerColors[LAYER_BOTTOM_OVERLAY] = MakeRGB(9, 8, 7);
+    BoardServices::Install(&board);
+
+    struct Case {
+        const char* text;
+        double rotation;
+        int mirror;
+        double width;
+    };
+    for (const Case& c : {Case{"U12345", 0.0, 0, 10.0}, Case{"Hello, World!", 0.3, 1, 7.5},
+                          Case{"gjq@#", 2.5, 0, 0.0}, Case{"R7", PI, 1, 25.0}}) {
+        for (int step = 0; step < 3; ++step) {
+            SCOPED_TRACE(testing::Message() << c.text << " step " << step);
+            CTxtTag t;
+            t.SetPosition(Position(12.25, -7.4), 0);
+            t.SetSizeY(47.0);
+            t.SetSizeX(c.width);
+            t.SetAngle(c.rotation);
+            t.SetMirror(c.mirror);
+            t.SetLayer(LAYER_BOTTOM_OVERLAY);
+            t.SetName(c.text);
+            if (step == 1) {
+                t.Rotate(Position(10.1, -20.2), 0.7);
+                t.MirrorY(Position(-2.2, 5.5));
+                int flag = 0;
+                t.Move(Position(3.3, -1.7), Position(0.25, 0.5), &flag);
+            }
+            if (step == 2)
+                t.SetSizeX(3.0);
+            BOX2D box;
+            ASSERT_EQ(1, t.GetBox(&box));
+            RecordingDrawContext drawn;
+            RecordingDrawContext tracks;
+            t.Draw(&drawn, DM_NORMAL, Rect{0, 0, 400, 300}, nullptr);
+            ExpectSameBox(TrackBox(t, &tracks), box);
+            ASSERT_EQ(tracks.calls.size(), drawn.calls.size());
+            for (std::size_t i = 0; i < drawn.calls.size(); ++i) {
+                const RecordingDrawContext::Call& a = tracks.calls[i];
+                const RecordingDrawContext::Call& b = drawn.calls[i];
+                ASSERT_TRUE(a.op == b.op && a.points == b.points && a.rect == b.rect &&
+                            a.pen == b.pen && a.brush == b.brush && a.inPath == b.inPath)
+                    << "call " << i;
+            }
+        }
+    }
 }
 
 } // namespace

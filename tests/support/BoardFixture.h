@@ -32,6 +32,7 @@ public:
     void SetCursorShape(CursorShape shape) override { cursorShape = shape; }
     bool ZoomStep(bool zoomIn, const Position& about) override;
     void PostBoardNotify(int code, std::intptr_t arg) override { notices.emplace_back(code, arg); }
+    bool IsKeyDown(int vk) const override { return vk == heldKey; }
 
     // Notices of one sub-code.
     int NoticeCount(int code) const;
@@ -39,6 +40,7 @@ public:
     Point scroll;
     Point clientSize{800, 600};
     Point cursor;
+    int heldKey = 0; // the virtual key held down, 0 for none
     bool captured = false;
     int captureReleases = 0;
     CursorShape cursorShape = CursorShape::Arrow;

@@ -508,4 +508,23 @@ TEST_F(CVantorViewTest, CommandsCursorShapesCaptureAndTeardown)
     EXPECT_TRUE(board().GetTempEntities().empty());
 }
 
+TEST_F(CVantorViewTest, TheOriginGoesBackToThePhotoCornerAndThePointerJumpsToIt)
+{
+    LoadPhoto(200, 150);
+    CLine* t = AddTrack(Position(0, 0), Position(40, 0), 10);
+    board().SetOrigin(Position(30, 20));
+    EXPECT_EQ(t->GetStart(), Position(-30, -20));
+
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_TOOL_RESET_ORIGIN));
+    int origin[2] = {-1, -1};
+    board().GetScreenOrigin(origin);
+    EXPECT_EQ(origin[0], 0);
+    EXPECT_EQ(origin[1], int(doc->GetPhoto().GetHeight()));
+    EXPECT_EQ(t->GetStart(), Position(0, 0));
+
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_TOOL_JUMP_ORIGIN));
+    const Position pointer = board().GetCursorPosition();
+    EXPECT_LE(pointer.Distance(Position(0, 0)), board().PixelsToBoard(1));
+}
+
 } // namespace

@@ -1,0 +1,21 @@
+// The user interface of the benchmark programs: no dialog is ever shown, messages are
+// printed on the console, and questions get a fixed answer.
+#pragma once
+
+#include "model/SilentUiServices.h"
+
+class BenchUi : public SilentUiServices
+{
+  public:
+    // With `confirm`, the resolution question is accepted with its defaults and every
+    // yes/no question answered yes; without it both are refused. Every other dialog is
+    // cancelled.
+    explicit BenchUi(bool confirm) : m_confirm(confirm) {}
+
+    bool AskDpi(DpiValues&) override { return m_confirm; }
+    bool AskYesNo(Question&) override { return m_confirm; }
+    void MessageBox(const std::string& text) override;
+
+  private:
+    bool m_confirm;
+};
