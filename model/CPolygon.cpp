@@ -663,9 +663,11 @@ int CPolygon::WriteLibraryRecord(BYTE* buf, int* offset)
 {
     if (!buf || !offset)
         return 0;
+    // Stored without one of its pieces the pour would read back with a gap: a piece
+    // that cannot be written fails the whole record.
     for (CEntity* e : m_fill)
-        if (e->IsActive())
-            e->WriteLibraryRecord(buf, offset);
+        if (e->IsActive() && e->GetRecordSize() > 0 && !e->WriteLibraryRecord(buf, offset))
+            return 0;
     return 1;
 }
 
