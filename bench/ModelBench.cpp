@@ -14,7 +14,8 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int kObjects = 100000;
 // A board of 20 x 10 inches.
@@ -37,7 +38,8 @@ std::vector<std::unique_ptr<CEntity>> MakeBoard(int count, bool withArcs)
             objects.push_back(std::move(arc));
         } else {
             int layer = i % 2 ? 15 : 0;
-            objects.push_back(std::make_unique<CLine>(a, Position(a.x + ul(rng), a.y + ul(rng)), &layer));
+            objects.push_back(
+                std::make_unique<CLine>(a, Position(a.x + ul(rng), a.y + ul(rng)), &layer));
         }
     }
     return objects;

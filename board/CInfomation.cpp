@@ -21,7 +21,8 @@
 
 CInfomation* theInfomation = nullptr;
 
-namespace {
+namespace
+{
 
 // A zoom step that moves scale x by no more than this changed nothing.
 constexpr double kZoomStepEpsilon = 1e-6;
@@ -370,8 +371,8 @@ void CInfomation::Serialize(CArchive& ar)
     // Board points land at most a billion pixels from the origin (TransformToScreen): an
     // origin further out than that would take the view transform past the range of int.
     constexpr int kMaxOriginPixel = 1000000000;
-    if (origin.x < -kMaxOriginPixel || origin.x > kMaxOriginPixel ||
-        origin.y < -kMaxOriginPixel || origin.y > kMaxOriginPixel)
+    if (origin.x < -kMaxOriginPixel || origin.x > kMaxOriginPixel || origin.y < -kMaxOriginPixel ||
+        origin.y > kMaxOriginPixel)
         CArchive::Throw(CArchiveException::generic, "board origin outside the view's range");
     const double real1 = ar.ReadF64();
     const double real2 = ar.ReadF64();
@@ -687,7 +688,8 @@ void CInfomation::SettleLibraryPath(const std::string& path)
         m_unloadedLibraries.erase(it);
 }
 
-namespace {
+namespace
+{
 
 // Opens the library file at `path` and hands it to the board: FALSE for a path already
 // open or without a name, and, with a message, for a file that cannot be opened. Open

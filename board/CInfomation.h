@@ -33,8 +33,9 @@ class CStrokeFont;
 class DrawContext;
 class ViewPort;
 
-class CInfomation : public BoardServices {
-public:
+class CInfomation : public BoardServices
+{
+  public:
     // The settings are not read here: Create does that for the global board state.
     CInfomation();
     CInfomation(const CInfomation&) = delete;
@@ -256,7 +257,7 @@ public:
     static constexpr const char* kReplaceQuestion =
         "Component name is already used,Replace existing Component?";
 
-private:
+  private:
     // Keys whose shown flag is 0 go to the container; key 36's flag becomes the grid's
     // option.
     void ApplyLayerTable();

@@ -18,8 +18,9 @@
 
 class CComponent;
 
-class CLoadLibrary {
-public:
+class CLoadLibrary
+{
+  public:
     // Told before each component is read: step "Load component", item the component's
     // pattern name, total the number of components, current 1 for the first.
     using ProgressSink = std::function<void(const std::string& step, const std::string& item,
@@ -95,7 +96,7 @@ public:
     const std::string& GetPath() const { return m_path; }
     const std::string& GetLastError() const { return m_lastError; }
 
-private:
+  private:
     void Clear();
     // Saves, and reports a failure to the user.
     void SaveAndReport();

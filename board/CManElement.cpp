@@ -89,9 +89,9 @@ void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer
     const Point scroll = BoardServices::Current().GetViewScrollPosition();
     scrolled.Offset(scroll.x, scroll.y);
 
-    std::list<CEntity*> others;   // newest first
-    std::list<CEntity*> current;  // oldest first
-    std::list<CEntity*> pads;     // oldest first
+    std::list<CEntity*> others;  // newest first
+    std::list<CEntity*> current; // oldest first
+    std::list<CEntity*> pads;    // oldest first
     for (auto it = m_entities.rbegin(); it != m_entities.rend(); ++it) {
         CEntity* e = *it;
         if (!e->HitTest(scrolled))

@@ -18,8 +18,9 @@
 class CArchive;
 class DrawContext;
 
-class CManElement {
-public:
+class CManElement
+{
+  public:
     CManElement() = default;
     CManElement(const CManElement&) = delete;
     CManElement& operator=(const CManElement&) = delete;
@@ -84,7 +85,7 @@ public:
 
     const std::list<CEntity*>& GetEntities() const { return m_entities; }
 
-private:
+  private:
     bool IsHidden(int layer) const { return m_hiddenLayers.count(layer) != 0; }
 
     std::list<CEntity*> m_entities;

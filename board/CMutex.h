@@ -3,8 +3,9 @@
 
 #include <mutex>
 
-class CMutex {
-public:
+class CMutex
+{
+  public:
     CMutex() = default;
     CMutex(const CMutex&) = delete;
     CMutex& operator=(const CMutex&) = delete;
@@ -13,18 +14,19 @@ public:
     void Lock() { m_mutex.lock(); }
     void Unlock() { m_mutex.unlock(); }
 
-private:
+  private:
     std::recursive_mutex m_mutex;
 };
 
 // Holds a CMutex for the lifetime of a scope.
-class CMutexLock {
-public:
+class CMutexLock
+{
+  public:
     explicit CMutexLock(CMutex& mutex) : m_mutex(mutex) { m_mutex.Lock(); }
     CMutexLock(const CMutexLock&) = delete;
     CMutexLock& operator=(const CMutexLock&) = delete;
     ~CMutexLock() { m_mutex.Unlock(); }
 
-private:
+  private:
     CMutex& m_mutex;
 };

@@ -24,8 +24,9 @@ struct UndoAction {
     int kind = UA_ADD;
 };
 
-class CRedoUndo {
-public:
+class CRedoUndo
+{
+  public:
     // `container` receives the objects of kind-3 records; it may be null when no such
     // record is made.
     explicit CRedoUndo(CManElement* container = nullptr);
@@ -53,7 +54,7 @@ public:
     std::size_t UndoCount() const { return m_undo.size(); }
     std::size_t RedoCount() const { return m_redo.size(); }
 
-private:
+  private:
     static void Free(std::list<UndoAction>& stack);
 
     std::list<UndoAction> m_redo;

@@ -417,8 +417,7 @@ bool CVantorDoc::OnExportPcb()
     if (!UiServices::Current().PromptFile(prompt))
         return false;
     // The photograph's bottom-left corner is the exported file's (0, 0).
-    const Position origin =
-        theInfomation->ScreenToBoard(Point{0, int(m_photo.GetHeight())});
+    const Position origin = theInfomation->ScreenToBoard(Point{0, int(m_photo.GetHeight())});
     std::string error;
     if (!theInfomation->ExportProtelPcb(prompt.path, origin, &error)) {
         UiServices::Current().MessageBox("The Protel file was not written. " + error);

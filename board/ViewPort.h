@@ -21,8 +21,9 @@ enum BoardNotify {
     BN_REPAINT_RECT = 8,    // repaint a rectangle
 };
 
-class ViewPort {
-public:
+class ViewPort
+{
+  public:
     virtual ~ViewPort() = default;
 
     // Repaint part of the view (client pixels), or all of it.

@@ -29,8 +29,7 @@ int CMeasure::OnKeyDown(UINT, UINT, UINT)
     return 0;
 }
 
-std::string CMeasure::Report(const Position& from, const Position& to,
-                             const std::string& unitName)
+std::string CMeasure::Report(const Position& from, const Position& to, const std::string& unitName)
 {
     double dx = from.DeltaX(to);
     double dy = from.DeltaY(to);
@@ -41,8 +40,9 @@ std::string CMeasure::Report(const Position& from, const Position& to,
         dy /= kMilsPerMm;
         d /= kMilsPerMm;
     }
-    const char* format = mm ? "x Distance = %fmm\ty Distance = %fmm\nDistance Measured = %fmm"
-                            : "x Distance = %fmils\ty Distance = %fmils\nDistance Measured = %fmils";
+    const char* format =
+        mm ? "x Distance = %fmm\ty Distance = %fmm\nDistance Measured = %fmm"
+           : "x Distance = %fmils\ty Distance = %fmils\nDistance Measured = %fmils";
     const int n = std::snprintf(nullptr, 0, format, dx, dy, d);
     if (n <= 0)
         return std::string();

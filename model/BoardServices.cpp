@@ -6,7 +6,8 @@
 #include <atomic>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 SimpleBoardServices& DefaultServices()
 {

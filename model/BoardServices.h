@@ -11,8 +11,9 @@
 
 class CStrokeFont;
 
-class BoardServices {
-public:
+class BoardServices
+{
+  public:
     virtual ~BoardServices() = default;
 
     virtual COLORREF GetLayerColor(int key) const = 0;
@@ -34,7 +35,7 @@ public:
     // Installs the services the model uses; null restores the default.
     static void Install(BoardServices* services);
 
-protected:
+  protected:
     // The view transform of the implementations: board point `offset` sits at pixel
     // `origin`, `scaleX` and `scaleY` mils make a pixel, and board y runs upwards. Pixel
     // counts are rounded half away from zero and held within a billion pixels.
@@ -47,8 +48,9 @@ protected:
 
 // A self-contained implementation: settable transform and colours, and a record of
 // what was asked of it. The default services are one of these; tests use it as a fake.
-class SimpleBoardServices : public BoardServices {
-public:
+class SimpleBoardServices : public BoardServices
+{
+  public:
     COLORREF GetLayerColor(int key) const override;
     Point BoardToScreen(const Position& p) const override;
     Position ScreenToBoard(Point pt) const override;

@@ -18,7 +18,8 @@ IMPLEMENT_SERIAL(CArc, CEntity, VERSIONABLE_SCHEMA | 1)
 
 CArc thePrototypeArc(CArc::PrototypeTag{});
 
-namespace {
+namespace
+{
 
 // The angular slack of hit tests and offset copies at each end of an arc, whatever
 // its radius.

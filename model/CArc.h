@@ -6,10 +6,11 @@
 
 #include <vector>
 
-class CArc : public CEntity {
+class CArc : public CEntity
+{
     DECLARE_SERIAL(CArc)
 
-public:
+  public:
     // The prototype's attributes, not placed yet: centre (-1000000, -1000000).
     CArc();
     CArc(const Position& centre, const double& radius, const double& start, const double& end);
@@ -71,10 +72,11 @@ public:
     int HitEndPoint(const Position& cursor) override;
 
     // Builds the prototype itself (it copies no prototype).
-    struct PrototypeTag {};
+    struct PrototypeTag {
+    };
     explicit CArc(PrototypeTag);
 
-private:
+  private:
     CEntity* m_attached = nullptr;
     double m_radius = 0.0;
     double m_startAngle = 0.0;

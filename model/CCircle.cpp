@@ -7,7 +7,8 @@
 
 IMPLEMENT_SERIAL(CCircle, CEntity, VERSIONABLE_SCHEMA | 1)
 
-namespace {
+namespace
+{
 
 // How far from a radius (mils) the cursor still takes its stretch handle.
 constexpr double kHandleReach = 3.0;

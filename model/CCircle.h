@@ -4,10 +4,11 @@
 
 #include "CEntity.h"
 
-class CCircle : public CEntity {
+class CCircle : public CEntity
+{
     DECLARE_SERIAL(CCircle)
 
-public:
+  public:
     CCircle();
     CCircle(const Position& centre, const double& radius, int layer);
     CCircle(const CCircle& other);
@@ -28,7 +29,7 @@ public:
     CEntity* Clone() override;
     void Reset() override;
 
-private:
+  private:
     double m_r0 = 0.0; // outer radius
     double m_r1 = 0.0; // inner radius
 };

@@ -21,7 +21,8 @@
 
 IMPLEMENT_SERIAL(CComponent, CEntity, VERSIONABLE_SCHEMA | 1)
 
-namespace {
+namespace
+{
 
 // Byte sizes of the library record kinds. A text record is longer than its 32-byte head
 // when it holds text: its size follows from the length stored in it.
@@ -496,7 +497,8 @@ void CComponent::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* 
 // ---------------------------------------------------------------------------------
 // Property dialog
 
-namespace {
+namespace
+{
 
 void FillTextValues(CTxtTag& text, ComponentTextProperties& v)
 {

@@ -19,10 +19,11 @@
 #include <string>
 #include <vector>
 
-class CComponent : public CEntity {
+class CComponent : public CEntity
+{
     DECLARE_SERIAL(CComponent)
 
-public:
+  public:
     // What reading a component's body from a library image came to.
     enum class LibraryReadResult {
         // No image, or an end offset below 1: nothing was read or changed.
@@ -124,7 +125,7 @@ public:
     // Sets the comment's text.
     virtual void SetCommentText(std::string text);
 
-private:
+  private:
     void AppendChild(CEntity* child);
     // A copy of a part, flagged as a component part.
     static CEntity* CopyPart(CEntity* part);

@@ -13,7 +13,8 @@
 
 IMPLEMENT_SERIAL(CEntity, CObject, VERSIONABLE_SCHEMA | 1)
 
-namespace {
+namespace
+{
 
 // Objects are also created on the library loading thread, so the counter is atomic.
 std::atomic<long> s_resetCount{0};

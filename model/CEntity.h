@@ -78,10 +78,11 @@ enum DrawMode {
     DM_OUTLINE = 9 // solid pen, hollow brush
 };
 
-class CEntity : public CObject {
+class CEntity : public CObject
+{
     DECLARE_SERIAL(CEntity)
 
-public:
+  public:
     CEntity();
     // Copies the common attributes (not the state lists, the selection or the live flag).
     CEntity(const CEntity& other);
@@ -227,7 +228,7 @@ public:
     // Whether a board object may be on `layer` (the layers a document can hold).
     static bool IsObjectLayer(int layer) { return layer >= 0 && layer <= LAYER_HIGHLIGHT; }
 
-protected:
+  protected:
     // True when a hidden-layer map is given and holds this object's layer.
     bool IsLayerHidden(const HiddenLayers* hidden) const;
     // Pen and brush for the mode, selected into dc; the previous state is saved. Returns
@@ -254,7 +255,7 @@ protected:
     int m_selected = 0;
     std::uint64_t m_activatedAt = 0;
 
-private:
+  private:
     void CopyCommon(const CEntity& other);
 };
 

@@ -17,7 +17,8 @@ IMPLEMENT_SERIAL(CFillArea, CEntity, VERSIONABLE_SCHEMA | 1)
 
 CFillArea thePrototypeFillArea(CFillArea::PrototypeTag{});
 
-namespace {
+namespace
+{
 
 constexpr int kRecordSize = 32;
 
@@ -144,8 +145,7 @@ Rect CFillArea::GetScreenRect()
 }
 
 // The whole rectangle counts, grown by the tolerance.
-BOOL CFillArea::HitTestPoint(const Position& p, const double* tolerance,
-                             const HiddenLayers* hidden)
+BOOL CFillArea::HitTestPoint(const Position& p, const double* tolerance, const HiddenLayers* hidden)
 {
     if (IsLayerHidden(hidden) || !m_live)
         return FALSE;

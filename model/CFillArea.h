@@ -6,10 +6,11 @@
 
 #include <vector>
 
-class CFillArea : public CEntity {
+class CFillArea : public CEntity
+{
     DECLARE_SERIAL(CFillArea)
 
-public:
+  public:
     // A new fill: the defaults, then the prototype's attributes (layer, width, style
     // and colour); its corners and reference point stay at (0, 0).
     CFillArea();
@@ -54,10 +55,11 @@ public:
     void MoveBy(const Position& from, const Position& to) override;
 
     // Builds the prototype itself (it copies no prototype).
-    struct PrototypeTag {};
+    struct PrototypeTag {
+    };
     explicit CFillArea(PrototypeTag);
 
-private:
+  private:
     void RecomputeSizes();
     // The box of the two corners, smaller values first.
     BOX2D OrderedBox() const;

@@ -20,7 +20,8 @@ IMPLEMENT_SERIAL(CFreePad, CEntity, VERSIONABLE_SCHEMA | 1)
 // Built at start-up like any other pad; reads no other global.
 CFreePad thePrototypeFreePad;
 
-namespace {
+namespace
+{
 
 constexpr int kRecordSize = 96;
 constexpr int kOldRecordSize = 64;
@@ -280,8 +281,7 @@ BOOL CFreePad::HitTest(Rect r)
     return FALSE;
 }
 
-BOOL CFreePad::HitTestPoint(const Position& p, const double* tolerance,
-                            const HiddenLayers* hidden)
+BOOL CFreePad::HitTestPoint(const Position& p, const double* tolerance, const HiddenLayers* hidden)
 {
     if (IsLayerHidden(hidden) || !m_live)
         return FALSE;

@@ -9,10 +9,11 @@
 
 #include <vector>
 
-class CFreePad : public CEntity {
+class CFreePad : public CEntity
+{
     DECLARE_SERIAL(CFreePad)
 
-public:
+  public:
     // Indices into the part array.
     enum PadPart { COPPER_FIRST = 0, COPPER_MIDDLE = 1, COPPER_TOP = 2, HOLE = 3, PART_COUNT = 4 };
 
@@ -75,7 +76,7 @@ public:
     void MoveBy(const Position& from, const Position& to) override;
     int HitEndPoint(const Position& cursor) override;
 
-protected:
+  protected:
     // Sets the reference point and centres every part there, without the stored box.
     void PlaceParts(const Position& p);
     // Whether turning or mirroring this object should also turn the prototype: not for

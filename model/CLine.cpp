@@ -20,7 +20,8 @@ IMPLEMENT_SERIAL(CLine, CEntity, VERSIONABLE_SCHEMA | 1)
 // Built at start-up like any other track; reads no other global.
 CLine theDefaultLine;
 
-namespace {
+namespace
+{
 
 constexpr int kRecordSize = 32;
 // Distance within which the cursor is on an end point, in mils.
@@ -248,8 +249,7 @@ Rect CLine::GetScreenRect()
     return box.ToDeviceRect();
 }
 
-BOOL CLine::HitTestPoint(const Position& p, const double* /*tolerance*/,
-                         const HiddenLayers* hidden)
+BOOL CLine::HitTestPoint(const Position& p, const double* /*tolerance*/, const HiddenLayers* hidden)
 {
     if (IsLayerHidden(hidden) || !m_live)
         return FALSE;

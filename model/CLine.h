@@ -6,10 +6,11 @@
 
 #include <vector>
 
-class CLine : public CEntity {
+class CLine : public CEntity
+{
     DECLARE_SERIAL(CLine)
 
-public:
+  public:
     CLine();
     // A bare segment for temporary geometry.
     CLine(const Position& a, const Position& b);
@@ -68,7 +69,7 @@ public:
     void DragHandle(int*, const Position&) override {}
     int HitEndPoint(const Position& cursor) override;
 
-private:
+  private:
     CEntity* m_attached = nullptr;
     Position m_start;
     Position m_end;

@@ -17,7 +17,8 @@ IMPLEMENT_SERIAL(CPolygon, CEntity, VERSIONABLE_SCHEMA | 1)
 
 CPolygon thePrototypePolygon(CPolygon::PrototypeTag{});
 
-namespace {
+namespace
+{
 
 using Owned = std::unique_ptr<CEntity>;
 
@@ -313,9 +314,8 @@ void CPolygon::RebuildFill()
         for (int i = 1; i < n1; ++i) {
             const CLine scan(PointOnGuide(g1.from, g1.to, i, n1),
                              PointOnGuide(g2.from, g2.to, i, n1));
-            addPairs(crossings(scan, [](const Position& p, const Position& q) {
-                return q.x < p.x;
-            }));
+            addPairs(
+                crossings(scan, [](const Position& p, const Position& q) { return q.x < p.x; }));
         }
     }
     // Second family: from the smallest y to the largest.
@@ -323,9 +323,8 @@ void CPolygon::RebuildFill()
         for (int i = 1; i < n2; ++i) {
             const CLine scan(PointOnGuide(g3.from, g3.to, i, n2),
                              PointOnGuide(g4.from, g4.to, i, n2));
-            addPairs(crossings(scan, [](const Position& p, const Position& q) {
-                return q.y > p.y;
-            }));
+            addPairs(
+                crossings(scan, [](const Position& p, const Position& q) { return q.y > p.y; }));
         }
     }
 
@@ -406,8 +405,7 @@ Rect CPolygon::GetScreenRect()
     return box.ToDeviceRect();
 }
 
-BOOL CPolygon::HitTestPoint(const Position& p, const double* tolerance,
-                            const HiddenLayers* hidden)
+BOOL CPolygon::HitTestPoint(const Position& p, const double* tolerance, const HiddenLayers* hidden)
 {
     if (IsLayerHidden(hidden) || !m_live)
         return FALSE;

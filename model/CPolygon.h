@@ -5,10 +5,11 @@
 
 #include <vector>
 
-class CPolygon : public CEntity {
+class CPolygon : public CEntity
+{
     DECLARE_SERIAL(CPolygon)
 
-public:
+  public:
     // Hatch styles.
     enum HatchStyle {
         HATCH_NONE = 0,
@@ -74,10 +75,11 @@ public:
     void MoveBy(const Position& from, const Position& to) override;
 
     // Builds the prototype itself (it copies no prototype).
-    struct PrototypeTag {};
+    struct PrototypeTag {
+    };
     explicit CPolygon(PrototypeTag);
 
-protected:
+  protected:
     // The extent of the outline that the hatch covers.
     BOX2D HatchBox() const;
     // The vertex of each outline segment for the text export.

@@ -12,7 +12,8 @@
 
 IMPLEMENT_SERIAL(CRectAngle, CEntity, VERSIONABLE_SCHEMA | 1)
 
-namespace {
+namespace
+{
 
 // Every hatch cut-out keeps this much (added to the whole length and width) around
 // the shape, whatever the pour's own settings.

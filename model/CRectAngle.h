@@ -6,10 +6,11 @@
 
 #include <vector>
 
-class CRectAngle : public CEntity {
+class CRectAngle : public CEntity
+{
     DECLARE_SERIAL(CRectAngle)
 
-public:
+  public:
     CRectAngle();
     // Centre, length along the rotation and width across it; other attributes keep the
     // constructor's values (no Reset). Set the rotation with SetAngle.
@@ -48,7 +49,7 @@ public:
     void MirrorY(const Position& p) override { CEntity::MirrorY(p); }
     void MoveBy(const Position& from, const Position& to) override { CEntity::MoveBy(from, to); }
 
-private:
+  private:
     // The four corners in order, from the centre by polar offsets.
     void Corners(Position out[4]) const;
 };

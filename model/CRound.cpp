@@ -12,7 +12,8 @@
 
 IMPLEMENT_SERIAL(CRound, CEntity, VERSIONABLE_SCHEMA | 1)
 
-namespace {
+namespace
+{
 
 // The outline points of an obround: the ends of the two straight sides and the tips
 // of the two caps (half circles through side end, tip and side end).

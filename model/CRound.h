@@ -4,10 +4,11 @@
 
 #include "CEntity.h"
 
-class CRound : public CEntity {
+class CRound : public CEntity
+{
     DECLARE_SERIAL(CRound)
 
-public:
+  public:
     CRound();
     CRound(Position centre, double sizeX, double sizeY, int layer);
     CRound(const CRound& other);
@@ -22,7 +23,7 @@ public:
     void Reset() override;
     void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
 
-private:
+  private:
     // Obround geometry: the two cap centres and the cap radius.
     void CapGeometry(Position* cap1, Position* cap2, double* capRadius, double* axis) const;
 };

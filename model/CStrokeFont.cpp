@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Points below this x lift the pen.
 constexpr double kPenUpLimit = -63.5;
@@ -185,7 +186,7 @@ int CStrokeFont::LoadCodeTable(const BYTE* data, std::size_t size)
         return -1;
     for (std::size_t i = 0; i < kTableEntries && (i + 1) * 4 <= size; ++i) {
         const std::uint32_t v = ReadU32(data + i * 4);
-        const std::size_t half = i / 1536;     // 0: codes 0x00..0x7F, 1: 0x80..0xFF
+        const std::size_t half = i / 1536; // 0: codes 0x00..0x7F, 1: 0x80..0xFF
         const std::size_t face = (i % 1536) / 128;
         const std::size_t code = half * 128 + i % 128;
         m_codeTable[face][code] = v > 0x7FFFFFFFu ? -1 : int(v);

@@ -44,8 +44,9 @@ struct GlyphSegment {
 };
 
 // One glyph: its points, header and terminator included.
-class SMCharacter {
-public:
+class SMCharacter
+{
+  public:
     SMCharacter() = default;
     explicit SMCharacter(std::vector<GlyphPoint> points) : m_points(std::move(points)) {}
 
@@ -62,15 +63,16 @@ public:
     int GetCount() const { return int(m_points.size()); }
     const std::vector<GlyphPoint>& GetPoints() const { return m_points; }
 
-private:
+  private:
     // From `index` on, the first point that is not a pen-up, or -1 when the glyph ends first.
     int SkipPenUps(int index) const;
 
     std::vector<GlyphPoint> m_points;
 };
 
-class CStrokeFont {
-public:
+class CStrokeFont
+{
+  public:
     static constexpr int kFaceCount = 12;
     // The face the board's texts use.
     static constexpr int kTextFace = 2;
@@ -103,14 +105,14 @@ public:
     // face or code has no glyph (nothing written); -2 when the glyph has more than
     // maxLines strokes (at most maxLines segments written). A glyph with no drawn
     // point leaves the box at min 9999999.9, max -9999999.9. Null pointers are skipped.
-    int GetGlyphLines(BYTE code, int face, double* minX, double* minY, double* maxX,
-                      double* maxY, GlyphSegment* out, int maxLines) const;
+    int GetGlyphLines(BYTE code, int face, double* minX, double* minY, double* maxX, double* maxY,
+                      GlyphSegment* out, int maxLines) const;
 
     // A font loaded from the program's data blocks, built on first use (thread-safe) and
     // kept for the whole run. Used when the board services supply no font.
     static const CStrokeFont& Default();
 
-private:
+  private:
     std::string m_name;
     std::vector<std::unique_ptr<SMCharacter>> m_glyphs;
     int m_codeTable[kFaceCount][256];

@@ -21,7 +21,8 @@ IMPLEMENT_SERIAL(CTxtTag, CEntity, VERSIONABLE_SCHEMA | 1)
 // Built at start-up with the defaults; reads no other global.
 CTxtTag thePrototypeTxtTag;
 
-namespace {
+namespace
+{
 
 constexpr int kHeadSize = 32;
 // Segments asked of the font per character.
@@ -53,8 +54,9 @@ int TruncInt(double v)
 
 // Strokes are drawn and boxed as tracks are: through an obround half a width longer
 // than the stroke at each end, turned along it. One body serves every stroke in turn.
-class StrokeBody {
-public:
+class StrokeBody
+{
+  public:
     StrokeBody(double width, int layer) : m_width(width), m_body(Position(), 0.0, 0.0, layer) {}
 
     CRound& Over(const GlyphStroke& s)
@@ -107,7 +109,7 @@ public:
         return BOX2D(middle.x - reachX, middle.y - reachY, middle.x + reachX, middle.y + reachY);
     }
 
-private:
+  private:
     double m_width;
     CRound m_body;
 };
@@ -235,9 +237,9 @@ CTxtTag::CTxtTag(FromPrototype)
 }
 
 CTxtTag::CTxtTag(const CTxtTag& other)
-    : CEntity(other), m_mirror(other.m_mirror), m_hidden(other.m_hidden),
-      m_style(other.m_style), m_glyphStrokes(other.m_glyphStrokes),
-      m_textWidth(other.m_textWidth), m_charHeight(other.m_charHeight)
+    : CEntity(other), m_mirror(other.m_mirror), m_hidden(other.m_hidden), m_style(other.m_style),
+      m_glyphStrokes(other.m_glyphStrokes), m_textWidth(other.m_textWidth),
+      m_charHeight(other.m_charHeight)
 {
 }
 

@@ -28,17 +28,19 @@ struct GlyphStroke {
     Position End() const { return Position(x2, y2); }
 };
 
-class CTxtTag : public CEntity {
+class CTxtTag : public CEntity
+{
     DECLARE_SERIAL(CTxtTag)
 
-public:
+  public:
     // Empty text with the defaults (no prototype involved; the archive's factory and
     // the prototype itself use it).
     CTxtTag();
     // A new text at p: the prototype's attributes and characters, laid out.
     explicit CTxtTag(const Position& p);
     // The prototype's common attributes, style, hidden and mirror flags, not laid out.
-    struct FromPrototype {};
+    struct FromPrototype {
+    };
     explicit CTxtTag(FromPrototype);
     // Copies the attributes, the flags, the text and every glyph stroke.
     CTxtTag(const CTxtTag& other);
@@ -105,7 +107,7 @@ public:
     // The longest text a document may hold.
     static constexpr std::size_t kMaxLoadedLength = 4096;
 
-private:
+  private:
     // Moves every stroke by `shift`.
     void ShiftStrokes(const Position& shift);
     bool IsPrototype() const;

@@ -18,7 +18,8 @@ IMPLEMENT_SERIAL(CViaPad, CFreePad, VERSIONABLE_SCHEMA | 1)
 // Built at start-up like any other via; reads no other global.
 CViaPad thePrototypeViaPad;
 
-namespace {
+namespace
+{
 
 constexpr int kRecordSize = 32;
 
@@ -142,8 +143,7 @@ int CViaPad::GetBox(BOX2D* out, const HiddenLayers* hidden)
     return CFreePad::GetBox(out, nullptr);
 }
 
-BOOL CViaPad::HitTestPoint(const Position& p, const double* tolerance,
-                           const HiddenLayers* hidden)
+BOOL CViaPad::HitTestPoint(const Position& p, const double* tolerance, const HiddenLayers* hidden)
 {
     if (BothLayersHidden(hidden))
         return FALSE;

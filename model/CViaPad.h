@@ -5,10 +5,11 @@
 
 #include "CFreePad.h"
 
-class CViaPad : public CFreePad {
+class CViaPad : public CFreePad
+{
     DECLARE_SERIAL(CViaPad)
 
-public:
+  public:
     CViaPad();
     // A via placed at a point: the prototype's values, centred at `at`, numbered one on
     // from the prototype's name (which takes the new number too).
@@ -47,7 +48,7 @@ public:
     void Reset() override;
     void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
 
-private:
+  private:
     // A via is hidden only when both of its layers are.
     bool BothLayersHidden(const HiddenLayers* hidden) const;
 

@@ -11,8 +11,9 @@ class CArchive;
 class DrawContext;
 class BOX2D;
 
-class Position {
-public:
+class Position
+{
+  public:
     Position() = default;
     Position(const double& px, const double& py) : x(px), y(py) {}
     // The board point under a scrolled-view pixel.
@@ -61,8 +62,9 @@ public:
     double y = 0.0;
 };
 
-class BOX2D {
-public:
+class BOX2D
+{
+  public:
     BOX2D() = default;
     BOX2D(double ax1, double ay1, double ax2, double ay2) : x1(ax1), y1(ay1), x2(ax2), y2(ay2) {}
     BOX2D(const BOX2D&) = default;
@@ -96,8 +98,9 @@ public:
     double y2 = 0.0;
 };
 
-class CAngle {
-public:
+class CAngle
+{
+  public:
     CAngle() = default;
     explicit CAngle(double a) : m_angle(Normalize(a)) {}
     virtual ~CAngle() = default;
@@ -113,6 +116,6 @@ public:
     void Split(const CAngle& from, int n, std::vector<double>& out) const;
     double ToDegree() const;
 
-private:
+  private:
     double m_angle = 0.0;
 };

@@ -9,7 +9,8 @@
 #include <cmath>
 #include <exception>
 
-namespace {
+namespace
+{
 
 using Kernel = CGAL::Simple_cartesian<double>;
 using Point2 = Kernel::Point_2;
@@ -75,8 +76,8 @@ bool IntersectSegments(const Position& a1, const Position& a2, const Position& b
     }
     if (aIsPoint || bIsPoint) {
         const Position& point = aIsPoint ? a1 : b1;
-        const Segment2 segment = aIsPoint ? Segment2(ToKernel(b1), ToKernel(b2))
-                                          : Segment2(ToKernel(a1), ToKernel(a2));
+        const Segment2 segment =
+            aIsPoint ? Segment2(ToKernel(b1), ToKernel(b2)) : Segment2(ToKernel(a1), ToKernel(a2));
         if (!segment.has_on(ToKernel(point)))
             return false;
         if (out)
@@ -87,8 +88,8 @@ bool IntersectSegments(const Position& a1, const Position& a2, const Position& b
                        out);
 }
 
-bool IntersectLines(const Position& a1, const Position& a2, const Position& b1,
-                    const Position& b2, Position* out)
+bool IntersectLines(const Position& a1, const Position& a2, const Position& b1, const Position& b2,
+                    Position* out)
 {
     if (!IsFinite(a1) || !IsFinite(a2) || !IsFinite(b1) || !IsFinite(b2))
         return false;

@@ -8,5 +8,5 @@
 bool IntersectSegments(const Position& a1, const Position& a2, const Position& b1,
                        const Position& b2, Position* out);
 // The same for the infinite lines through the two point pairs (parallel: false).
-bool IntersectLines(const Position& a1, const Position& a2, const Position& b1,
-                    const Position& b2, Position* out);
+bool IntersectLines(const Position& a1, const Position& a2, const Position& b1, const Position& b2,
+                    Position* out);

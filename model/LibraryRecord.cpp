@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-namespace LibRecord {
+namespace LibRecord
+{
 
 void PutU16(BYTE* p, std::uint16_t v)
 {
@@ -65,7 +66,8 @@ int GetLayer(const BYTE* rec)
 // The 6-byte real: value = (1 + f / 2^39) * 2^(e - 129), with e the exponent byte and
 // f the low 39 bits of the little-endian 40-bit field in bytes 1 to 5; the field's top
 // bit is the sign.
-namespace {
+namespace
+{
 
 constexpr int kBias = 129;
 constexpr std::uint64_t kFractionOne = std::uint64_t(1) << 39;

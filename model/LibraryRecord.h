@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-namespace LibRecord {
+namespace LibRecord
+{
 
 // Record kinds.
 enum Kind : std::uint16_t {

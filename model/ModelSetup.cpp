@@ -31,7 +31,8 @@ void RegisterModelClasses()
     RegisterStrokeFontData();
 }
 
-namespace {
+namespace
+{
 
 void ResetPrototype(CEntity& prototype)
 {

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <system_error>
 
-namespace Protel {
+namespace Protel
+{
 
 std::int64_t Scaled(double v, double scale)
 {
@@ -45,7 +46,8 @@ std::string Fixed3(double v)
     // Large enough for the 309 integer digits of the largest double, its sign, the
     // point and three decimals.
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), v, std::chars_format::fixed, 3);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof(buffer), v, std::chars_format::fixed, 3);
     if (result.ec != std::errc())
         return "0.000";
     return std::string(buffer, result.ptr);

@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <string>
 
-namespace Protel {
+namespace Protel
+{
 
 // The integer part of (v + 0.0005) x scale, held within the range of the integer (NaN
 // gives 0).

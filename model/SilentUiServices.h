@@ -5,8 +5,9 @@
 
 #include "UiServices.h"
 
-class SilentUiServices : public UiServices {
-public:
+class SilentUiServices : public UiServices
+{
+  public:
     bool EditTrack(TrackProperties&) override { return false; }
     bool EditArc(ArcProperties&) override { return false; }
     bool EditPad(PadProperties&) override { return false; }

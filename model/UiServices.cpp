@@ -4,7 +4,8 @@
 
 #include <atomic>
 
-namespace {
+namespace
+{
 
 SilentUiServices theSilentServices;
 std::atomic<UiServices*> theInstalled{nullptr};

@@ -50,7 +50,7 @@ struct ViaProperties {
 
 struct TextProperties {
     std::string text;
-    double width = 0.0;  // stroke width
+    double width = 0.0; // stroke width
     double height = 0.0;
     int layer = 0;
     double rotation = 0.0; // radians
@@ -136,8 +136,9 @@ struct ListChoice {
     int checked = -1;
 };
 
-class UiServices {
-public:
+class UiServices
+{
+  public:
     virtual ~UiServices() = default;
 
     // Each returns true when the user confirmed; the values are then updated.

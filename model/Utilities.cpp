@@ -11,7 +11,8 @@
 
 int thePlatformFlag = 1;
 
-namespace {
+namespace
+{
 
 std::string ProgramPath()
 {

@@ -27,18 +27,19 @@
 #include <unordered_map>
 #include <vector>
 
-class CArchiveException : public std::runtime_error {
-public:
+class CArchiveException : public std::runtime_error
+{
+  public:
     enum Cause {
         generic,
-        badSchema,  // an object's schema is not one its class reads
-        badClass,   // unknown class name, or a class not derived from the one expected
-        badIndex,   // a class or object index that was never entered, or a refused back-reference
-        endOfFile,  // fewer bytes remain than a field needs
-        tooDeep,    // objects nested deeper than the archive allows
-        tooLarge,   // a count or length larger than the bytes that remain could hold
-        writeOnly,  // a read on a storing archive
-        readOnly,   // a write on a loading archive
+        badSchema, // an object's schema is not one its class reads
+        badClass,  // unknown class name, or a class not derived from the one expected
+        badIndex,  // a class or object index that was never entered, or a refused back-reference
+        endOfFile, // fewer bytes remain than a field needs
+        tooDeep,   // objects nested deeper than the archive allows
+        tooLarge,  // a count or length larger than the bytes that remain could hold
+        writeOnly, // a read on a storing archive
+        readOnly,  // a write on a loading archive
     };
 
     CArchiveException(Cause cause, const std::string& what);
@@ -47,8 +48,9 @@ public:
     static const char* CauseName(Cause cause);
 };
 
-class CArchive {
-public:
+class CArchive
+{
+  public:
     enum Mode { store = 0, load = 1 };
 
     // Objects nested deeper than this (an object inside a component inside ...) are refused.
@@ -153,7 +155,7 @@ public:
 
     [[noreturn]] static void Throw(CArchiveException::Cause cause, const std::string& what);
 
-private:
+  private:
     void Need(std::size_t n);
     void CheckStoring();
     void CheckLoading();

@@ -5,7 +5,8 @@
 #include <ostream>
 #include <string>
 
-namespace {
+namespace
+{
 std::mutex g_registryLock;
 std::map<std::string, const CRuntimeClass*, std::less<>>& Registry()
 {
@@ -42,11 +43,17 @@ const CRuntimeClass* CRuntimeClass::Find(std::string_view name)
     return it == Registry().end() ? nullptr : it->second;
 }
 
-const CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
+const CRuntimeClass* CObject::GetRuntimeClass() const
+{
+    return &classCObject;
+}
 
 void CObject::Serialize(CArchive&) {}
 
-void CObject::Dump(std::ostream& out) const { out << GetRuntimeClass()->m_lpszClassName; }
+void CObject::Dump(std::ostream& out) const
+{
+    out << GetRuntimeClass()->m_lpszClassName;
+}
 
 bool CObject::IsKindOf(const CRuntimeClass* rc) const
 {

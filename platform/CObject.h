@@ -4,8 +4,8 @@
 // from the class name it reads and check that it derives from the class expected.
 #pragma once
 
-#include <iosfwd>
 #include <cstdint>
+#include <iosfwd>
 #include <string_view>
 
 class CArchive;
@@ -17,9 +17,9 @@ constexpr unsigned VERSIONABLE_SCHEMA = 0x80000000u;
 
 struct CRuntimeClass {
     const char* m_lpszClassName;
-    unsigned m_wSchema;                 // written to archives as a 16-bit value
-    CObject* (*m_pfnCreateObject)();    // null for classes that cannot be created by name
-    const CRuntimeClass* m_pBaseClass;  // null for CObject
+    unsigned m_wSchema;                // written to archives as a 16-bit value
+    CObject* (*m_pfnCreateObject)();   // null for classes that cannot be created by name
+    const CRuntimeClass* m_pBaseClass; // null for CObject
 
     CObject* CreateObject() const;
     bool IsDerivedFrom(const CRuntimeClass* base) const;
@@ -32,8 +32,9 @@ struct CRuntimeClass {
     static const CRuntimeClass* Find(std::string_view name);
 };
 
-class CObject {
-public:
+class CObject
+{
+  public:
     virtual const CRuntimeClass* GetRuntimeClass() const;
     virtual ~CObject() = default;
     virtual void Serialize(CArchive& ar);
@@ -49,14 +50,20 @@ public:
 
 // In the class body: the run-time class record and its accessors.
 #define DECLARE_SERIAL(name)                                                                       \
-public:                                                                                            \
+  public:                                                                                          \
     static const CRuntimeClass class##name;                                                        \
     const CRuntimeClass* GetRuntimeClass() const override;                                         \
     static CObject* CreateObject();
 
 // In one source file: the record with its schema and base class.
 #define IMPLEMENT_SERIAL(name, base, schema)                                                       \
-    CObject* name::CreateObject() { return new name; }                                             \
+    CObject* name::CreateObject()                                                                  \
+    {                                                                                              \
+        return new name;                                                                           \
+    }                                                                                              \
     const CRuntimeClass name::class##name = {#name, (schema), &name::CreateObject,                 \
                                              RUNTIME_CLASS(base)};                                 \
-    const CRuntimeClass* name::GetRuntimeClass() const { return RUNTIME_CLASS(name); }
+    const CRuntimeClass* name::GetRuntimeClass() const                                             \
+    {                                                                                              \
+        return RUNTIME_CLASS(name);                                                                \
+    }

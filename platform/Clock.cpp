@@ -3,7 +3,8 @@
 #include <atomic>
 #include <chrono>
 
-namespace {
+namespace
+{
 SteadyClock g_steadyClock;
 std::atomic<Clock*> g_current{nullptr};
 } // namespace
@@ -11,7 +12,8 @@ std::atomic<Clock*> g_current{nullptr};
 std::uint64_t SteadyClock::NowMs() const
 {
     using namespace std::chrono;
-    return std::uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return std::uint64_t(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 Clock& Clock::Current()

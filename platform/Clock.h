@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-class Clock {
-public:
+class Clock
+{
+  public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary fixed point; never goes backwards.
     virtual std::uint64_t NowMs() const = 0;
@@ -16,19 +17,21 @@ public:
 };
 
 // The system's steady clock.
-class SteadyClock : public Clock {
-public:
+class SteadyClock : public Clock
+{
+  public:
     std::uint64_t NowMs() const override;
 };
 
 // A clock that only moves when told to.
-class FakeClock : public Clock {
-public:
+class FakeClock : public Clock
+{
+  public:
     explicit FakeClock(std::uint64_t start = 0) : m_now(start) {}
     std::uint64_t NowMs() const override { return m_now; }
     void Advance(std::uint64_t ms) { m_now += ms; }
     void Set(std::uint64_t ms) { m_now = ms; }
 
-private:
+  private:
     std::uint64_t m_now;
 };

@@ -41,8 +41,9 @@ struct TextMetrics {
     int ascent = 0;
 };
 
-class DrawContext {
-public:
+class DrawContext
+{
+  public:
     virtual ~DrawContext() = default;
 
     // Current pen and brush; the previous values are returned so callers can restore them.

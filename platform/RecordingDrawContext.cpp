@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 // Where the ray from the centre of `box` through `p` meets the ellipse inscribed in `box`.
 Point PointOnEllipse(const Rect& box, Point p)

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-class RecordingDrawContext : public DrawContext {
-public:
+class RecordingDrawContext : public DrawContext
+{
+  public:
     enum class Op {
         SetPen,
         SetBrush,
@@ -37,12 +38,13 @@ public:
 
     struct Call {
         Op op;
-        std::vector<Point> points; // MoveTo/LineTo: 1; Arc/ArcTo: start, end; Polygon: all; TextOut: 1
-        Rect rect;                 // Arc/ArcTo/Ellipse/Rectangle/FillRect
-        PenSpec pen;               // in force when the call was made (SetPen: the new pen)
-        BrushSpec brush;           // in force when the call was made (SetBrush: the new brush)
-        COLORREF color = 0;        // SetBkColor, FillRect, SetTextColor
-        std::string text;          // TextOut
+        std::vector<Point>
+            points;         // MoveTo/LineTo: 1; Arc/ArcTo: start, end; Polygon: all; TextOut: 1
+        Rect rect;          // Arc/ArcTo/Ellipse/Rectangle/FillRect
+        PenSpec pen;        // in force when the call was made (SetPen: the new pen)
+        BrushSpec brush;    // in force when the call was made (SetBrush: the new brush)
+        COLORREF color = 0; // SetBkColor, FillRect, SetTextColor
+        std::string text;   // TextOut
         bool inPath = false;
     };
 
@@ -87,7 +89,7 @@ public:
     int SaveDepth() const { return int(m_saved.size()); }
     Point CurrentPosition() const { return m_state.pos; }
 
-private:
+  private:
     struct State {
         PenSpec pen;
         BrushSpec brush;

@@ -17,9 +17,18 @@ constexpr COLORREF MakeRGB(int r, int g, int b)
 {
     return COLORREF(r & 0xFF) | (COLORREF(g & 0xFF) << 8) | (COLORREF(b & 0xFF) << 16);
 }
-constexpr int GetRValue(COLORREF c) { return int(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return int((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c)
+{
+    return int(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c)
+{
+    return int((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c)
+{
+    return int((c >> 16) & 0xFF);
+}
 
 struct Point {
     int x = 0;
@@ -59,7 +68,8 @@ struct Rect {
 };
 
 // Virtual key codes (the values the keyboard handlers compare against).
-namespace VK {
+namespace VK
+{
 constexpr int Back = 0x08;
 constexpr int Tab = 0x09;
 constexpr int Return = 0x0D;
@@ -91,7 +101,8 @@ constexpr int F12 = 0x7B;
 } // namespace VK
 
 // Mouse-button and modifier flags passed with mouse events.
-namespace MK {
+namespace MK
+{
 constexpr UINT LButton = 0x0001;
 constexpr UINT RButton = 0x0002;
 constexpr UINT Shift = 0x0004;

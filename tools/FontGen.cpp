@@ -36,7 +36,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Pt {
     double x;
@@ -56,7 +57,7 @@ constexpr int kFaceCount = 12;
 constexpr int kTextFace = 2;
 
 const char* const kFaceFiles[kFaceCount] = {
-    "futural", "futuram", "rowmans",  "rowmand", "rowmant",   "timesr",
+    "futural", "futuram", "rowmans", "rowmand", "rowmant",   "timesr",
     "timesi",  "timesib", "scripts", "scriptc", "gothiceng", "gothicger",
 };
 
@@ -115,7 +116,8 @@ std::vector<Glyph> ReadJhf(const std::string& path)
         int count = 0;
         if (head.size() < 8 || !ParseField(head.substr(0, 5), &number) ||
             !ParseField(head.substr(5, 3), &count))
-            Fail(path, lineNo, "expected a glyph number (5 columns) and a vertex count (3 columns)");
+            Fail(path, lineNo,
+                 "expected a glyph number (5 columns) and a vertex count (3 columns)");
         if (count < 1)
             Fail(path, lineNo, "a glyph needs at least its extent pair");
         std::string data = head.substr(8);
@@ -178,8 +180,8 @@ std::vector<Stroke> AccentStrokes(Accent a)
         return {{{-2, -2}, {-1, -1}, {-2, 0}, {-3, -1}, {-2, -2}},
                 {{2, -2}, {3, -1}, {2, 0}, {1, -1}, {2, -2}}};
     case RING:
-        return {{{-1, -3}, {1, -3}, {2, -2}, {2, -1}, {1, 0}, {-1, 0}, {-2, -1}, {-2, -2},
-                 {-1, -3}}};
+        return {
+            {{-1, -3}, {1, -3}, {2, -2}, {2, -1}, {1, 0}, {-1, 0}, {-2, -1}, {-2, -2}, {-1, -3}}};
     case CEDILLA: // drawn with y = 0 at the baseline
         return {{{0, 0}, {0, 2}, {2, 3}, {1, 4}, {-1, 4}}};
     }
@@ -194,19 +196,23 @@ struct Composite {
 
 // The Latin-1 letters made of a plain letter and one accent.
 const Composite kComposites[] = {
-    {0xC0, 'A', GRAVE}, {0xC1, 'A', ACUTE},      {0xC2, 'A', CIRCUMFLEX}, {0xC3, 'A', TILDE},
-    {0xC4, 'A', DIAERESIS}, {0xC5, 'A', RING},  {0xC7, 'C', CEDILLA},    {0xC8, 'E', GRAVE},
-    {0xC9, 'E', ACUTE}, {0xCA, 'E', CIRCUMFLEX}, {0xCB, 'E', DIAERESIS}, {0xCC, 'I', GRAVE},
-    {0xCD, 'I', ACUTE}, {0xCE, 'I', CIRCUMFLEX}, {0xCF, 'I', DIAERESIS}, {0xD1, 'N', TILDE},
-    {0xD2, 'O', GRAVE}, {0xD3, 'O', ACUTE},      {0xD4, 'O', CIRCUMFLEX}, {0xD5, 'O', TILDE},
-    {0xD6, 'O', DIAERESIS}, {0xD9, 'U', GRAVE}, {0xDA, 'U', ACUTE},      {0xDB, 'U', CIRCUMFLEX},
-    {0xDC, 'U', DIAERESIS}, {0xDD, 'Y', ACUTE}, {0xE0, 'a', GRAVE},      {0xE1, 'a', ACUTE},
-    {0xE2, 'a', CIRCUMFLEX}, {0xE3, 'a', TILDE}, {0xE4, 'a', DIAERESIS}, {0xE5, 'a', RING},
-    {0xE7, 'c', CEDILLA},   {0xE8, 'e', GRAVE}, {0xE9, 'e', ACUTE},      {0xEA, 'e', CIRCUMFLEX},
-    {0xEB, 'e', DIAERESIS}, {0xEC, 'i', GRAVE}, {0xED, 'i', ACUTE},      {0xEE, 'i', CIRCUMFLEX},
-    {0xEF, 'i', DIAERESIS}, {0xF1, 'n', TILDE}, {0xF2, 'o', GRAVE},      {0xF3, 'o', ACUTE},
-    {0xF4, 'o', CIRCUMFLEX}, {0xF5, 'o', TILDE}, {0xF6, 'o', DIAERESIS}, {0xF9, 'u', GRAVE},
-    {0xFA, 'u', ACUTE},     {0xFB, 'u', CIRCUMFLEX}, {0xFC, 'u', DIAERESIS},
+    {0xC0, 'A', GRAVE},      {0xC1, 'A', ACUTE},      {0xC2, 'A', CIRCUMFLEX},
+    {0xC3, 'A', TILDE},      {0xC4, 'A', DIAERESIS},  {0xC5, 'A', RING},
+    {0xC7, 'C', CEDILLA},    {0xC8, 'E', GRAVE},      {0xC9, 'E', ACUTE},
+    {0xCA, 'E', CIRCUMFLEX}, {0xCB, 'E', DIAERESIS},  {0xCC, 'I', GRAVE},
+    {0xCD, 'I', ACUTE},      {0xCE, 'I', CIRCUMFLEX}, {0xCF, 'I', DIAERESIS},
+    {0xD1, 'N', TILDE},      {0xD2, 'O', GRAVE},      {0xD3, 'O', ACUTE},
+    {0xD4, 'O', CIRCUMFLEX}, {0xD5, 'O', TILDE},      {0xD6, 'O', DIAERESIS},
+    {0xD9, 'U', GRAVE},      {0xDA, 'U', ACUTE},      {0xDB, 'U', CIRCUMFLEX},
+    {0xDC, 'U', DIAERESIS},  {0xDD, 'Y', ACUTE},      {0xE0, 'a', GRAVE},
+    {0xE1, 'a', ACUTE},      {0xE2, 'a', CIRCUMFLEX}, {0xE3, 'a', TILDE},
+    {0xE4, 'a', DIAERESIS},  {0xE5, 'a', RING},       {0xE7, 'c', CEDILLA},
+    {0xE8, 'e', GRAVE},      {0xE9, 'e', ACUTE},      {0xEA, 'e', CIRCUMFLEX},
+    {0xEB, 'e', DIAERESIS},  {0xEC, 'i', GRAVE},      {0xED, 'i', ACUTE},
+    {0xEE, 'i', CIRCUMFLEX}, {0xEF, 'i', DIAERESIS},  {0xF1, 'n', TILDE},
+    {0xF2, 'o', GRAVE},      {0xF3, 'o', ACUTE},      {0xF4, 'o', CIRCUMFLEX},
+    {0xF5, 'o', TILDE},      {0xF6, 'o', DIAERESIS},  {0xF9, 'u', GRAVE},
+    {0xFA, 'u', ACUTE},      {0xFB, 'u', CIRCUMFLEX}, {0xFC, 'u', DIAERESIS},
 };
 
 constexpr double kSmallLetterTop = -5.0; // the x-height line of rowmans
@@ -356,8 +362,10 @@ int main(int argc, char** argv)
             WriteArray(out, "kCodeTable", tableBlock);
             out << "} // namespace\n\n"
                    "void RegisterStrokeFontData()\n{\n"
-                   "    RegisterBinResource(kStrokeGlyphResource, kGlyphBlock, sizeof(kGlyphBlock));\n"
-                   "    RegisterBinResource(kStrokeCodeTableResource, kCodeTable, sizeof(kCodeTable));\n"
+                   "    RegisterBinResource(kStrokeGlyphResource, kGlyphBlock, "
+                   "sizeof(kGlyphBlock));\n"
+                   "    RegisterBinResource(kStrokeCodeTableResource, kCodeTable, "
+                   "sizeof(kCodeTable));\n"
                    "}\n";
             out.flush();
             if (!out)

@@ -10,7 +10,8 @@
 #include <cmath>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 // Dash and gap lengths of a dashed pen, in pixels.
 constexpr double kDash = 18.0;

@@ -21,8 +21,9 @@
 
 class QPainter;
 
-class QtDrawContext : public DrawContext {
-public:
+class QtDrawContext : public DrawContext
+{
+  public:
     // The painter is not owned and must outlive the context.
     explicit QtDrawContext(QPainter* painter);
 
@@ -55,7 +56,7 @@ public:
 
     static QColor ToQColor(COLORREF c);
 
-private:
+  private:
     struct State {
         PenSpec pen;
         BrushSpec brush;

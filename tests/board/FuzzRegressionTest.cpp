@@ -15,7 +15,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 struct Target {
     const char* folder; // under the fuzz data folder, named as the fuzz target
@@ -47,8 +48,9 @@ std::vector<std::uint8_t> Load(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class FuzzRegressionTest : public BoardTest,
-                           public ::testing::WithParamInterface<Target> {};
+class FuzzRegressionTest : public BoardTest, public ::testing::WithParamInterface<Target>
+{
+};
 
 TEST_P(FuzzRegressionTest, EverySavedInputIsHandledSoundly)
 {

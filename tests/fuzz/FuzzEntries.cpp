@@ -17,7 +17,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -56,8 +57,8 @@ const std::string& LibraryFolder()
     // Never destroyed: the exit handler still needs it.
     static const std::string* folder = [] {
         std::error_code ec;
-        const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm")
-                                                                : fs::temp_directory_path();
+        const fs::path base =
+            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
         std::string made = (base / "vantor-fuzz-lib-XXXXXX").string();
         if (!mkdtemp(made.data()))
             std::abort();
@@ -119,8 +120,9 @@ Bytes StoreDocument(CInfomation& board)
 }
 
 // The header values a document sets, put back when the input is done with.
-class SavedHeader {
-public:
+class SavedHeader
+{
+  public:
     explicit SavedHeader(CInfomation& board)
         : m_board(board), m_real1(board.m_headerReal1), m_real2(board.m_headerReal2),
           m_int1(board.m_headerInt1), m_int2(board.m_headerInt2)
@@ -138,7 +140,7 @@ public:
     SavedHeader(const SavedHeader&) = delete;
     SavedHeader& operator=(const SavedHeader&) = delete;
 
-private:
+  private:
     CInfomation& m_board;
     int m_origin[2] = {0, 0};
     double m_real1, m_real2;
@@ -197,8 +199,8 @@ FuzzResult FuzzLayerDat(FuzzBytes data)
     for (const auto& [key, entry] : table.entries)
         sound = sound && key >= 0 && key < LayerTable::kKeyCount &&
                 (entry.color & 0xFF000000u) == 0 && (entry.shown == 0 || entry.shown == 1) &&
-                (entry.shown == 1 || (key != LayerTable::kBackgroundKey &&
-                                      key != LayerTable::kSelectionKey));
+                (entry.shown == 1 ||
+                 (key != LayerTable::kBackgroundKey && key != LayerTable::kSelectionKey));
     if (!sound)
         result.fault = "the colour table read is not a complete, valid table";
     else if (!result.accepted && (error.empty() || table.entries != defaults.entries))
@@ -310,7 +312,8 @@ FuzzResult FuzzLibrary(FuzzBytes data)
     const auto directoryEnd = std::ptrdiff_t(CLoadLibrary::kDirectoryEnd);
     if (first.size() != second.size() ||
         !std::equal(first.begin(), first.begin() + directoryEnd, second.begin()))
-        result.fault = "components copied into a library changed in number or size when copied again";
+        result.fault =
+            "components copied into a library changed in number or size when copied again";
     else if (second != FileBytes(paths[2]))
         result.fault = "components copied into a library did not settle when copied again";
     return result;

@@ -30,7 +30,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 using Bytes = std::vector<std::uint8_t>;
 

@@ -156,14 +156,21 @@ TEST_F(CArcTest, HitTestsEndPointsSnappingAndBox)
         const double* tolerance;
         bool hit;
     } cases[] = {// The window is the span widened by asin(0.05) at each end, across the wrap.
-                 {50, 359, &tol, true},     {50, 12.8, &tol, true},   {50, 347.2, &tol, true},
-                 {50, 13, &tol, false},     {50, 347, &tol, false},   {50, 180, &tol, false},
+                 {50, 359, &tol, true},
+                 {50, 12.8, &tol, true},
+                 {50, 347.2, &tol, true},
+                 {50, 13, &tol, false},
+                 {50, 347, &tol, false},
+                 {50, 180, &tol, false},
                  // Radially: tolerance plus width on each side; no tolerance counts as none.
-                 {54.9, 0, &tol, true},     {44.9, 0, &tol, false},   {55.1, 0, &tol, false},
-                 {53.9, 0, nullptr, true},  {54.1, 0, nullptr, false}};
+                 {54.9, 0, &tol, true},
+                 {44.9, 0, &tol, false},
+                 {55.1, 0, &tol, false},
+                 {53.9, 0, nullptr, true},
+                 {54.1, 0, nullptr, false}};
     for (const auto& h : cases)
-        EXPECT_EQ(h.hit, bool(arc->HitTestPoint(c.PolarOffset(h.d, Rad(h.deg)), h.tolerance,
-                                                nullptr)))
+        EXPECT_EQ(h.hit,
+                  bool(arc->HitTestPoint(c.PolarOffset(h.d, Rad(h.deg)), h.tolerance, nullptr)))
             << h.d << " at " << h.deg << (h.tolerance ? "" : " without tolerance");
     const HiddenLayers hidden{{6, 1}};
     EXPECT_FALSE(arc->HitTestPoint(c.PolarOffset(50, 0.0), &tol, &hidden));

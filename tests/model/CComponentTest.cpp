@@ -29,7 +29,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Result = CComponent::LibraryReadResult;
 
@@ -72,8 +73,9 @@ std::unique_ptr<CComponent> SampleComponent(const Position& ref = Position(100, 
 }
 
 // Library image built record by record.
-class Image {
-public:
+class Image
+{
+  public:
     explicit Image(std::size_t lead = 0) : bytes(lead, 0xAA) {}
     // Appends a zero-filled record of `size` bytes with its kind and layer; returns its offset.
     // Lengths in mils go to the given offsets within the record.

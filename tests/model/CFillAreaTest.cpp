@@ -16,7 +16,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Op = RecordingDrawContext::Op;
 constexpr double kEps = 1e-4;
@@ -39,8 +40,9 @@ CFillArea MakeFill(const Position& c1, const Position& c2, int layer = 1)
     return fill;
 }
 
-class CFillAreaTest : public ::testing::Test {
-protected:
+class CFillAreaTest : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         m_services.layerColors[1] = kLayerColour;
@@ -159,8 +161,9 @@ TEST_F(CFillAreaTest, TransformationsMoveBothCornersAndThePrototype)
 // Clearing a pour's hatch: the fill spans x -40..40 and y -20..20; grown by the
 // clearance it spans -65..65 and -45..45.
 
-class FillHatchClipTest : public CFillAreaTest {
-protected:
+class FillHatchClipTest : public CFillAreaTest
+{
+  protected:
     CLine* AddTrack(const Position& a, const Position& b)
     {
         auto* t = new CLine(a, b);
@@ -183,17 +186,17 @@ protected:
 
 TEST_F(FillHatchClipTest, CrossingTracksAreSplitAndInsideTracksKeptWithoutGroups)
 {
-    AddTrack(Position(-100.0, 0.0), Position(100.0, 0.0)); // across
-    AddTrack(Position(0.0, -10.0), Position(0.0, 10.0));   // wholly inside
-    AddTrack(Position(0.0, 0.0), Position(0.0, 100.0));    // one end inside
+    AddTrack(Position(-100.0, 0.0), Position(100.0, 0.0));   // across
+    AddTrack(Position(0.0, -10.0), Position(0.0, 10.0));     // wholly inside
+    AddTrack(Position(0.0, 0.0), Position(0.0, 100.0));      // one end inside
     AddTrack(Position(-100.0, 80.0), Position(100.0, 80.0)); // clear of it
     m_fill.ClipHatch(&m_pour, nullptr);
 
     const std::pair<Position, Position> pieces[] = {
-        {{-100, 0}, {-65, 0}}, {{0, -10}, {0, 10}},
+        {{-100, 0}, {-65, 0}},   {{0, -10}, {0, 10}},
         {{0, 45}, {0, 45}}, // the piece inside shrinks to a point on the border
-        {{-100, 80}, {100, 80}},
-        {{65, 0}, {100, 0}}, {{0, 45}, {0, 100}}}; // the far pieces come last, in order
+        {{-100, 80}, {100, 80}}, {{65, 0}, {100, 0}},
+        {{0, 45}, {0, 100}}}; // the far pieces come last, in order
     ASSERT_EQ(Hatch().size(), std::size(pieces));
     for (std::size_t i = 0; i < std::size(pieces); ++i) {
         EXPECT_TRUE(Near(TrackAt(i)->GetStart(), pieces[i].first)) << i;
@@ -249,7 +252,7 @@ TEST_F(CFillAreaTest, LibraryRecordIsKindTwoByteForByte)
         0x24, 0xB8, 0x0A, 0x00,                         // corner 2 y: 702500
         0xE0, 0xC8, 0x10, 0x00,                         // corner 2 x: 1100000
         0xC0, 0xF2, 0xFC, 0xFF,                         // corner 1 y: -200000
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,             // zero-filled
+        0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0, // zero-filled
         0xEE, 0xEE, 0xEE, 0xEE,                         // after it
     };
     EXPECT_EQ(buf, expected);

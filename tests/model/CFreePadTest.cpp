@@ -16,7 +16,8 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+namespace
+{
 
 using Op = RecordingDrawContext::Op;
 constexpr double kEps = 1e-9;
@@ -157,8 +158,8 @@ TEST(CFreePadLibrary, RecordByteForByteAndBack)
     EXPECT_EQ(offset, 8 + 96);
 
     std::array<BYTE, 96> expected{};
-    const BYTE head[] = {9, 0, 1, 0, 0x40, 0x42, 0x0F, 0x00, 0x58, 0x4B, 0xF8, 0xFF,
-                         0x48, 0xE8, 0x01, 0x00, 0x87, 0, 0, 0, 0, 0x34};
+    const BYTE head[] = {9,    0,    1,    0,    0x40, 0x42, 0x0F, 0x00, 0x58, 0x4B, 0xF8,
+                         0xFF, 0x48, 0xE8, 0x01, 0x00, 0x87, 0,    0,    0,    0,    0x34};
     std::memcpy(expected.data(), head, sizeof head);
     expected[32] = 4;
     std::memcpy(&expected[33], "A12B", 4);

@@ -130,8 +130,8 @@ TEST_F(CLineTest, AngleInEveryDirectionAndFootPointAtEverySlope)
     const double q = std::atan(1.0);
     const struct {
         double x, y, angle;
-    } ends[] = {{-10, 0, PI}, {0, -10, PI * 1.5}, {0, 0, PI * 1.5}, {1, 1, q},
-                {-1, 1, PI - q}, {-1, -1, PI + q}, {1, -1, TWO_PI - q}};
+    } ends[] = {{-10, 0, PI},    {0, -10, PI * 1.5}, {0, 0, PI * 1.5},   {1, 1, q},
+                {-1, 1, PI - q}, {-1, -1, PI + q},   {1, -1, TWO_PI - q}};
     for (const auto& e : ends)
         EXPECT_NEAR(CLine(Position(5, 5), Position(5 + e.x, 5 + e.y)).GetAngle(), e.angle, 1e-15)
             << e.x << "," << e.y;

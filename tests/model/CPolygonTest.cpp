@@ -15,7 +15,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr double kEps = 1e-4;
 
@@ -73,8 +74,9 @@ Hatch HatchOf(CPolygon& pour)
     return h;
 }
 
-class CPolygonTest : public ::testing::Test {
-protected:
+class CPolygonTest : public ::testing::Test
+{
+  protected:
     void SetUp() override { BoardServices::Install(&m_services); }
     SimpleBoardServices m_services;
 };
@@ -361,8 +363,7 @@ TEST_F(CPolygonTest, ProtelRecordWithVertexLinesAndItsFallback)
     arcs.AddOutlineSegment(new CLine(Position(0.0, -50.0), Position(0.0, 50.0)));
     arcs.RebuildFill();
     arcs.ExportText(out, counts);
-    EXPECT_NE(out.find("\n2\n0 50000\n0 -49999\n0 50000\n 0 0 0\nFA\n"), std::string::npos)
-        << out;
+    EXPECT_NE(out.find("\n2\n0 50000\n0 -49999\n0 50000\n 0 0 0\nFA\n"), std::string::npos) << out;
 }
 
 TEST_F(CPolygonTest, PropertyDialogRebuildsAndUpdatesThePrototype)

@@ -108,7 +108,8 @@ TEST_F(CRectAngleTest, DrawsAFilledPathOfItsCornersInClientPixels)
               (std::set<std::pair<int, int>>{{115, -47}, {115, -67}, {75, -67}, {75, -47}}));
     EXPECT_EQ(dc.Count(Op::MoveTo) + dc.Count(Op::LineTo), 4);
     ASSERT_EQ(dc.Count(Op::StrokeAndFillPath), 1);
-    EXPECT_EQ(dc.Find(Op::StrokeAndFillPath)[0]->brush, (BrushSpec{BrushStyle::Solid, kLayerColour}));
+    EXPECT_EQ(dc.Find(Op::StrokeAndFillPath)[0]->brush,
+              (BrushSpec{BrushStyle::Solid, kLayerColour}));
     EXPECT_EQ(dc.SaveDepth(), 0);
     // A hidden layer never draws.
     dc.Clear();

@@ -9,7 +9,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr GlyphPoint kPenUp{-64.0, 0.0};
 constexpr GlyphPoint kEnd{-64.0, -64.0};
@@ -72,8 +73,9 @@ Walk WalkGlyph(const CStrokeFont& font, int code, int face, int maxLines)
     return w;
 }
 
-class SyntheticFont : public ::testing::Test {
-protected:
+class SyntheticFont : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         std::vector<GlyphPoint> comb{{-9, 9}, {0, 0}};

@@ -18,7 +18,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Segment = std::array<double, 4>;
 
@@ -88,8 +89,9 @@ void ExpectSameBox(const BOX2D& expected, const BOX2D& actual)
 //   'L': (-2,-13) down to (-2,9), then to (4,9): box x -2..4, y -9..13 (y up)
 //   'I': (0,9) up to (0,-13): box x 0..0
 //   'E': header only: no drawn point
-class TextLayout : public ::testing::Test {
-protected:
+class TextLayout : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         const std::vector<std::vector<GlyphPoint>> glyphs = {
@@ -108,7 +110,10 @@ protected:
         }
         std::vector<BYTE> table;
         for (int i = 0; i < 3072; ++i)
-            PutU32(table, i == 256 + 'L' ? 0 : i == 256 + 'I' ? 1 : i == 256 + 'E' ? 2 : 0xFFFFFFFFu);
+            PutU32(table, i == 256 + 'L'   ? 0
+                          : i == 256 + 'I' ? 1
+                          : i == 256 + 'E' ? 2
+                                           : 0xFFFFFFFFu);
         ASSERT_EQ(0, font.LoadGlyphs(block.data(), block.size()));
         ASSERT_EQ(0, font.LoadCodeTable(table.data(), table.size()));
         board.strokeFont = &font;
@@ -144,8 +149,10 @@ TEST_F(TextLayout, ScaleOffsetAndAdvance)
 
     // Characters without a glyph (no code, or a glyph with no point) advance by the box
     // before them; the first character of a text by a space's 16 units.
-    EXPECT_EQ((std::vector<Segment>{{100, 50, 100, 72}, {116, 50, 116, 72}}), Segments(*Text("I I")));
-    EXPECT_EQ((std::vector<Segment>{{100, 50, 100, 72}, {116, 50, 116, 72}}), Segments(*Text("IEI")));
+    EXPECT_EQ((std::vector<Segment>{{100, 50, 100, 72}, {116, 50, 116, 72}}),
+              Segments(*Text("I I")));
+    EXPECT_EQ((std::vector<Segment>{{100, 50, 100, 72}, {116, 50, 116, 72}}),
+              Segments(*Text("IEI")));
     EXPECT_EQ((std::vector<Segment>{{124, 50, 124, 72}}), Segments(*Text(" I")));
     EXPECT_EQ((std::vector<Segment>{{148, 50, 148, 72}}), Segments(*Text("E?I")));
 

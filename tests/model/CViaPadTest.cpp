@@ -13,7 +13,8 @@
 #include <array>
 #include <memory>
 
-namespace {
+namespace
+{
 
 using Op = RecordingDrawContext::Op;
 
@@ -78,7 +79,8 @@ TEST(CViaPadBasics, HiddenOnlyWhenBothLayersAreHiddenAndTurnsTurnTheViaPrototype
     EXPECT_EQ(thePrototypeFreePad.GetRotation(), 0.0);
     // Mirroring a via leaves both prototypes where they are.
     via->MirrorY(Position(0, 100));
-    EXPECT_NEAR(thePrototypeViaPad.GetPosition().y + thePrototypeFreePad.GetPosition().y, 0.0, 1e-6);
+    EXPECT_NEAR(thePrototypeViaPad.GetPosition().y + thePrototypeFreePad.GetPosition().y, 0.0,
+                1e-6);
     EXPECT_NEAR(via->GetPosition().y, 200.0 - 10.0, 1e-4);
     EXPECT_EQ(via->GetPart(3)->GetPosition(), via->GetPosition());
 }
@@ -86,8 +88,10 @@ TEST(CViaPadBasics, HiddenOnlyWhenBothLayersAreHiddenAndTurnsTurnTheViaPrototype
 TEST(CViaPadDrawing, RingHalvesTakeTheColoursOfTheLayersJoined)
 {
     SimpleBoardServices board;
-    board.layerColors = {{0, MakeRGB(200, 0, 0)},  {1, MakeRGB(0, 200, 0)},
-                         {15, MakeRGB(0, 0, 200)}, {LAYER_MULTI, MakeRGB(9, 9, 9)},
+    board.layerColors = {{0, MakeRGB(200, 0, 0)},
+                         {1, MakeRGB(0, 200, 0)},
+                         {15, MakeRGB(0, 0, 200)},
+                         {LAYER_MULTI, MakeRGB(9, 9, 9)},
                          {LAYER_VIA_HOLE, MakeRGB(1, 2, 3)}};
     BoardServices::Install(&board);
     struct Case {
@@ -137,9 +141,9 @@ TEST(CViaPadFiles, LibraryRecordByteForByteAndBack)
     int offset = 4;
     ASSERT_EQ(via->WriteLibraryRecord(buf.data(), &offset), 1);
     EXPECT_EQ(offset, 36);
-    const std::array<BYTE, 32> expected = {
-        8,    0,    4,    0,    0xA0, 0x86, 0x01, 0x00, 0x40, 0x0D, 0x03, 0x00,
-        0x20, 0xA1, 0x07, 0x00, 0xC0, 0x45, 0x04, 0x00};
+    const std::array<BYTE, 32> expected = {8,    0,    4,    0,    0xA0, 0x86, 0x01,
+                                           0x00, 0x40, 0x0D, 0x03, 0x00, 0x20, 0xA1,
+                                           0x07, 0x00, 0xC0, 0x45, 0x04, 0x00};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buf.begin() + 4));
     EXPECT_EQ(buf[36], 0xEE);
 
@@ -201,7 +205,6 @@ TEST(CViaPadProperties, LayersOrderedPairIndexStoredPrototypeOnOk)
     SimpleBoardServices board;
     BoardServices::Install(&board);
     auto via = Via(0, 15);
-
 
     struct Case {
         int start, end;

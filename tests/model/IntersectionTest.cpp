@@ -52,7 +52,7 @@ TEST(IntersectionTest, LinesCrossBeyondTheTracksButNotWhenParallelOrPointLike)
     ASSERT_EQ(points.size(), 1u);
     EXPECT_NEAR(points[0].x, -7, 1e-9);
     EXPECT_NEAR(points[0].y, 3, 1e-9);
-    EXPECT_EQ(Seg(0, 0, 10, 5).IntersectLine(Seg(0, 1, 20, 11), points), 0);  // parallel
+    EXPECT_EQ(Seg(0, 0, 10, 5).IntersectLine(Seg(0, 1, 20, 11), points), 0);   // parallel
     EXPECT_EQ(Seg(0, 0, 10, 5).IntersectLine(Seg(20, 10, 40, 20), points), 0); // collinear
     EXPECT_EQ(Seg(0, 0, 10, 5).IntersectLine(Seg(3, 3, 3, 3), points), 0);
     EXPECT_EQ(Seg(3, 3, 3, 3).IntersectLine(Seg(0, 0, 10, 5), points), 0);

@@ -18,8 +18,9 @@
 // Records what the board asks of the view. ZoomStep multiplies or divides the board's
 // scales by `zoomFactor`, kept within minScale..maxScale; a step that would leave that
 // range changes nothing and returns false.
-class FakeViewPort : public ViewPort {
-public:
+class FakeViewPort : public ViewPort
+{
+  public:
     void InvalidateRect(const Rect& clientRect) override { invalidated.push_back(clientRect); }
     void InvalidateAll() override { ++invalidatedAll; }
     Point GetScrollPosition() const override { return scroll; }
@@ -28,7 +29,11 @@ public:
     Point GetCursorPos() const override { return cursor; }
     void SetCursorPos(Point clientPoint) override { cursor = clientPoint; }
     void SetCapture() override { captured = true; }
-    void ReleaseCapture() override { captured = false; ++captureReleases; }
+    void ReleaseCapture() override
+    {
+        captured = false;
+        ++captureReleases;
+    }
     void SetCursorShape(CursorShape shape) override { cursorShape = shape; }
     bool ZoomStep(bool zoomIn, const Position& about) override;
     void PostBoardNotify(int code, std::intptr_t arg) override { notices.emplace_back(code, arg); }
@@ -55,8 +60,9 @@ public:
     std::vector<std::pair<int, std::intptr_t>> notices;
 };
 
-class BoardTest : public ::testing::Test {
-protected:
+class BoardTest : public ::testing::Test
+{
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-class FakeUiServices : public UiServices {
-public:
+class FakeUiServices : public UiServices
+{
+  public:
     // An answer: the dialog's kind, whether it is confirmed, and an edit applied to the
     // values the dialog received before it returns them.
-    template <class Values>
-    void Expect(bool confirm, std::function<void(Values&)> edit = nullptr)
+    template <class Values> void Expect(bool confirm, std::function<void(Values&)> edit = nullptr)
     {
         m_answers.push_back(Answer{Kind<Values>(), confirm, [edit](void* v) {
                                        if (edit)
@@ -65,7 +65,7 @@ public:
 
     bool AllAnswersUsed() const { return m_answers.empty(); }
 
-private:
+  private:
     struct Answer {
         const char* kind;
         bool confirm;
@@ -82,16 +82,55 @@ private:
     std::deque<Answer> m_answers;
 };
 
-template <> inline const char* FakeUiServices::Kind<TrackProperties>() { return "track"; }
-template <> inline const char* FakeUiServices::Kind<ArcProperties>() { return "arc"; }
-template <> inline const char* FakeUiServices::Kind<PadProperties>() { return "pad"; }
-template <> inline const char* FakeUiServices::Kind<ViaProperties>() { return "via"; }
-template <> inline const char* FakeUiServices::Kind<TextProperties>() { return "text"; }
-template <> inline const char* FakeUiServices::Kind<FillProperties>() { return "fill"; }
-template <> inline const char* FakeUiServices::Kind<PolygonProperties>() { return "polygon"; }
-template <> inline const char* FakeUiServices::Kind<ComponentProperties>() { return "component"; }
-template <> inline const char* FakeUiServices::Kind<DpiValues>() { return "dpi"; }
-template <> inline const char* FakeUiServices::Kind<LayersValues>() { return "layers"; }
-template <> inline const char* FakeUiServices::Kind<FilePrompt>() { return "file"; }
-template <> inline const char* FakeUiServices::Kind<Question>() { return "question"; }
-template <> inline const char* FakeUiServices::Kind<ListChoice>() { return "choice"; }
+template <> inline const char* FakeUiServices::Kind<TrackProperties>()
+{
+    return "track";
+}
+template <> inline const char* FakeUiServices::Kind<ArcProperties>()
+{
+    return "arc";
+}
+template <> inline const char* FakeUiServices::Kind<PadProperties>()
+{
+    return "pad";
+}
+template <> inline const char* FakeUiServices::Kind<ViaProperties>()
+{
+    return "via";
+}
+template <> inline const char* FakeUiServices::Kind<TextProperties>()
+{
+    return "text";
+}
+template <> inline const char* FakeUiServices::Kind<FillProperties>()
+{
+    return "fill";
+}
+template <> inline const char* FakeUiServices::Kind<PolygonProperties>()
+{
+    return "polygon";
+}
+template <> inline const char* FakeUiServices::Kind<ComponentProperties>()
+{
+    return "component";
+}
+template <> inline const char* FakeUiServices::Kind<DpiValues>()
+{
+    return "dpi";
+}
+template <> inline const char* FakeUiServices::Kind<LayersValues>()
+{
+    return "layers";
+}
+template <> inline const char* FakeUiServices::Kind<FilePrompt>()
+{
+    return "file";
+}
+template <> inline const char* FakeUiServices::Kind<Question>()
+{
+    return "question";
+}
+template <> inline const char* FakeUiServices::Kind<ListChoice>()
+{
+    return "choice";
+}

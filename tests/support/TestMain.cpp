@@ -10,9 +10,11 @@
 
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
-class FreshState : public ::testing::EmptyTestEventListener {
+class FreshState : public ::testing::EmptyTestEventListener
+{
     void OnTestStart(const ::testing::TestInfo&) override
     {
         BoardServices::Install(nullptr);
