@@ -87,8 +87,3 @@ double SimpleBoardServices::PixelsToBoard(int n) const
 {
     return n * scaleX;
 }
-
-void SimpleBoardServices::InvalidateRect(const Rect& clientRect)
-{
-    invalidated.push_back(clientRect);
-}

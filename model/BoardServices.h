@@ -46,8 +46,8 @@ class BoardServices
     static int TransformToPixels(double length, double scaleX, double scaleY);
 };
 
-// A self-contained implementation: settable transform and colours, and a record of
-// what was asked of it. The default services are one of these; tests use it as a fake.
+// A self-contained implementation with a settable transform and colours and no view.
+// The default services are one of these; tests derive their recording fake from it.
 class SimpleBoardServices : public BoardServices
 {
   public:
@@ -57,9 +57,10 @@ class SimpleBoardServices : public BoardServices
     int BoardToPixels(const double& length) const override;
     double PixelsToBoard(int n) const override;
     Point GetViewScrollPosition() const override { return scroll; }
-    void InvalidateRect(const Rect& clientRect) override;
-    void NotifyModified() override { ++modifiedNotices; }
-    void ReleaseCapture() override { ++captureReleases; }
+    // Nothing to repaint, notify or release: there is no view.
+    void InvalidateRect(const Rect&) override {}
+    void NotifyModified() override {}
+    void ReleaseCapture() override {}
     const CStrokeFont* GetStrokeFont() const override { return strokeFont; }
 
     // Mils per pixel on each axis.
@@ -71,8 +72,4 @@ class SimpleBoardServices : public BoardServices
     Point scroll;
     std::map<int, COLORREF> layerColors; // missing keys give colour 0
     const CStrokeFont* strokeFont = nullptr;
-
-    std::vector<Rect> invalidated;
-    int modifiedNotices = 0;
-    int captureReleases = 0;
 };

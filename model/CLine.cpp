@@ -499,3 +499,13 @@ void CLine::ExportText(std::string& out, std::map<int, int>& counts)
     out += "0 0 0\n";
     out += m_exportVariant ? " 1 0 1 0 0\n" : " 0 0 1 0 0\n";
 }
+
+// ---------------------------------------------------------------------------------
+// Position::DrawLineTo is drawn as a thin track, so it lives with the track.
+
+void Position::DrawLineTo(const Position& to, DrawContext* dc, int mode, int layer) const
+{
+    CLine segment(*this, to);
+    segment.SetLayer(layer);
+    segment.DrawThin(dc, mode, Rect{}, nullptr);
+}

@@ -1,7 +1,6 @@
 #include "Geometry.h"
 
 #include "BoardServices.h"
-#include "CLine.h"
 #include "Constants.h"
 #include "platform/CArchive.h"
 
@@ -124,13 +123,6 @@ double Position::AngleTo(Position p) const
 Point Position::ToScreen() const
 {
     return BoardServices::Current().BoardToScreen(*this);
-}
-
-void Position::DrawLineTo(const Position& to, DrawContext* dc, int mode, int layer) const
-{
-    CLine segment(*this, to);
-    segment.SetLayer(layer);
-    segment.DrawThin(dc, mode, Rect{}, nullptr);
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,5 +1,5 @@
 // A monotonic millisecond clock behind an interface, so that timer logic can be
-// driven by a fake clock in tests.
+// driven by a fake clock in tests (tests/support/FakeClock.h).
 #pragma once
 
 #include <cstdint>
@@ -21,17 +21,4 @@ class SteadyClock : public Clock
 {
   public:
     std::uint64_t NowMs() const override;
-};
-
-// A clock that only moves when told to.
-class FakeClock : public Clock
-{
-  public:
-    explicit FakeClock(std::uint64_t start = 0) : m_now(start) {}
-    std::uint64_t NowMs() const override { return m_now; }
-    void Advance(std::uint64_t ms) { m_now += ms; }
-    void Set(std::uint64_t ms) { m_now = ms; }
-
-  private:
-    std::uint64_t m_now;
 };

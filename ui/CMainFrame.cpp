@@ -1,6 +1,6 @@
 #include "CMainFrame.h"
 
-#include "CVantorApp.h"
+#include "AppServices.h"
 #include "CVantorView.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
@@ -76,7 +76,7 @@ QString PlainText(const QString& text)
 
 } // namespace
 
-CMainFrame::CMainFrame(CVantorDoc* doc, CVantorApp* app, QWidget* parent)
+CMainFrame::CMainFrame(CVantorDoc* doc, AppServices* app, QWidget* parent)
     : QMainWindow(parent), m_doc(doc), m_app(app)
 {
     InitResources();

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-class CVantorApp;
+class AppServices;
 class CVantorDoc;
 class CVantorView;
 class QAction;
@@ -51,7 +51,7 @@ class CMainFrame : public QMainWindow
     static constexpr int kLoadMessageMs = 2500;
 
     // `doc` is not owned; `app` may be null (then application commands are disabled).
-    explicit CMainFrame(CVantorDoc* doc, CVantorApp* app = nullptr, QWidget* parent = nullptr);
+    explicit CMainFrame(CVantorDoc* doc, AppServices* app = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     static QString LayerName(int layer);
@@ -122,7 +122,7 @@ class CMainFrame : public QMainWindow
     void OnLanguage(int id);
 
     CVantorDoc* m_doc;
-    CVantorApp* m_app;
+    AppServices* m_app; // not owned; may be null
     CVantorView* m_view = nullptr;
     QMap<int, QAction*> m_actions;
     QMap<int, QString> m_defaultTexts;

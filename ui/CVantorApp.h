@@ -4,6 +4,8 @@
 // keeps the recent-file list and answers the commands that belong to no window.
 #pragma once
 
+#include "AppServices.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ class CVantorDoc;
 class LibraryProgressWindow;
 class QtUiServices;
 
-class CVantorApp
+class CVantorApp : public AppServices
 {
   public:
     // Settings: organisation and application name of the stored settings.
@@ -25,7 +27,7 @@ class CVantorApp
 
     // A QApplication must exist for the whole life of this object.
     CVantorApp();
-    ~CVantorApp();
+    ~CVantorApp() override;
     CVantorApp(const CVantorApp&) = delete;
     CVantorApp& operator=(const CVantorApp&) = delete;
 
@@ -38,13 +40,13 @@ class CVantorApp
     // destructor calls it too.
     void ExitInstance();
 
-    bool OnCommand(int id);
-    bool UpdateCommand(int id, bool* enabled, bool* checked);
+    bool OnCommand(int id) override;
+    bool UpdateCommand(int id, bool* enabled, bool* checked) override;
 
     // Opens a file as the command line or the recent-file list do; on success it
     // heads the recent-file list.
-    bool OpenDocumentFile(const QString& path);
-    void AddToRecentFileList(const QString& path);
+    bool OpenDocumentFile(const QString& path) override;
+    void AddToRecentFileList(const QString& path) override;
     QStringList RecentFiles() const { return m_recentFiles; }
 
     // "Version %u.%02u.%02u" of the program's version.

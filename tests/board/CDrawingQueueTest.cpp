@@ -1,4 +1,5 @@
 #include "board/CDrawingQueue.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "support/BoardFixture.h"
@@ -71,7 +72,7 @@ class CDrawingQueueTest : public ::testing::Test
         m_drains.Attach(m_queue);
     }
 
-    SimpleBoardServices m_services;
+    FakeBoardServices m_services;
     FakeViewPort m_view;
     ScheduledDrains m_drains;
     CDrawingQueue m_queue;
@@ -150,7 +151,7 @@ TEST(CDrawingQueueEventLoopTest, DefaultSchedulerDrainsOnTheApplicationThread)
     char name[] = "test";
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
-    SimpleBoardServices services;
+    FakeBoardServices services;
     BoardServices::Install(&services);
     ThreadNotingView view;
 

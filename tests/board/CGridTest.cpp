@@ -1,4 +1,5 @@
 #include "board/CGrid.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "platform/RecordingDrawContext.h"
@@ -61,7 +62,7 @@ class CGridTest : public ::testing::Test
         return {columns, rows};
     }
 
-    SimpleBoardServices m_services;
+    FakeBoardServices m_services;
     RecordingDrawContext m_dc;
     CGrid m_grid;
 };

@@ -9,6 +9,7 @@
 #include "model/CLine.h"
 #include "platform/Clock.h"
 #include "support/BoardFixture.h"
+#include "support/FakeClock.h"
 #include "support/FakeUiServices.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "model/CArc.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CLine.h"
@@ -57,7 +58,7 @@ class CArcTest : public ::testing::Test
         BoardServices::Install(&board);
         UiServices::Install(&ui);
     }
-    SimpleBoardServices board;
+    FakeBoardServices board;
     FakeUiServices ui;
 };
 

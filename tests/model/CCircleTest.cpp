@@ -1,4 +1,5 @@
 #include "model/CCircle.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/Constants.h"
@@ -85,7 +86,7 @@ TEST(CCircleTest, DraggingAHandlePastTheOtherRadiusSwapsThem)
 
 TEST(CCircleTest, DrawsTheOuterDiscInTheLayerColourAndClientPixels)
 {
-    SimpleBoardServices services;
+    FakeBoardServices services;
     services.layerColors[1] = kLayerColour;
     services.scroll = Point{5, 7};
     BoardServices::Install(&services);

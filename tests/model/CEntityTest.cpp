@@ -6,6 +6,8 @@
 #include "platform/CArchive.h"
 #include "platform/Clock.h"
 #include "platform/RecordingDrawContext.h"
+#include "support/FakeBoardServices.h"
+#include "support/FakeClock.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +93,7 @@ class CEntityTest : public ::testing::Test
         return out.TakeBytes();
     }
 
-    SimpleBoardServices services;
+    FakeBoardServices services;
 };
 
 TEST_F(CEntityTest, MovesRotationsAndMirrors)

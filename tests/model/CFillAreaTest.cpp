@@ -1,4 +1,5 @@
 #include "model/CFillArea.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CArc.h"
@@ -49,7 +50,7 @@ class CFillAreaTest : public ::testing::Test
         BoardServices::Install(&m_services);
     }
 
-    SimpleBoardServices m_services;
+    FakeBoardServices m_services;
     const double m_zero = 0.0;
 };
 

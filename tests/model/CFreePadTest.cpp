@@ -1,4 +1,5 @@
 #include "model/CFreePad.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CLine.h"
@@ -109,7 +110,7 @@ TEST(CFreePadParts, ShapesLayersNumberingAndTurnsThroughThePrototype)
 
 TEST(CFreePadDrawing, NumberLabelCentredOnTheHole)
 {
-    SimpleBoardServices board; // 1 mil per pixel, board (x, y) at pixel (x, -y)
+    FakeBoardServices board; // 1 mil per pixel, board (x, y) at pixel (x, -y)
     BoardServices::Install(&board);
     struct Case {
         const char* name;
@@ -281,7 +282,7 @@ TEST(CFreePadProperties, OkKeepsTheNameAndUpdatesThePadItsPartsAndThePrototype)
 {
     FakeUiServices ui;
     UiServices::Install(&ui);
-    SimpleBoardServices board;
+    FakeBoardServices board;
     BoardServices::Install(&board);
     auto pad = RectPad(Position(10, 20), 0, "A3");
 

@@ -1,4 +1,5 @@
 #include "model/CLine.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CArc.h"
@@ -69,7 +70,7 @@ class CLineTest : public ::testing::Test
         BoardServices::Install(&board);
         UiServices::Install(&ui);
     }
-    SimpleBoardServices board;
+    FakeBoardServices board;
     FakeUiServices ui;
 };
 

@@ -1,4 +1,5 @@
 #include "model/CPolygon.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CArc.h"
@@ -78,7 +79,7 @@ class CPolygonTest : public ::testing::Test
 {
   protected:
     void SetUp() override { BoardServices::Install(&m_services); }
-    SimpleBoardServices m_services;
+    FakeBoardServices m_services;
 };
 
 // ---------------------------------------------------------------------------------

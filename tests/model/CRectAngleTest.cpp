@@ -1,4 +1,5 @@
 #include "model/CRectAngle.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CArc.h"
@@ -55,7 +56,7 @@ class CRectAngleTest : public ::testing::Test
         m_services.layerColors[1] = kLayerColour;
         BoardServices::Install(&m_services);
     }
-    SimpleBoardServices m_services;
+    FakeBoardServices m_services;
     const double m_zero = 0.0;
 };
 

@@ -1,4 +1,5 @@
 #include "model/CRound.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/Constants.h"
@@ -50,7 +51,7 @@ class CRoundTest : public ::testing::Test
         EXPECT_NEAR(b.y2, y2, eps);
     }
 
-    SimpleBoardServices m_services;
+    FakeBoardServices m_services;
     const double m_zero = 0.0;
 };
 

@@ -1,4 +1,5 @@
 #include "model/CTxtTag.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/CLine.h"
@@ -135,7 +136,7 @@ class TextLayout : public ::testing::Test
     }
 
     CStrokeFont font{"test"};
-    SimpleBoardServices board;
+    FakeBoardServices board;
 };
 
 TEST_F(TextLayout, ScaleOffsetAndAdvance)
@@ -507,7 +508,7 @@ TEST(CTxtTagDefaultFont, RealGlyphsAndDefaults)
 // after transformations, and with a width given after the layout.
 TEST(CTxtTagDefaultFont, StrokesBoxAndDrawExactlyAsTracks)
 {
-    SimpleBoardServices board;
+    FakeBoardServices board;
     board.scaleX = 0.37;
     board.scaleY = 0.41;
     board.viewOffset = Position(-13.3, 7.7);

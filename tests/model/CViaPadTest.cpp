@@ -1,4 +1,5 @@
 #include "model/CViaPad.h"
+#include "support/FakeBoardServices.h"
 
 #include "model/BoardServices.h"
 #include "model/Constants.h"
@@ -87,7 +88,7 @@ TEST(CViaPadBasics, HiddenOnlyWhenBothLayersAreHiddenAndTurnsTurnTheViaPrototype
 
 TEST(CViaPadDrawing, RingHalvesTakeTheColoursOfTheLayersJoined)
 {
-    SimpleBoardServices board;
+    FakeBoardServices board;
     board.layerColors = {{0, MakeRGB(200, 0, 0)},
                          {1, MakeRGB(0, 200, 0)},
                          {15, MakeRGB(0, 0, 200)},
@@ -202,7 +203,7 @@ TEST(CViaPadProperties, LayersOrderedPairIndexStoredPrototypeOnOk)
 {
     FakeUiServices ui;
     UiServices::Install(&ui);
-    SimpleBoardServices board;
+    FakeBoardServices board;
     BoardServices::Install(&board);
     auto via = Via(0, 15);
 

@@ -3,6 +3,7 @@
 #include "model/Constants.h"
 #include "platform/CArchive.h"
 #include "platform/RecordingDrawContext.h"
+#include "support/FakeBoardServices.h"
 
 #include <gtest/gtest.h>
 
@@ -100,7 +101,7 @@ TEST(GeometryTest, BoxesUniteSkippingEmptyOnesAndIntersectStrictly)
 TEST(GeometryTest, ViewTransformRoundsHalfAwayAndDrawsInClientPixels)
 {
     EXPECT_EQ(Position(12.0, 7.0).ToScreen(), (Point{12, -7})); // the default: 1 mil a pixel
-    SimpleBoardServices services;
+    FakeBoardServices services;
     services.scaleX = 2.5;
     services.scaleY = 4.0;
     services.viewOffset = Position(100.0, -50.0);

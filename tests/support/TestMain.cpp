@@ -1,7 +1,7 @@
 // The main of every test program: Qt runs offscreen, the model's classes are
-// registered, and each test starts from a fresh model state (prototypes, the track
-// tool's routing mode).
-#include "commands/CCreateLine.h"
+// registered, and each test starts from a fresh model state (prototypes, installed
+// services, and the resets of the layers the test links, see TestReset.h).
+#include "TestReset.h"
 #include "model/BoardServices.h"
 #include "model/ModelSetup.h"
 #include "model/UiServices.h"
@@ -9,9 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace
 {
+
+std::vector<std::function<void()>>& Resets()
+{
+    static std::vector<std::function<void()>> resets;
+    return resets;
+}
 
 class FreshState : public ::testing::EmptyTestEventListener
 {
@@ -20,7 +28,8 @@ class FreshState : public ::testing::EmptyTestEventListener
         BoardServices::Install(nullptr);
         UiServices::Install(nullptr);
         ResetModelPrototypes();
-        RoutingMode = 0; // the 45-degree route the program starts with
+        for (const auto& reset : Resets())
+            reset();
     }
     void OnTestEnd(const ::testing::TestInfo&) override
     {
@@ -30,6 +39,12 @@ class FreshState : public ::testing::EmptyTestEventListener
 };
 
 } // namespace
+
+bool AddTestReset(std::function<void()> reset)
+{
+    Resets().push_back(std::move(reset));
+    return true;
+}
 
 int main(int argc, char** argv)
 {
