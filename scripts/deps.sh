@@ -10,7 +10,7 @@ PACKAGES=(
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   hershey-fonts-data
-  locales
+  locales python3
   xvfb xauth
 )
 
