@@ -3,6 +3,7 @@
 // table persists in "layer.dat" (layout in docs/file-formats.md).
 #pragma once
 
+#include "model/LayerId.h"
 #include "model/UiServices.h"
 #include "platform/WinTypes.h"
 
@@ -23,8 +24,8 @@ class LayerTable
 {
   public:
     static constexpr int kKeyCount = 40;
-    static constexpr int kBackgroundKey = 38;
-    static constexpr int kSelectionKey = 39;
+    static constexpr int kBackgroundKey = LAYER_BACKGROUND;
+    static constexpr int kSelectionKey = LAYER_HIGHLIGHT;
     // The colour of a key that is not in the table: red, as the layer dialog shows a
     // row it has no entry for.
     static constexpr COLORREF kMissingColor = MakeRGB(255, 0, 0);

@@ -3,19 +3,11 @@
 #include "board/CInfomation.h"
 #include "board/ViewPort.h"
 #include "model/CLine.h"
+#include "model/Constants.h"
 #include "model/UiServices.h"
 
 #include <cstdio>
 #include <memory>
-
-namespace
-{
-
-constexpr double kMilsPerMm = 39.37007874015748;
-// The measuring line's layer: not a board layer, drawn in its own colour.
-constexpr int kMeasureLayer = 39;
-
-} // namespace
 
 CMeasure::CMeasure(CCommand* owner)
 {
@@ -36,9 +28,9 @@ std::string CMeasure::Report(const Position& from, const Position& to, const std
     double d = from.Distance(to);
     const bool mm = unitName == "MM";
     if (mm) {
-        dx /= kMilsPerMm;
-        dy /= kMilsPerMm;
-        d /= kMilsPerMm;
+        dx /= MILS_PER_MM;
+        dy /= MILS_PER_MM;
+        d /= MILS_PER_MM;
     }
     const char* format =
         mm ? "x Distance = %fmm\ty Distance = %fmm\nDistance Measured = %fmm"
@@ -60,7 +52,7 @@ int CMeasure::OnLButtonDown(UINT nFlags, const Position& pt)
     if (!waitingForEnd) {
         start = pt;
         auto line = std::make_unique<CLine>(start, start);
-        line->SetLayer(kMeasureLayer);
+        line->SetLayer(LAYER_HIGHLIGHT);
         const double width = theInfomation->PixelsToBoard(1);
         line->SetLineWidth(&width);
         HoldEntity(std::move(line));

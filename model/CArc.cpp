@@ -592,7 +592,7 @@ void CArc::Serialize(CArchive& ar)
     const double radius = ar.ReadF64();
     const double start = ar.ReadF64();
     const double end = ar.ReadF64();
-    if (!std::isfinite(radius) || !std::isfinite(start) || !std::isfinite(end))
+    if (!AllFinite({radius, start, end}))
         CArchive::Throw(CArchiveException::generic,
                         "arc record holds a radius or angle that is not a finite number");
     m_radius = radius;

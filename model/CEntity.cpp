@@ -2,6 +2,7 @@
 
 #include "BoardServices.h"
 #include "Constants.h"
+#include "Utilities.h"
 #include "platform/CArchive.h"
 #include "platform/Clock.h"
 
@@ -38,7 +39,7 @@ std::string FormatPoint(const Position& p)
 double ReadFinite(CArchive& ar, const char* what)
 {
     double v = ar.ReadF64();
-    if (!std::isfinite(v))
+    if (!AllFinite({v}))
         CArchive::Throw(CArchiveException::generic,
                         std::string("board object with an invalid ") + what);
     return v;
@@ -108,7 +109,7 @@ void CEntity::Serialize(CArchive& ar)
     // Everything is read and checked first, so a damaged record changes nothing.
     Position pos;
     pos.Serialize(ar);
-    if (!std::isfinite(pos.x) || !std::isfinite(pos.y))
+    if (!AllFinite({pos.x, pos.y}))
         CArchive::Throw(CArchiveException::generic, "board object with an invalid position");
     std::string name = ar.ReadString();
     int layer = ar.ReadI32();

@@ -7,6 +7,7 @@
 #include "LibraryRecord.h"
 #include "ProtelFormat.h"
 #include "UiServices.h"
+#include "Utilities.h"
 #include "platform/CArchive.h"
 
 #include <algorithm>
@@ -342,7 +343,7 @@ void CFillArea::Serialize(CArchive& ar)
     const double y1 = ar.ReadF64();
     const double x2 = ar.ReadF64();
     const double y2 = ar.ReadF64();
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
+    if (!AllFinite({x1, y1, x2, y2}))
         CArchive::Throw(CArchiveException::generic,
                         "area fill record holds a corner that is not a finite number");
     m_corner1.Set(x1, y1);

@@ -9,6 +9,7 @@
 #include "LibraryRecord.h"
 #include "ProtelFormat.h"
 #include "UiServices.h"
+#include "Utilities.h"
 #include "platform/CArchive.h"
 
 #include <algorithm>
@@ -440,7 +441,7 @@ void CLine::Serialize(CArchive& ar)
     const double sy = ar.ReadF64();
     const double ex = ar.ReadF64();
     const double ey = ar.ReadF64();
-    if (!std::isfinite(sx) || !std::isfinite(sy) || !std::isfinite(ex) || !std::isfinite(ey)) {
+    if (!AllFinite({sx, sy, ex, ey})) {
         std::string what = "A track's end point is not a finite number.";
         if (!ar.GetFileName().empty())
             what = ar.GetFileName() + ": " + what;

@@ -6,6 +6,7 @@
 #include "Constants.h"
 #include "ProtelFormat.h"
 #include "UiServices.h"
+#include "Utilities.h"
 #include "platform/CArchive.h"
 
 #include <algorithm>
@@ -609,7 +610,7 @@ void CPolygon::Serialize(CArchive& ar)
     const double grid = ar.ReadF64();
     const std::int32_t style = ar.ReadI32();
     const std::int32_t outlineCount = ar.ReadI32();
-    if (!std::isfinite(grid))
+    if (!AllFinite({grid}))
         CArchive::Throw(CArchiveException::generic,
                         "polygon record holds a hatch grid that is not a finite number");
     if (outlineCount < 0 || std::size_t(outlineCount) > loaded.size())

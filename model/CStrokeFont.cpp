@@ -69,8 +69,8 @@ bool SMCharacter::Load(const BYTE* buf, std::size_t size, std::size_t* offset)
         const BYTE* p = buf + start + i * 16;
         points[i].x = ReadF64(p);
         points[i].y = ReadF64(p + 8);
-        if (!std::isfinite(points[i].x) || !std::isfinite(points[i].y) ||
-            std::fabs(points[i].x) > kCoordinateLimit || std::fabs(points[i].y) > kCoordinateLimit)
+        if (!AllFinite({points[i].x, points[i].y}) || std::fabs(points[i].x) > kCoordinateLimit ||
+            std::fabs(points[i].y) > kCoordinateLimit)
             return false;
     }
     m_points = std::move(points);

@@ -1,6 +1,7 @@
 #include "Utilities.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -140,4 +141,12 @@ std::string IncrementNameNumber(std::string& name, int step)
 BOOL IsWinNT()
 {
     return TRUE;
+}
+
+bool AllFinite(std::initializer_list<double> values)
+{
+    for (const double v : values)
+        if (!std::isfinite(v))
+            return false;
+    return true;
 }

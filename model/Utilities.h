@@ -4,6 +4,7 @@
 
 #include "platform/WinTypes.h"
 
+#include <initializer_list>
 #include <string>
 
 // The folder of the running program, with a trailing '/'.
@@ -17,6 +18,10 @@ std::string GetProgramFileName(const char* suffix = nullptr);
 unsigned LoadBinResource(void* dst, UINT id);
 void RegisterBinResource(UINT id, const void* data, unsigned size);
 void UnregisterBinResource(UINT id);
+
+// True when every value is a finite number: what a reader asks of each number it takes
+// from a file before it uses it.
+bool AllFinite(std::initializer_list<double> values);
 
 double RadToDeg(double x);
 // In place; returns the new value.

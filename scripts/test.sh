@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test; then builds again
-# with AddressSanitizer and UndefinedBehaviorSanitizer and runs the tests again; last,
-# fuzzes each file reader for a while (clang, libFuzzer).
+# Installs what is missing, checks the format, builds everything and runs every test
+# (the include rules among them) and clang-tidy; then builds again with AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs the tests again; runs the tests of the threads
+# under ThreadSanitizer; last, fuzzes each file reader for a while (clang, libFuzzer).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,11 +19,25 @@ if [ ! -d build-locale/de_DE.UTF-8 ]; then
 fi
 export LOCPATH="$PWD/build-locale"
 
+# The tree is formatted with clang-format 14 (.clang-format); a newer version may format
+# differently, so the versioned binary decides.
+echo "== Format ($(clang-format-14 --version))"
+unformatted=$(git ls-files '*.cpp' '*.h' | while read -r f; do
+  clang-format-14 "$f" | cmp -s - "$f" || echo "$f"
+done)
+if [ -n "$unformatted" ]; then
+  echo "These files differ from clang-format-14's output (run clang-format-14 -i on them):"
+  echo "$unformatted"
+  exit 1
+fi
+
 echo "== Build (warnings are errors)"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON >/dev/null
 cmake --build build-test -j "$jobs"
 echo "== Tests"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
+echo "== clang-tidy"
+bash scripts/tidy.sh build-test
 
 echo "== Build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON \
@@ -31,6 +46,16 @@ cmake --build build-asan -j "$jobs"
 echo "== Tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Threads under ThreadSanitizer (library loading, repaint queue)"
+tsan_tests=(board_LibrarySetTest board_CLoadLibraryTest board_CDrawingQueueTest)
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON \
+  -DVANTOR_TSAN=ON -DVANTOR_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}"
+for t in "${tsan_tests[@]}"; do
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+    "build-tsan/tests/$t" --gtest_brief=1
+done
 
 echo "== Fuzzing the file readers"
 # The readers and libraries instrumented for libFuzzer; only the fuzz targets are built.

@@ -26,7 +26,6 @@
 namespace
 {
 
-constexpr double kMilsPerMm = 39.37007874015748;
 // Drawing mode of the cross-hair: plain lines in the layer's colour.
 constexpr int kCrossHairMode = 3;
 // Virtual keys of the keypad's plus and minus.
@@ -798,7 +797,7 @@ void CVantorView::OnTimer(int id)
 QString CVantorView::FormatStatus(const Position& p, const std::string& unitName)
 {
     if (unitName == "MM")
-        return QString::asprintf("X=%.3fmm,y=%.3fmm", p.x / kMilsPerMm, p.y / kMilsPerMm);
+        return QString::asprintf("X=%.3fmm,y=%.3fmm", p.x / MILS_PER_MM, p.y / MILS_PER_MM);
     return QString::asprintf("X=%0.3fmil,y=%0.3fmil", p.x, p.y);
 }
 
