@@ -33,7 +33,7 @@ CDrawingQueue::~CDrawingQueue()
     m_token.reset();
 }
 
-void CDrawingQueue::AddArea(BOX2D area)
+void CDrawingQueue::AddArea(const BOX2D& area)
 {
     Scheduler scheduler;
     {

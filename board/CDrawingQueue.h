@@ -26,7 +26,7 @@ class CDrawingQueue
 
     // Any thread: appends the area (board mils) and, unless a drain is already waiting,
     // schedules one drain on the GUI thread. Never waits for the GUI.
-    void AddArea(BOX2D area);
+    void AddArea(const BOX2D& area);
     // GUI thread: takes the front area off the list and invalidates its client
     // rectangle (BOX2D::ToDeviceRect, read now) in the view port. Nothing happens
     // when the list is empty; with no view port the area is dropped unpainted (a view

@@ -212,7 +212,7 @@ BOOL CLoadLibrary::IsDummyEntry() const
 {
     if (m_image.empty() || m_directoryPos < kHeaderSize ||
         m_directoryPos + kEntrySize > kDirectoryEnd ||
-        std::size_t(m_directoryPos + kEntrySize) > m_image.size())
+        std::size_t(m_directoryPos) + kEntrySize > m_image.size())
         return FALSE;
     const BYTE* entry = m_image.data() + m_directoryPos;
     return entry[0] == 'A' && entry[1] == 0 && LibRecord::GetU16(entry + kCountField) == 0 &&
@@ -272,7 +272,8 @@ BOOL CLoadLibrary::AddComponent(CComponent* comp)
 
     BYTE* entry = image.data() + m_directoryPos;
     std::memset(entry, 0, kEntrySize);
-    std::memcpy(entry, name.data(), name.size());
+    // A fixed-width field, padded with the zeros above, not a C string.
+    std::memcpy(entry, name.data(), name.size()); // NOLINT(bugprone-not-null-terminated-result)
     LibRecord::PutU16(entry + kCountField, std::uint16_t(count));
     LibRecord::PutU16(entry + kBlockField, std::uint16_t(start / kBlockSize));
 

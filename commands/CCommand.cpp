@@ -210,7 +210,9 @@ void CCommand::JumpToObjectPoint(const Position& pt, const std::string& before,
         if (target.IsNear(pt))
             return;
         targets.push_back(target);
-        menu.items.push_back(before + e->GetDescription() + after);
+        menu.items.push_back(before);
+        menu.items.back() += e->GetDescription();
+        menu.items.back() += after;
     }
     if (targets.size() == 1) {
         JumpPointer(targets.front());

@@ -214,7 +214,7 @@ bool CArc::Through(const Position& start, const Position& mid, const Position& e
     return true;
 }
 
-void CArc::SetGeometry(Position centre, double radius, double start, double end)
+void CArc::SetGeometry(const Position& centre, double radius, double start, double end)
 {
     SetPosition(centre, 0);
     m_radius = radius;

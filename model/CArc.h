@@ -26,7 +26,7 @@ class CArc : public CEntity
     // Sets centre, radius and angles through three points; false (and a zero-radius arc
     // at the middle point) when the points are collinear or coincide.
     bool Through(const Position& start, const Position& mid, const Position& end);
-    void SetGeometry(Position centre, double radius, double start, double end);
+    void SetGeometry(const Position& centre, double radius, double start, double end);
     void SetAngles(double start, double end);
     void SetRadius(const double* radius, const int* repaint);
     double GetRadius() const { return m_radius; }

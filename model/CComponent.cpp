@@ -471,7 +471,7 @@ void CComponent::MoveBy(const Position& from, const Position& to)
 
 int CComponent::SetPosition(const Position& p, int flag)
 {
-    const Position target = p;
+    const Position& target = p;
     const Position before = m_position;
     const int result = CEntity::SetPosition(target, flag);
     m_designator.SetPosition(target, flag);

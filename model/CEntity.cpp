@@ -413,7 +413,7 @@ void CEntity::Invalidate()
     BoardServices::Current().InvalidateRect(GetScreenRect());
 }
 
-BOOL CEntity::IntersectsBox(BOX2D box)
+BOOL CEntity::IntersectsBox(const BOX2D& box)
 {
     BOX2D own;
     GetBox(&own, nullptr);

@@ -178,7 +178,7 @@ class CEntity : public CObject
     BOOL IsSelected() const { return m_selected; }
     void ToggleSelect();
     void Invalidate();
-    BOOL IntersectsBox(BOX2D box);
+    BOOL IntersectsBox(const BOX2D& box);
     // Fills `pen` and `brush` (when given) for the drawing mode; mode 7 touches nothing.
     void PreparePenAndBrush(DrawContext* dc, int mode, PenSpec* pen, BrushSpec* brush);
     std::string GetLayerName() const;

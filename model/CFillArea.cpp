@@ -208,7 +208,7 @@ void CFillArea::MoveBy(const Position& from, const Position& to)
 // A component's children leave the prototype alone: the component turns them all at once.
 void CFillArea::MirrorY(const Position& p)
 {
-    const Position axis = p;
+    const Position& axis = p;
     CEntity::MirrorY(axis);
     m_corner1.MirrorHorizontal(axis);
     m_corner2.MirrorHorizontal(axis);
@@ -219,7 +219,7 @@ void CFillArea::MirrorY(const Position& p)
 
 void CFillArea::MirrorX(const Position& p)
 {
-    const Position axis = p;
+    const Position& axis = p;
     CEntity::MirrorX(axis);
     m_corner1.MirrorVertical(axis);
     m_corner2.MirrorVertical(axis);
@@ -231,7 +231,7 @@ void CFillArea::MirrorX(const Position& p)
 // The fill stays the axis-aligned rectangle between its two turned corners.
 void CFillArea::Rotate(const Position& c, const double& a)
 {
-    const Position centre = c;
+    const Position& centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
     m_corner1.Rotate(centre, angle);

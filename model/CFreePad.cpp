@@ -354,7 +354,7 @@ bool CFreePad::PropagatesTo(const CEntity& prototype, int type)
 
 void CFreePad::MirrorY(const Position& p)
 {
-    const Position axis = p;
+    const Position& axis = p;
     CEntity::MirrorY(axis);
     for (CEntity* part : m_parts)
         part->MirrorY(axis);
@@ -365,7 +365,7 @@ void CFreePad::MirrorY(const Position& p)
 
 void CFreePad::MirrorX(const Position& p)
 {
-    const Position axis = p;
+    const Position& axis = p;
     CEntity::MirrorX(axis);
     for (CEntity* part : m_parts)
         part->MirrorX(axis);
@@ -376,7 +376,7 @@ void CFreePad::MirrorX(const Position& p)
 
 void CFreePad::Rotate(const Position& c, const double& a)
 {
-    const Position centre = c;
+    const Position& centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
     for (CEntity* part : m_parts)

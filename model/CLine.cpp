@@ -298,7 +298,7 @@ int CLine::Move(const Position& to, const Position& from, int* flag)
 
 void CLine::Rotate(const Position& c, const double& a)
 {
-    const Position centre = c;
+    const Position& centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
     m_start.Rotate(centre, angle);
@@ -310,7 +310,7 @@ void CLine::Rotate(const Position& c, const double& a)
 
 void CLine::MirrorY(const Position& p)
 {
-    const Position axis = p;
+    const Position& axis = p;
     CEntity::MirrorY(axis);
     m_start.MirrorHorizontal(axis);
     m_end.MirrorHorizontal(axis);
@@ -320,7 +320,7 @@ void CLine::MirrorY(const Position& p)
 
 void CLine::MirrorX(const Position& p)
 {
-    const Position axis = p;
+    const Position& axis = p;
     CEntity::MirrorX(axis);
     m_start.MirrorVertical(axis);
     m_end.MirrorVertical(axis);

@@ -80,7 +80,7 @@ void CRectAngle::Serialize(CArchive& ar)
     ar.SerializeClass(RUNTIME_CLASS(CRectAngle));
 }
 
-void CRectAngle::SetGeometry(Position centre, const double& sizeX, const double& sizeY,
+void CRectAngle::SetGeometry(const Position& centre, const double& sizeX, const double& sizeY,
                              const double& colour)
 {
     m_position = centre;

@@ -17,7 +17,7 @@ class CRectAngle : public CEntity
     CRectAngle(const Position& centre, double length, double width);
     CRectAngle(const CRectAngle& other);
 
-    void SetGeometry(Position centre, const double& sizeX, const double& sizeY,
+    void SetGeometry(const Position& centre, const double& sizeX, const double& sizeY,
                      const double& colour);
     void Inflate(const double& dx, const double& dy);
     // Appends the four sides, as new tracks between consecutive corners (owned by the caller).

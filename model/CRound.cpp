@@ -44,7 +44,7 @@ Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, dou
 
 CRound::CRound() = default;
 
-CRound::CRound(Position centre, double sizeX, double sizeY, int layer)
+CRound::CRound(const Position& centre, double sizeX, double sizeY, int layer)
 {
     CRound::Reset();
     m_position = centre;

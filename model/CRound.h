@@ -10,7 +10,7 @@ class CRound : public CEntity
 
   public:
     CRound();
-    CRound(Position centre, double sizeX, double sizeY, int layer);
+    CRound(const Position& centre, double sizeX, double sizeY, int layer);
     CRound(const CRound& other);
 
     void Serialize(CArchive& ar) override;

@@ -155,7 +155,7 @@ BOOL CViaPad::HitTestPoint(const Position& p, const double* tolerance, const Hid
 
 void CViaPad::Rotate(const Position& c, const double& a)
 {
-    const Position centre = c;
+    const Position& centre = c;
     const double angle = a;
     CFreePad::Rotate(centre, angle);
     if (PropagatesTo(thePrototypeViaPad, ET_VIA))

@@ -57,7 +57,7 @@ Position& Position::operator-=(const Position& p)
     return *this;
 }
 
-BOOL Position::IsNear(Position p) const
+BOOL Position::IsNear(const Position& p) const
 {
     return std::fabs(p.x - x) < POINT_TOLERANCE && std::fabs(p.y - y) < POINT_TOLERANCE;
 }
@@ -106,7 +106,7 @@ Position Position::MidPoint(const Position& p) const
     return Position((x + p.x) * 0.5, (y + p.y) * 0.5);
 }
 
-double Position::AngleTo(Position p) const
+double Position::AngleTo(const Position& p) const
 {
     const double dx = p.x - x;
     const double dy = p.y - y;
@@ -143,7 +143,7 @@ Position BOX2D::Center() const
     return Position((x1 + x2) * 0.5, (y1 + y2) * 0.5);
 }
 
-BOX2D BOX2D::Union(BOX2D other) const
+BOX2D BOX2D::Union(const BOX2D& other) const
 {
     if (IsEmpty())
         return other;
@@ -153,12 +153,12 @@ BOX2D BOX2D::Union(BOX2D other) const
                  std::max(y2, other.y2));
 }
 
-void BOX2D::Merge(BOX2D other)
+void BOX2D::Merge(const BOX2D& other)
 {
     *this = Union(other);
 }
 
-BOOL BOX2D::Intersects(BOX2D other) const
+BOOL BOX2D::Intersects(const BOX2D& other) const
 {
     const bool inX = (x1 < other.x1 && x2 > other.x1) || (x1 > other.x1 && x1 < other.x2);
     const bool inY = (y1 < other.y1 && y2 > other.y1) || (y1 > other.y1 && y1 < other.y2);

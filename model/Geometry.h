@@ -34,12 +34,12 @@ class Position
     Position PolarOffset(const double& d, const double& a) const;
     Position operator+(const Position& p) const { return Position(x + p.x, y + p.y); }
     Position operator-(const Position& p) const { return Position(x - p.x, y - p.y); }
-    Position OffsetBy(Position v) const { return Position(x + v.x, y + v.y); }
+    Position OffsetBy(const Position& v) const { return Position(x + v.x, y + v.y); }
     Position& operator+=(const Position& p);
     Position& operator-=(const Position& p);
-    BOOL operator!=(Position p) const { return !(x == p.x && y == p.y); }
-    BOOL operator==(Position p) const { return x == p.x && y == p.y; }
-    BOOL IsNear(Position p) const;
+    BOOL operator!=(const Position& p) const { return !(x == p.x && y == p.y); }
+    BOOL operator==(const Position& p) const { return x == p.x && y == p.y; }
+    BOOL IsNear(const Position& p) const;
     double DeltaX(const Position& p) const;
     double DeltaY(const Position& p) const;
     // Mirror across the horizontal line through p (y -> 2 p.y - y).
@@ -49,7 +49,7 @@ class Position
     void Rotate(const Position& c, const double& a);
     Position MidPoint(const Position& p) const;
     // Direction from this point to p in [0, 2 pi); a point to itself gives 1.5 pi.
-    double AngleTo(Position p) const;
+    double AngleTo(const Position& p) const;
     // The scrolled-view pixel of this point.
     Point ToScreen() const;
     // The view's client pixel of this point (scrolled-view pixel less the scroll
@@ -73,10 +73,10 @@ class BOX2D
 
     void Move(const Position& to, const Position& from);
     Position Center() const;
-    BOX2D Union(BOX2D other) const;
-    void Merge(BOX2D other);
+    BOX2D Union(const BOX2D& other) const;
+    void Merge(const BOX2D& other);
     // Strict overlap: boxes sharing a left or lower edge, or only touching, do not meet.
-    BOOL Intersects(BOX2D other) const;
+    BOOL Intersects(const BOX2D& other) const;
     double Width() const;
     double Height() const;
     double Diagonal() const;

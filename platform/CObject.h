@@ -59,7 +59,7 @@ class CObject
 #define IMPLEMENT_SERIAL(name, base, schema)                                                       \
     CObject* name::CreateObject()                                                                  \
     {                                                                                              \
-        return new name;                                                                           \
+        return new name; /* NOLINT(bugprone-macro-parentheses): a type name */                     \
     }                                                                                              \
     const CRuntimeClass name::class##name = {#name, (schema), &name::CreateObject,                 \
                                              RUNTIME_CLASS(base)};                                 \
