@@ -554,7 +554,7 @@ int CArc::EditProperties(UINT nFlags, const Position& at)
     values.radius = m_radius;
 
     int result = 0;
-    if (UiServices::Current().EditArc(values)) {
+    if (UiServices::Current().Ask(values)) {
         SetAngles(values.startAngle, values.endAngle);
         m_radius = values.radius;
         m_lineWidth = values.width;

@@ -558,7 +558,7 @@ int CComponent::EditProperties(UINT nFlags, const Position& at)
         FillTextValues(m_designator, values.designator);
         FillTextValues(m_comment, values.comment);
 
-        if (UiServices::Current().EditComponent(values)) {
+        if (UiServices::Current().Ask(values)) {
             m_locked = values.locked;
             TakeTextValues(m_designator, values.designator);
             TakeTextValues(m_comment, values.comment);

@@ -311,7 +311,7 @@ int CFillArea::EditProperties(UINT nFlags, const Position& at)
     values.layer = m_layer;
 
     int result = 0;
-    if (UiServices::Current().EditFill(values)) {
+    if (UiServices::Current().Ask(values)) {
         SetCorner1(values.corner1);
         SetCorner2(values.corner2);
         SetLayer(values.layer);

@@ -459,7 +459,7 @@ int CFreePad::EditProperties(UINT nFlags, const Position& at)
     values.position = m_position;
 
     int result = 0;
-    if (UiServices::Current().EditPad(values)) {
+    if (UiServices::Current().Ask(values)) {
         Invalidate();
         SetShape(values.shape == 1 ? ET_RECTANGLE : ET_ROUND);
         SetPosition(values.position, 0);

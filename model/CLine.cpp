@@ -404,7 +404,7 @@ int CLine::EditProperties(UINT nFlags, const Position& at)
     values.layer = m_layer;
 
     int result = 0;
-    if (UiServices::Current().EditTrack(values)) {
+    if (UiServices::Current().Ask(values)) {
         m_lineWidth = values.width;
         SetStart(values.start);
         SetEnd(values.end);

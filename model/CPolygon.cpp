@@ -551,7 +551,7 @@ int CPolygon::EditProperties(UINT nFlags, const Position& at)
     values.layer = m_layer;
 
     int result = 0;
-    if (UiServices::Current().EditPolygon(values)) {
+    if (UiServices::Current().Ask(values)) {
         m_hatchGrid = values.grid;
         m_lineWidth = values.width;
         SetLineWidth(&m_lineWidth);

@@ -588,7 +588,7 @@ int CTxtTag::EditProperties(UINT nFlags, const Position& at)
     values.mirror = m_mirror;
 
     int result = 0;
-    if (UiServices::Current().EditText(values)) {
+    if (UiServices::Current().Ask(values)) {
         SetPosition(values.position, 0);
         SetLayer(values.layer);
         m_sizeX = values.width;

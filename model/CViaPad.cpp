@@ -209,7 +209,7 @@ int CViaPad::EditProperties(UINT nFlags, const Position& at)
     values.position = m_position;
 
     int result = 0;
-    if (UiServices::Current().EditVia(values)) {
+    if (UiServices::Current().Ask(values)) {
         SetPosition(values.position, 0);
         SetHoleSize(values.hole);
         // The layer field keeps the index of the layer pair chosen (the copper parts keep

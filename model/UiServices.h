@@ -2,7 +2,7 @@
 // functions over plain values (lengths in mils, angles in radians), questions and
 // messages. The user interface implements it; tests install a scripted fake. With
 // nothing installed every dialog is cancelled, every question answered no and
-// messages are dropped.
+// messages are dropped. A dialog is its values struct here, listed in DialogValues.
 #pragma once
 
 #include "Geometry.h"
@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 struct TrackProperties {
@@ -136,32 +137,30 @@ struct ListChoice {
     int checked = -1;
 };
 
+// Every dialog's values, one pointer type per dialog.
+using DialogValues =
+    std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
+                 FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
+                 LayersValues*, FilePrompt*, Question*, ListChoice*>;
+
 class UiServices
 {
   public:
     virtual ~UiServices() = default;
 
-    // Each returns true when the user confirmed; the values are then updated.
-    virtual bool EditTrack(TrackProperties& values) = 0;
-    virtual bool EditArc(ArcProperties& values) = 0;
-    virtual bool EditPad(PadProperties& values) = 0;
-    virtual bool EditVia(ViaProperties& values) = 0;
-    virtual bool EditText(TextProperties& values) = 0;
-    virtual bool EditFill(FillProperties& values) = 0;
-    virtual bool EditPolygon(PolygonProperties& values) = 0;
-    virtual bool EditComponent(ComponentProperties& values) = 0;
-    virtual bool AskDpi(DpiValues& values) = 0;
-    virtual bool EditLayers(LayersValues& values) = 0;
-    // True when a file was chosen (in `path`).
-    virtual bool PromptFile(FilePrompt& prompt) = 0;
-    // True for yes.
-    virtual bool AskYesNo(Question& question) = 0;
-    // True when an item was chosen (its index in `chosen`); false when dismissed.
-    virtual bool ChooseFromList(ListChoice& choice) = 0;
+    // Opens the dialog for `values` (one of the types of DialogValues) and returns true
+    // when the user confirmed; the values are then updated. A file prompt is confirmed
+    // when a file was chosen (in `path`), a question when answered yes, a list choice
+    // when an item was chosen (its index in `chosen`).
+    template <class Values> bool Ask(Values& values) { return Open(DialogValues(&values)); }
 
     virtual void MessageBox(const std::string& text) = 0;
 
     static UiServices& Current();
     // Installs the services the model uses; null restores the default.
     static void Install(UiServices* services);
+
+  protected:
+    // The one dialog entry the implementations provide; `values` is never null.
+    virtual bool Open(DialogValues values) = 0;
 };

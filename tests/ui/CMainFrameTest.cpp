@@ -313,7 +313,7 @@ TEST_F(CMainFrameTest, FileCommandsRunTheDocumentAndFollowItsPath)
 
     ui.Expect<FilePrompt>(true, [path](FilePrompt& p) { p.path = path; });
     EXPECT_TRUE(frame->OnCommand(ID_FILE_OPEN));
-    EXPECT_EQ(ui.filePrompts.back().title, "Open PCB file");
+    EXPECT_EQ(ui.Received<FilePrompt>().back().title, "Open PCB file");
     EXPECT_TRUE(board().HasEntities());
     EXPECT_EQ(frame->windowTitle(), "frame.vtx - Vantor");
 
@@ -426,7 +426,7 @@ TEST(CVantorAppTest, StartsAndStopsTheBoardAndKeepsEightRecentFiles)
     }
     // Nothing is left pointing at the gone windows.
     Question question;
-    EXPECT_FALSE(UiServices::Current().AskYesNo(question));
+    EXPECT_FALSE(UiServices::Current().Ask(question));
 
     // The list comes back at the next start, newest first, without repeats.
     QSettings settings(CVantorApp::kRegistryKey, CVantorApp::kApplicationName);
