@@ -19,6 +19,7 @@ struct TrackProperties {
     Position start;
     Position end;
     int layer = 0;
+    friend bool operator==(const TrackProperties&, const TrackProperties&) = default;
 };
 
 struct ArcProperties {
@@ -28,6 +29,7 @@ struct ArcProperties {
     double width = 0.0;
     int layer = 0;
     double radius = 0.0;
+    friend bool operator==(const ArcProperties&, const ArcProperties&) = default;
 };
 
 struct PadProperties {
@@ -39,6 +41,7 @@ struct PadProperties {
     int layer = 0;
     double rotation = 0.0; // radians
     Position position;
+    friend bool operator==(const PadProperties&, const PadProperties&) = default;
 };
 
 struct ViaProperties {
@@ -47,6 +50,7 @@ struct ViaProperties {
     int startLayer = 0;
     int endLayer = 15;
     Position position;
+    friend bool operator==(const ViaProperties&, const ViaProperties&) = default;
 };
 
 struct TextProperties {
@@ -57,12 +61,14 @@ struct TextProperties {
     double rotation = 0.0; // radians
     Position position;
     int mirror = 0;
+    friend bool operator==(const TextProperties&, const TextProperties&) = default;
 };
 
 struct FillProperties {
     int layer = 0;
     Position corner1;
     Position corner2;
+    friend bool operator==(const FillProperties&, const FillProperties&) = default;
 };
 
 struct PolygonProperties {
@@ -70,6 +76,7 @@ struct PolygonProperties {
     double grid = 0.0;
     double width = 0.0;
     int layer = 0;
+    friend bool operator==(const PolygonProperties&, const PolygonProperties&) = default;
 };
 
 // One of a component's two texts (designator, comment).
@@ -82,6 +89,8 @@ struct ComponentTextProperties {
     double rotation = 0.0; // radians
     int hidden = 0;
     int mirror = 0;
+    friend bool operator==(const ComponentTextProperties&,
+                           const ComponentTextProperties&) = default;
 };
 
 struct ComponentProperties {
@@ -92,6 +101,7 @@ struct ComponentProperties {
     int locked = 0;
     ComponentTextProperties designator;
     ComponentTextProperties comment;
+    friend bool operator==(const ComponentProperties&, const ComponentProperties&) = default;
 };
 
 // The resolution of a photograph, in dots per inch.
