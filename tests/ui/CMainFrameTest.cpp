@@ -28,6 +28,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -372,6 +373,31 @@ TEST(CGetDPIDlgTest, OpensWith800SelectedAndRefusesValuesOutOfRange)
         EXPECT_EQ(dlg.m_vertical, 1);
         EXPECT_EQ(dlg.m_horizontal, 10000);
     }
+}
+
+TEST(QtUiServicesTest, OpensTheDialogListedForTheValuesAndCancelsTheOthers)
+{
+    QtUiServices qt;
+    UiServices::Install(&qt);
+    // No dialog for a track yet: cancelled, the values untouched, nothing left open.
+    TrackProperties track{20.0, Position(1, 2), Position(3, 4), 1};
+    const TrackProperties shown = track;
+    EXPECT_FALSE(UiServices::Current().Ask(track));
+    EXPECT_EQ(track, shown);
+    EXPECT_FALSE(QtUiServices::IsModalOpen());
+
+    // The resolution question opens its own dialog and returns what was entered.
+    QTimer::singleShot(0, [] {
+        auto* dlg = qobject_cast<CGetDPIDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->VerticalEdit()->setText("300");
+        dlg->HorizontalEdit()->setText("600");
+        dlg->accept();
+    });
+    DpiValues dpi;
+    EXPECT_TRUE(UiServices::Current().Ask(dpi));
+    EXPECT_EQ(std::pair(dpi.vertical, dpi.horizontal), std::pair(300u, 600u));
+    UiServices::Install(nullptr);
 }
 
 TEST(QtUiServicesTest, PhotoFiltersMatchAnyLetterCase)
