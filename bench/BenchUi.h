@@ -12,9 +12,10 @@ class BenchUi : public SilentUiServices
     // cancelled.
     explicit BenchUi(bool confirm) : m_confirm(confirm) {}
 
-    bool AskDpi(DpiValues&) override { return m_confirm; }
-    bool AskYesNo(Question&) override { return m_confirm; }
     void MessageBox(const std::string& text) override;
+
+  protected:
+    bool Open(DialogValues values) override;
 
   private:
     bool m_confirm;

@@ -213,7 +213,7 @@ BOOL CDib::Load(const std::string& path)
     // Asked again until both values are in range or the user cancels.
     DpiValues dpi;
     for (;;) {
-        if (!ui.AskDpi(dpi))
+        if (!ui.Ask(dpi))
             return FALSE;
         if (dpi.horizontal >= kMinDpi && dpi.horizontal <= kMaxDpi && dpi.vertical >= kMinDpi &&
             dpi.vertical <= kMaxDpi)
@@ -224,7 +224,7 @@ BOOL CDib::Load(const std::string& path)
     std::snprintf(text, sizeof text, "You have sure the photo DPI is %d * %d", int(dpi.horizontal),
                   int(dpi.vertical));
     Question confirm{text};
-    if (!ui.AskYesNo(confirm))
+    if (!ui.Ask(confirm))
         return FALSE;
 
     PhotoPyramid pyramid;

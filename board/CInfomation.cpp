@@ -568,7 +568,7 @@ void CInfomation::ShowLayersDialog()
     m_elements.CollectUsedLayers(&used);
     values.used = used;
     values.current = CurrentLayer;
-    if (UiServices::Current().EditLayers(values))
+    if (UiServices::Current().Ask(values))
         m_layerTable.entries = values.table;
     ApplyLayerTable();
 }
@@ -810,7 +810,7 @@ BOOL CInfomation::AddSelectionToMyLibrary(const std::list<CEntity*>* list)
     // been closed since).
     if (!targets.empty() && m_lastLibraryChoice > 0)
         menu.checked = (m_lastLibraryChoice - 1) % int(targets.size());
-    if (targets.empty() || !UiServices::Current().ChooseFromList(menu) || menu.chosen < 0 ||
+    if (targets.empty() || !UiServices::Current().Ask(menu) || menu.chosen < 0 ||
         menu.chosen >= int(targets.size()))
         return FALSE;
     m_lastLibraryChoice = menu.chosen + 1;
@@ -826,7 +826,7 @@ BOOL CInfomation::AddSelectionToMyLibrary(const std::list<CEntity*>* list)
         if (!library->HasComponent(pattern))
             break;
         Question replace{kReplaceQuestion};
-        if (UiServices::Current().AskYesNo(replace))
+        if (UiServices::Current().Ask(replace))
             break;
     }
 

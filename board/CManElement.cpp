@@ -137,7 +137,7 @@ CEntity* CManElement::HitTest(const Position& p, const double* tolerance)
     ListChoice choice;
     for (CEntity* e : candidates)
         choice.items.push_back(e->GetDescription());
-    if (!UiServices::Current().ChooseFromList(choice))
+    if (!UiServices::Current().Ask(choice))
         return nullptr;
     if (choice.chosen < 0 || std::size_t(choice.chosen) >= candidates.size())
         return nullptr;

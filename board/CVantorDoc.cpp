@@ -162,7 +162,7 @@ bool CVantorDoc::DoPromptFileName(std::string& path, bool open)
     prompt.defaultExtension = "vtx";
     prompt.save = !open;
     prompt.path = path;
-    if (!UiServices::Current().PromptFile(prompt))
+    if (!UiServices::Current().Ask(prompt))
         return false;
     path = prompt.path;
     return true;
@@ -379,7 +379,7 @@ bool CVantorDoc::SaveModified()
     if (!IsModified())
         return true;
     Question question{"Save changes to " + GetTitle() + "?"};
-    if (!UiServices::Current().AskYesNo(question))
+    if (!UiServices::Current().Ask(question))
         return true;
     return DoFileSave();
 }
@@ -396,7 +396,7 @@ bool CVantorDoc::OnImportVtx()
     prompt.filters = {{kBoardFilter, "*.vtx"}};
     prompt.defaultExtension = "vtx";
     prompt.save = false;
-    if (!UiServices::Current().PromptFile(prompt))
+    if (!UiServices::Current().Ask(prompt))
         return false;
     if (!LoadBoardFile(prompt.path))
         return false;
@@ -414,7 +414,7 @@ bool CVantorDoc::OnExportPcb()
     prompt.filters = {{kExportFilter, "*.pcb"}};
     prompt.defaultExtension = "pcb";
     prompt.save = true;
-    if (!UiServices::Current().PromptFile(prompt))
+    if (!UiServices::Current().Ask(prompt))
         return false;
     // The photograph's bottom-left corner is the exported file's (0, 0).
     const Position origin = theInfomation->ScreenToBoard(Point{0, int(m_photo.GetHeight())});
@@ -461,7 +461,7 @@ bool CVantorDoc::PromptPhotoFile(std::string& path)
     prompt.defaultExtension = ".bmp";
     prompt.save = false;
     prompt.path = path;
-    if (!UiServices::Current().PromptFile(prompt))
+    if (!UiServices::Current().Ask(prompt))
         return false;
     path = prompt.path;
     return true;

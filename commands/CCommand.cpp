@@ -218,7 +218,7 @@ void CCommand::JumpToObjectPoint(const Position& pt, const std::string& before,
         JumpPointer(targets.front());
         return;
     }
-    if (!UiServices::Current().ChooseFromList(menu))
+    if (!UiServices::Current().Ask(menu))
         return;
     if (menu.chosen >= 0 && std::size_t(menu.chosen) < targets.size())
         JumpPointer(targets[std::size_t(menu.chosen)]);

@@ -539,12 +539,8 @@ void CArc::DrawSelected(DrawContext* dc, int mode, Rect clip)
 // ---------------------------------------------------------------------------------
 // Editing
 
-int CArc::EditProperties(UINT nFlags, const Position& at)
+ArcProperties CArc::GetProperties()
 {
-    BoardServices::Current().ReleaseCapture();
-    Deactivate();
-    Invalidate();
-
     ArcProperties values;
     values.centre = m_position;
     values.startAngle = m_startAngle;
@@ -552,15 +548,30 @@ int CArc::EditProperties(UINT nFlags, const Position& at)
     values.width = m_lineWidth;
     values.layer = m_layer;
     values.radius = m_radius;
+    return values;
+}
+
+void CArc::SetProperties(const ArcProperties& values)
+{
+    SetAngles(values.startAngle, values.endAngle);
+    m_radius = values.radius;
+    m_lineWidth = values.width;
+    const Position oldCentre = m_position;
+    MoveBy(oldCentre, values.centre);
+    SetLayer(values.layer);
+}
+
+int CArc::EditProperties(UINT nFlags, const Position& at)
+{
+    BoardServices::Current().ReleaseCapture();
+    Deactivate();
+    Invalidate();
+
+    ArcProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditArc(values)) {
-        SetAngles(values.startAngle, values.endAngle);
-        m_radius = values.radius;
-        m_lineWidth = values.width;
-        const Position oldCentre = m_position;
-        MoveBy(oldCentre, values.centre);
-        SetLayer(values.layer);
+    if (UiServices::Current().Ask(values)) {
+        SetProperties(values);
         thePrototypeArc.CopyFrom(*this);
         thePrototypeArc.SetComponentPart(0);
         theDefaultLine.SetLineWidth(&m_lineWidth);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CEntity.h"
+#include "UiServices.h"
 
 #include <vector>
 
@@ -58,6 +59,9 @@ class CArc : public CEntity
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     int GetFixedRecordSize() override { return 32; }
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    ArcProperties GetProperties();
+    void SetProperties(const ArcProperties& values);
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     int SetPosition(const Position& p, int flag) override;

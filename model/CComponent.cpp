@@ -525,6 +525,44 @@ void TakeTextValues(CTxtTag& text, const ComponentTextProperties& v)
 
 } // namespace
 
+ComponentProperties CComponent::GetProperties()
+{
+    ComponentProperties values;
+    values.position = m_position;
+    values.locked = m_locked;
+    values.side = m_layer == LAYER_BOTTOM ? 1 : 0;
+    values.rotation = m_rotation;
+    values.pattern = m_pattern;
+    FillTextValues(m_designator, values.designator);
+    FillTextValues(m_comment, values.comment);
+    return values;
+}
+
+void CComponent::SetProperties(const ComponentProperties& values)
+{
+    m_locked = values.locked;
+    TakeTextValues(m_designator, values.designator);
+    TakeTextValues(m_comment, values.comment);
+    m_designator.SetAngle(values.designator.rotation);
+    m_designator.BuildGlyphLines();
+    m_comment.SetAngle(values.comment.rotation);
+    m_comment.BuildGlyphLines();
+    // The whole group turns about the reference point, then moves.
+    SetAngle(values.rotation);
+    const Position from = m_position;
+    MoveBy(from, values.position);
+    SetPattern(values.pattern);
+    // A component moved to the other side is mirrored and its parts change side.
+    const int layer = values.side == 1 ? LAYER_BOTTOM : LAYER_TOP;
+    if (layer != m_layer) {
+        const Position axis = m_position;
+        MirrorX(axis);
+        SetLayer(layer);
+    }
+    BOX2D box;
+    GetBox(&box);
+}
+
 int CComponent::EditProperties(UINT nFlags, const Position& at)
 {
     BoardServices::Current().ReleaseCapture();
@@ -549,37 +587,10 @@ int CComponent::EditProperties(UINT nFlags, const Position& at)
         Deactivate();
         Invalidate();
 
-        ComponentProperties values;
-        values.position = m_position;
-        values.locked = m_locked;
-        values.side = m_layer == LAYER_BOTTOM ? 1 : 0;
-        values.rotation = m_rotation;
-        values.pattern = m_pattern;
-        FillTextValues(m_designator, values.designator);
-        FillTextValues(m_comment, values.comment);
+        ComponentProperties values = GetProperties();
 
-        if (UiServices::Current().EditComponent(values)) {
-            m_locked = values.locked;
-            TakeTextValues(m_designator, values.designator);
-            TakeTextValues(m_comment, values.comment);
-            m_designator.SetAngle(values.designator.rotation);
-            m_designator.BuildGlyphLines();
-            m_comment.SetAngle(values.comment.rotation);
-            m_comment.BuildGlyphLines();
-            // The whole group turns about the reference point, then moves.
-            SetAngle(values.rotation);
-            const Position from = m_position;
-            MoveBy(from, values.position);
-            SetPattern(values.pattern);
-            // A component moved to the other side is mirrored and its parts change side.
-            const int layer = values.side == 1 ? LAYER_BOTTOM : LAYER_TOP;
-            if (layer != m_layer) {
-                const Position axis = m_position;
-                MirrorX(axis);
-                SetLayer(layer);
-            }
-            BOX2D box;
-            GetBox(&box);
+        if (UiServices::Current().Ask(values)) {
+            SetProperties(values);
             result = 1;
         }
         Activate();

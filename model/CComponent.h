@@ -11,6 +11,7 @@
 
 #include "CEntity.h"
 #include "CTxtTag.h"
+#include "UiServices.h"
 
 #include <cstddef>
 #include <list>
@@ -102,6 +103,9 @@ class CComponent : public CEntity
     void MirrorX(const Position& p) override;
     void Rotate(const Position& c, const double& a) override;
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    ComponentProperties GetProperties();
+    void SetProperties(const ComponentProperties& values);
     Rect GetScreenRect() override;
     // The union of the boxes of the children and the shown texts; the cached box always
     // holds the union of every part, while `out` leaves out parts on hidden layers (0

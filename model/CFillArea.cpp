@@ -300,22 +300,33 @@ void CFillArea::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* h
 // ---------------------------------------------------------------------------------
 // Property dialog
 
+FillProperties CFillArea::GetProperties()
+{
+    FillProperties values;
+    values.corner1 = m_corner1;
+    values.corner2 = m_corner2;
+    values.layer = m_layer;
+    return values;
+}
+
+void CFillArea::SetProperties(const FillProperties& values)
+{
+    SetCorner1(values.corner1);
+    SetCorner2(values.corner2);
+    SetLayer(values.layer);
+}
+
 int CFillArea::EditProperties(UINT nFlags, const Position& at)
 {
     BoardServices::Current().ReleaseCapture();
     Deactivate();
     Invalidate();
 
-    FillProperties values;
-    values.corner1 = m_corner1;
-    values.corner2 = m_corner2;
-    values.layer = m_layer;
+    FillProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditFill(values)) {
-        SetCorner1(values.corner1);
-        SetCorner2(values.corner2);
-        SetLayer(values.layer);
+    if (UiServices::Current().Ask(values)) {
+        SetProperties(values);
         thePrototypeFillArea.CopyFrom(*this);
         thePrototypeFillArea.SetComponentPart(0);
         result = 1;

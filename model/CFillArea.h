@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CEntity.h"
+#include "UiServices.h"
 
 #include <vector>
 
@@ -42,6 +43,9 @@ class CFillArea : public CEntity
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     int GetFixedRecordSize() override { return 32; }
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    FillProperties GetProperties();
+    void SetProperties(const FillProperties& values);
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     int Move(const Position& to, const Position& from, int* flag) override;

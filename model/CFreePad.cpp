@@ -441,13 +441,8 @@ void CFreePad::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hi
 // ---------------------------------------------------------------------------------
 // Property dialog
 
-int CFreePad::EditProperties(UINT nFlags, const Position& at)
+PadProperties CFreePad::GetProperties()
 {
-    BoardServices::Current().ReleaseCapture();
-    // Hidden while the dialog is open.
-    Deactivate();
-    Invalidate();
-
     PadProperties values;
     values.name = m_name;
     values.shape = GetShapeType() == ET_RECTANGLE ? 1 : 0;
@@ -457,20 +452,36 @@ int CFreePad::EditProperties(UINT nFlags, const Position& at)
     values.layer = m_layer;
     values.rotation = m_rotation;
     values.position = m_position;
+    return values;
+}
+
+void CFreePad::SetProperties(const PadProperties& values)
+{
+    SetShape(values.shape == 1 ? ET_RECTANGLE : ET_ROUND);
+    SetPosition(values.position, 0);
+    SetHoleSize(values.hole);
+    m_name = values.name;
+    SetLayer(values.layer);
+    SetSizeX(values.width);
+    SetSizeY(values.height);
+    SetAngle(values.rotation);
+    BOX2D box;
+    GetBox(&box, nullptr);
+}
+
+int CFreePad::EditProperties(UINT nFlags, const Position& at)
+{
+    BoardServices::Current().ReleaseCapture();
+    // Hidden while the dialog is open.
+    Deactivate();
+    Invalidate();
+
+    PadProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditPad(values)) {
+    if (UiServices::Current().Ask(values)) {
         Invalidate();
-        SetShape(values.shape == 1 ? ET_RECTANGLE : ET_ROUND);
-        SetPosition(values.position, 0);
-        SetHoleSize(values.hole);
-        m_name = values.name;
-        SetLayer(values.layer);
-        SetSizeX(values.width);
-        SetSizeY(values.height);
-        SetAngle(values.rotation);
-        BOX2D box;
-        GetBox(&box, nullptr);
+        SetProperties(values);
         // The next pad placed takes every value just entered.
         thePrototypeFreePad.CopyFrom(*this);
         thePrototypeFreePad.SetComponentPart(0);

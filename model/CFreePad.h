@@ -6,6 +6,7 @@
 #pragma once
 
 #include "CEntity.h"
+#include "UiServices.h"
 
 #include <vector>
 
@@ -56,6 +57,9 @@ class CFreePad : public CEntity
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     int GetFixedRecordSize() override { return 96; }
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    PadProperties GetProperties();
+    void SetProperties(const PadProperties& values);
     BOOL HitTest(Rect r) override;
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;

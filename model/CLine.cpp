@@ -391,6 +391,24 @@ void CLine::DrawThin(DrawContext* dc, int /*mode*/, Rect /*clip*/, const HiddenL
 // ---------------------------------------------------------------------------------
 // Property dialog
 
+TrackProperties CLine::GetProperties()
+{
+    TrackProperties values;
+    values.width = m_lineWidth;
+    values.start = m_start;
+    values.end = m_end;
+    values.layer = m_layer;
+    return values;
+}
+
+void CLine::SetProperties(const TrackProperties& values)
+{
+    m_lineWidth = values.width;
+    SetStart(values.start);
+    SetEnd(values.end);
+    SetLayer(values.layer);
+}
+
 int CLine::EditProperties(UINT nFlags, const Position& at)
 {
     BoardServices::Current().ReleaseCapture();
@@ -398,18 +416,11 @@ int CLine::EditProperties(UINT nFlags, const Position& at)
     Deactivate();
     Invalidate();
 
-    TrackProperties values;
-    values.width = m_lineWidth;
-    values.start = m_start;
-    values.end = m_end;
-    values.layer = m_layer;
+    TrackProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditTrack(values)) {
-        m_lineWidth = values.width;
-        SetStart(values.start);
-        SetEnd(values.end);
-        SetLayer(values.layer);
+    if (UiServices::Current().Ask(values)) {
+        SetProperties(values);
         // New tracks and arcs start with what the user chose last.
         theDefaultLine.CopyFrom(*this);
         theDefaultLine.SetComponentPart(0);

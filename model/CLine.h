@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CEntity.h"
+#include "UiServices.h"
 
 #include <vector>
 
@@ -54,6 +55,9 @@ class CLine : public CEntity
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     int GetFixedRecordSize() override { return 32; }
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    TrackProperties GetProperties();
+    void SetProperties(const TrackProperties& values);
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     Position GetPosition() override { return GetMidPoint(); }

@@ -539,26 +539,37 @@ void CPolygon::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hi
 // ---------------------------------------------------------------------------------
 // Property dialog
 
+PolygonProperties CPolygon::GetProperties()
+{
+    PolygonProperties values;
+    values.grid = m_hatchGrid;
+    values.width = m_lineWidth;
+    values.hatchStyle = m_hatchStyle;
+    values.layer = m_layer;
+    return values;
+}
+
+void CPolygon::SetProperties(const PolygonProperties& values)
+{
+    m_hatchGrid = values.grid;
+    m_lineWidth = values.width;
+    SetLineWidth(&m_lineWidth);
+    m_hatchStyle = values.hatchStyle;
+    RebuildFill();
+    SetLayer(values.layer);
+}
+
 int CPolygon::EditProperties(UINT nFlags, const Position& at)
 {
     BoardServices::Current().ReleaseCapture();
     Deactivate();
     Invalidate();
 
-    PolygonProperties values;
-    values.grid = m_hatchGrid;
-    values.width = m_lineWidth;
-    values.hatchStyle = m_hatchStyle;
-    values.layer = m_layer;
+    PolygonProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditPolygon(values)) {
-        m_hatchGrid = values.grid;
-        m_lineWidth = values.width;
-        SetLineWidth(&m_lineWidth);
-        m_hatchStyle = values.hatchStyle;
-        RebuildFill();
-        SetLayer(values.layer);
+    if (UiServices::Current().Ask(values)) {
+        SetProperties(values);
         thePrototypePolygon.CopyFrom(*this);
         thePrototypePolygon.SetComponentPart(0);
         result = 1;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CEntity.h"
+#include "UiServices.h"
 
 #include <vector>
 
@@ -61,6 +62,9 @@ class CPolygon : public CEntity
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     void SetLineWidth(const double* width) override;
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    PolygonProperties GetProperties();
+    void SetProperties(const PolygonProperties& values);
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     void SetLayer(int layer) override;

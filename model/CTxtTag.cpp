@@ -572,12 +572,8 @@ void CTxtTag::DrawSelected(DrawContext* dc, int mode, Rect clip)
 // ---------------------------------------------------------------------------------
 // Property dialog
 
-int CTxtTag::EditProperties(UINT nFlags, const Position& at)
+TextProperties CTxtTag::GetProperties()
 {
-    BoardServices::Current().ReleaseCapture();
-    Deactivate();
-    Invalidate();
-
     TextProperties values;
     values.position = GetPosition();
     values.text = m_name;
@@ -586,22 +582,37 @@ int CTxtTag::EditProperties(UINT nFlags, const Position& at)
     values.height = m_sizeY;
     values.rotation = m_rotation;
     values.mirror = m_mirror;
+    return values;
+}
+
+void CTxtTag::SetProperties(const TextProperties& values)
+{
+    SetPosition(values.position, 0);
+    SetLayer(values.layer);
+    m_sizeX = values.width;
+    m_sizeY = values.height;
+    m_name = values.text;
+    SetAngle(values.rotation);
+    // The dialog gives rotation and mirror flag as they are to be: the flag is taken as it
+    // is (mirroring about the reference point would also reflect the rotation just set),
+    // and the layout below flips the glyphs.
+    m_mirror = values.mirror ? 1 : 0;
+    BuildGlyphLines();
+}
+
+int CTxtTag::EditProperties(UINT nFlags, const Position& at)
+{
+    BoardServices::Current().ReleaseCapture();
+    Deactivate();
+    Invalidate();
+
+    TextProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditText(values)) {
-        SetPosition(values.position, 0);
-        SetLayer(values.layer);
-        m_sizeX = values.width;
-        m_sizeY = values.height;
-        m_name = values.text;
-        SetAngle(values.rotation);
-        // The dialog gives rotation and mirror flag as they are to be: the flag is taken
-        // as it is (mirroring about the reference point would also reflect the rotation
-        // just set), and the layout below flips the glyphs.
-        m_mirror = values.mirror ? 1 : 0;
+    if (UiServices::Current().Ask(values)) {
+        SetProperties(values);
         thePrototypeTxtTag.CopyFrom(*this);
         thePrototypeTxtTag.SetComponentPart(0);
-        BuildGlyphLines();
         result = 1;
     }
     Activate();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "CEntity.h"
+#include "UiServices.h"
 
 #include <string>
 #include <vector>
@@ -83,6 +84,9 @@ class CTxtTag : public CEntity
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     int GetFixedRecordSize() override { return 32; }
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    TextProperties GetProperties();
+    void SetProperties(const TextProperties& values);
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     int GetExtent(BOX2D* out, const HiddenLayers* hidden) override;

@@ -195,35 +195,46 @@ void CViaPad::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
 // ---------------------------------------------------------------------------------
 // Property dialog
 
-int CViaPad::EditProperties(UINT nFlags, const Position& at)
+ViaProperties CViaPad::GetProperties()
 {
-    BoardServices::Current().ReleaseCapture();
-    Deactivate();
-    Invalidate();
-
     ViaProperties values;
     values.diameter = m_sizeX;
     values.hole = GetHoleSize();
     values.startLayer = m_startLayer;
     values.endLayer = m_endLayer;
     values.position = m_position;
+    return values;
+}
+
+void CViaPad::SetProperties(const ViaProperties& values)
+{
+    SetPosition(values.position, 0);
+    SetHoleSize(values.hole);
+    // The layer field keeps the index of the layer pair chosen (the copper parts keep
+    // their layers); "any other pair" is kept as 1.
+    const int pair = LayerPairIndex(values.startLayer, values.endLayer);
+    m_startLayer = values.startLayer;
+    m_endLayer = values.endLayer;
+    if (m_startLayer > m_endLayer)
+        std::swap(m_startLayer, m_endLayer);
+    m_layer = pair == kAnyPair ? 1 : pair;
+    SetSizeX(values.diameter);
+    SetSizeY(values.diameter);
+    BOX2D box;
+    GetBox(&box, nullptr);
+}
+
+int CViaPad::EditProperties(UINT nFlags, const Position& at)
+{
+    BoardServices::Current().ReleaseCapture();
+    Deactivate();
+    Invalidate();
+
+    ViaProperties values = GetProperties();
 
     int result = 0;
-    if (UiServices::Current().EditVia(values)) {
-        SetPosition(values.position, 0);
-        SetHoleSize(values.hole);
-        // The layer field keeps the index of the layer pair chosen (the copper parts keep
-        // their layers); "any other pair" is kept as 1.
-        const int pair = LayerPairIndex(values.startLayer, values.endLayer);
-        m_startLayer = values.startLayer;
-        m_endLayer = values.endLayer;
-        if (m_startLayer > m_endLayer)
-            std::swap(m_startLayer, m_endLayer);
-        m_layer = pair == kAnyPair ? 1 : pair;
-        SetSizeX(values.diameter);
-        SetSizeY(values.diameter);
-        BOX2D box;
-        GetBox(&box, nullptr);
+    if (UiServices::Current().Ask(values)) {
+        SetProperties(values);
         // The next via placed takes every value just entered.
         thePrototypeViaPad.CopyFrom(*this);
         thePrototypeViaPad.SetComponentPart(0);

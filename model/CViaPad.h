@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CFreePad.h"
+#include "UiServices.h"
 
 class CViaPad : public CFreePad
 {
@@ -38,6 +39,9 @@ class CViaPad : public CFreePad
     int ReadFromLibraryRecord(const BYTE* rec, int size) override;
     int GetFixedRecordSize() override { return 32; }
     int EditProperties(UINT nFlags, const Position& at) override;
+    // The values its property dialog shows, and taking them back (mils, radians).
+    ViaProperties GetProperties();
+    void SetProperties(const ViaProperties& values);
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     void SetLayer(int layer) override;
     BOOL HitTestPoint(const Position& p, const double* tolerance,

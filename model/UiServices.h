@@ -2,7 +2,7 @@
 // functions over plain values (lengths in mils, angles in radians), questions and
 // messages. The user interface implements it; tests install a scripted fake. With
 // nothing installed every dialog is cancelled, every question answered no and
-// messages are dropped.
+// messages are dropped. A dialog is its values struct here, listed in DialogValues.
 #pragma once
 
 #include "Geometry.h"
@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 struct TrackProperties {
@@ -18,6 +19,7 @@ struct TrackProperties {
     Position start;
     Position end;
     int layer = 0;
+    friend bool operator==(const TrackProperties&, const TrackProperties&) = default;
 };
 
 struct ArcProperties {
@@ -27,6 +29,7 @@ struct ArcProperties {
     double width = 0.0;
     int layer = 0;
     double radius = 0.0;
+    friend bool operator==(const ArcProperties&, const ArcProperties&) = default;
 };
 
 struct PadProperties {
@@ -38,6 +41,7 @@ struct PadProperties {
     int layer = 0;
     double rotation = 0.0; // radians
     Position position;
+    friend bool operator==(const PadProperties&, const PadProperties&) = default;
 };
 
 struct ViaProperties {
@@ -46,6 +50,7 @@ struct ViaProperties {
     int startLayer = 0;
     int endLayer = 15;
     Position position;
+    friend bool operator==(const ViaProperties&, const ViaProperties&) = default;
 };
 
 struct TextProperties {
@@ -56,12 +61,14 @@ struct TextProperties {
     double rotation = 0.0; // radians
     Position position;
     int mirror = 0;
+    friend bool operator==(const TextProperties&, const TextProperties&) = default;
 };
 
 struct FillProperties {
     int layer = 0;
     Position corner1;
     Position corner2;
+    friend bool operator==(const FillProperties&, const FillProperties&) = default;
 };
 
 struct PolygonProperties {
@@ -69,6 +76,7 @@ struct PolygonProperties {
     double grid = 0.0;
     double width = 0.0;
     int layer = 0;
+    friend bool operator==(const PolygonProperties&, const PolygonProperties&) = default;
 };
 
 // One of a component's two texts (designator, comment).
@@ -81,6 +89,8 @@ struct ComponentTextProperties {
     double rotation = 0.0; // radians
     int hidden = 0;
     int mirror = 0;
+    friend bool operator==(const ComponentTextProperties&,
+                           const ComponentTextProperties&) = default;
 };
 
 struct ComponentProperties {
@@ -91,6 +101,7 @@ struct ComponentProperties {
     int locked = 0;
     ComponentTextProperties designator;
     ComponentTextProperties comment;
+    friend bool operator==(const ComponentProperties&, const ComponentProperties&) = default;
 };
 
 // The resolution of a photograph, in dots per inch.
@@ -136,32 +147,30 @@ struct ListChoice {
     int checked = -1;
 };
 
+// Every dialog's values, one pointer type per dialog.
+using DialogValues =
+    std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
+                 FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
+                 LayersValues*, FilePrompt*, Question*, ListChoice*>;
+
 class UiServices
 {
   public:
     virtual ~UiServices() = default;
 
-    // Each returns true when the user confirmed; the values are then updated.
-    virtual bool EditTrack(TrackProperties& values) = 0;
-    virtual bool EditArc(ArcProperties& values) = 0;
-    virtual bool EditPad(PadProperties& values) = 0;
-    virtual bool EditVia(ViaProperties& values) = 0;
-    virtual bool EditText(TextProperties& values) = 0;
-    virtual bool EditFill(FillProperties& values) = 0;
-    virtual bool EditPolygon(PolygonProperties& values) = 0;
-    virtual bool EditComponent(ComponentProperties& values) = 0;
-    virtual bool AskDpi(DpiValues& values) = 0;
-    virtual bool EditLayers(LayersValues& values) = 0;
-    // True when a file was chosen (in `path`).
-    virtual bool PromptFile(FilePrompt& prompt) = 0;
-    // True for yes.
-    virtual bool AskYesNo(Question& question) = 0;
-    // True when an item was chosen (its index in `chosen`); false when dismissed.
-    virtual bool ChooseFromList(ListChoice& choice) = 0;
+    // Opens the dialog for `values` (one of the types of DialogValues) and returns true
+    // when the user confirmed; the values are then updated. A file prompt is confirmed
+    // when a file was chosen (in `path`), a question when answered yes, a list choice
+    // when an item was chosen (its index in `chosen`).
+    template <class Values> bool Ask(Values& values) { return Open(DialogValues(&values)); }
 
     virtual void MessageBox(const std::string& text) = 0;
 
     static UiServices& Current();
     // Installs the services the model uses; null restores the default.
     static void Install(UiServices* services);
+
+  protected:
+    // The one dialog entry the implementations provide; `values` is never null.
+    virtual bool Open(DialogValues values) = 0;
 };

@@ -48,6 +48,16 @@ CGetDPIDlg::CGetDPIDlg(QWidget* parent) : QDialog(parent)
     layout->addWidget(buttons);
 }
 
+bool CGetDPIDlg::Ask(QWidget* parent, DpiValues& values)
+{
+    CGetDPIDlg dlg(parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    values.vertical = unsigned(dlg.m_vertical);
+    values.horizontal = unsigned(dlg.m_horizontal);
+    return true;
+}
+
 void CGetDPIDlg::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);

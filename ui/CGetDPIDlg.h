@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QLineEdit;
+struct DpiValues;
 
 class CGetDPIDlg : public QDialog
 {
@@ -20,6 +21,10 @@ class CGetDPIDlg : public QDialog
     static constexpr const char* kShownValue = "800";
 
     explicit CGetDPIDlg(QWidget* parent = nullptr);
+
+    // Shows the dialog over `parent` (may be null); when accepted, `values` takes the
+    // entered resolution and the result is true.
+    static bool Ask(QWidget* parent, DpiValues& values);
 
     // The accepted values (0 until the dialog was accepted).
     int m_vertical = 0;

@@ -9,41 +9,39 @@
 #include <QMessageBox>
 #include <QStringDecoder>
 
-bool QtUiServices::EditTrack(TrackProperties&)
+#include <algorithm>
+
+namespace
 {
-    return false;
+
+// One dialog: the values type it edits (as its index in DialogValues) and how it opens.
+struct DialogRow {
+    std::size_t type;
+    bool (*open)(QWidget* parent, DialogValues values);
+};
+
+template <class Values, bool (*Dialog)(QWidget*, Values&)> constexpr DialogRow Row()
+{
+    return {DialogValues(static_cast<Values*>(nullptr)).index(),
+            [](QWidget* parent, DialogValues values) {
+                return Dialog(parent, *std::get<Values*>(values));
+            }};
 }
-bool QtUiServices::EditArc(ArcProperties&)
+
+const DialogRow kDialogs[] = {
+    Row<DpiValues, &CGetDPIDlg::Ask>(),
+    Row<FilePrompt, &QtUiServices::PromptFile>(),
+    Row<Question, &QtUiServices::AskYesNo>(),
+    Row<ListChoice, &QtUiServices::ChooseFromList>(),
+};
+
+} // namespace
+
+bool QtUiServices::Open(DialogValues values)
 {
-    return false;
-}
-bool QtUiServices::EditPad(PadProperties&)
-{
-    return false;
-}
-bool QtUiServices::EditVia(ViaProperties&)
-{
-    return false;
-}
-bool QtUiServices::EditText(TextProperties&)
-{
-    return false;
-}
-bool QtUiServices::EditFill(FillProperties&)
-{
-    return false;
-}
-bool QtUiServices::EditPolygon(PolygonProperties&)
-{
-    return false;
-}
-bool QtUiServices::EditComponent(ComponentProperties&)
-{
-    return false;
-}
-bool QtUiServices::EditLayers(LayersValues&)
-{
-    return false;
+    const auto row = std::find_if(std::begin(kDialogs), std::end(kDialogs),
+                                  [&](const DialogRow& r) { return r.type == values.index(); });
+    return row != std::end(kDialogs) && row->open(Parent(), values);
 }
 
 QWidget* QtUiServices::Parent() const
@@ -66,16 +64,6 @@ bool QtUiServices::IsModalOpen()
 {
     return QApplication::activeModalWidget() != nullptr ||
            QApplication::activePopupWidget() != nullptr;
-}
-
-bool QtUiServices::AskDpi(DpiValues& values)
-{
-    CGetDPIDlg dlg(Parent());
-    if (dlg.exec() != QDialog::Accepted)
-        return false;
-    values.vertical = unsigned(dlg.m_vertical);
-    values.horizontal = unsigned(dlg.m_horizontal);
-    return true;
 }
 
 QStringList
@@ -103,9 +91,9 @@ QtUiServices::NameFilters(const std::vector<std::pair<std::string, std::string>>
     return result;
 }
 
-bool QtUiServices::PromptFile(FilePrompt& prompt)
+bool QtUiServices::PromptFile(QWidget* parent, FilePrompt& prompt)
 {
-    QFileDialog dialog(Parent(), ToQString(prompt.title));
+    QFileDialog dialog(parent, ToQString(prompt.title));
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(prompt.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(prompt.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -124,17 +112,17 @@ bool QtUiServices::PromptFile(FilePrompt& prompt)
     return true;
 }
 
-bool QtUiServices::AskYesNo(Question& question)
+bool QtUiServices::AskYesNo(QWidget* parent, Question& question)
 {
-    return QMessageBox::question(Parent(), QString::fromLatin1(kCaption), ToQString(question.text),
+    return QMessageBox::question(parent, QString::fromLatin1(kCaption), ToQString(question.text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-bool QtUiServices::ChooseFromList(ListChoice& choice)
+bool QtUiServices::ChooseFromList(QWidget* parent, ListChoice& choice)
 {
     if (IsModalOpen() || choice.items.empty())
         return false;
-    QMenu menu(Parent());
+    QMenu menu(parent);
     for (std::size_t i = 0; i < choice.items.size(); ++i) {
         QAction* item = menu.addAction(ToQString(choice.items[i]));
         item->setData(int(i));

@@ -1,6 +1,6 @@
-// The user-interface port over Qt: the DPI question, file prompts, yes/no questions,
-// messages and popup choices. Property dialogs that are not built yet answer
-// "cancelled".
+// The user-interface port over Qt: a table from each values type to the dialog that
+// edits it (the DPI question, file prompts, yes/no questions and popup choices), and
+// messages. A values type with no dialog in the table answers "cancelled".
 #pragma once
 
 #include "model/UiServices.h"
@@ -21,21 +21,6 @@ class QtUiServices : public UiServices
     explicit QtUiServices(QWidget* parent = nullptr) : m_parent(parent) {}
     void SetParent(QWidget* parent) { m_parent = parent; }
 
-    bool EditTrack(TrackProperties& values) override;
-    bool EditArc(ArcProperties& values) override;
-    bool EditPad(PadProperties& values) override;
-    bool EditVia(ViaProperties& values) override;
-    bool EditText(TextProperties& values) override;
-    bool EditFill(FillProperties& values) override;
-    bool EditPolygon(PolygonProperties& values) override;
-    bool EditComponent(ComponentProperties& values) override;
-    bool AskDpi(DpiValues& values) override;
-    bool EditLayers(LayersValues& values) override;
-    bool PromptFile(FilePrompt& prompt) override;
-    bool AskYesNo(Question& question) override;
-    // A popup menu at the pointer; dismissed at once while another popup or dialog is
-    // open.
-    bool ChooseFromList(ListChoice& choice) override;
     void MessageBox(const std::string& text) override;
 
     // True while a modal dialog or a popup is open.
@@ -47,6 +32,16 @@ class QtUiServices : public UiServices
     static QString ToQString(const std::string& text);
 
     static constexpr const char* kCaption = "Vantor";
+
+    // The dialogs without a class of their own: a file chooser, a yes/no question and a
+    // popup menu at the pointer (dismissed at once while another popup or dialog is open).
+    static bool PromptFile(QWidget* parent, FilePrompt& prompt);
+    static bool AskYesNo(QWidget* parent, Question& question);
+    static bool ChooseFromList(QWidget* parent, ListChoice& choice);
+
+  protected:
+    // Opens the dialog listed for the values' type; a type with no dialog is cancelled.
+    bool Open(DialogValues values) override;
 
   private:
     QWidget* Parent() const;

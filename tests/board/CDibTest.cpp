@@ -105,11 +105,12 @@ TEST_F(CDibTest, SizesActualSizeAndReleaseWithEitherSwitchSetting)
         CDib dib;
         ASSERT_TRUE(Load(dib, Save(Gradient(c.w, c.h), c.file), c.dpiX, c.dpiY));
         // The question opens with 800 x 800; horizontal is x.
-        EXPECT_EQ(std::pair(ui.dpiDialogs.back().horizontal, ui.dpiDialogs.back().vertical),
+        EXPECT_EQ(std::pair(ui.Received<DpiValues>().back().horizontal,
+                            ui.Received<DpiValues>().back().vertical),
                   std::pair(800u, 800u));
-        EXPECT_EQ(ui.questions.back().text, "You have sure the photo DPI is " +
-                                                std::to_string(c.dpiX) + " * " +
-                                                std::to_string(c.dpiY));
+        EXPECT_EQ(ui.Received<Question>().back().text, "You have sure the photo DPI is " +
+                                                           std::to_string(c.dpiX) + " * " +
+                                                           std::to_string(c.dpiY));
         EXPECT_EQ(std::pair(dib.GetBoardWidthMils(), dib.GetBoardHeightMils()),
                   std::pair(c.milsW, c.milsH));
         EXPECT_EQ(std::pair(dib.GetWidth(), dib.GetHeight()), std::pair(c.frameW, c.frameH));

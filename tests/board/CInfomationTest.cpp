@@ -356,10 +356,11 @@ TEST_F(Board, LayersDialogRecomputesHiddenKeysWhateverItsResult)
         v.table[38].color = MakeRGB(1, 2, 3);
     });
     board().ShowLayersDialog();
-    ASSERT_EQ(ui.layerDialogs.size(), 1u);
-    EXPECT_EQ(ui.layerDialogs[0].used, (std::map<int, int>{{0, 1}, {16, 1}, {36, 1}, {37, 1}}));
-    EXPECT_EQ(ui.layerDialogs[0].current, 3);
-    EXPECT_EQ(ui.layerDialogs[0].table.size(), 40u);
+    ASSERT_EQ(ui.Received<LayersValues>().size(), 1u);
+    EXPECT_EQ(ui.Received<LayersValues>()[0].used,
+              (std::map<int, int>{{0, 1}, {16, 1}, {36, 1}, {37, 1}}));
+    EXPECT_EQ(ui.Received<LayersValues>()[0].current, 3);
+    EXPECT_EQ(ui.Received<LayersValues>()[0].table.size(), 40u);
     EXPECT_EQ(board().GetLayerColor(38), MakeRGB(1, 2, 3));
     EXPECT_EQ(board().GetElements().GetHiddenLayers(), (HiddenLayers{{16, 1}, {36, 1}}));
     EXPECT_EQ(board().GetGrid().GetOption(), 0);
@@ -379,7 +380,7 @@ TEST_F(Board, LayersDialogRecomputesHiddenKeysWhateverItsResult)
     board().GetLayerTable().entries[36].shown = 0;
     ui.Expect<LayersValues>(false);
     board().ShowLayersDialog();
-    EXPECT_EQ(ui.layerDialogs.back().used, (std::map<int, int>{{37, 1}}));
+    EXPECT_EQ(ui.Received<LayersValues>().back().used, (std::map<int, int>{{37, 1}}));
     EXPECT_TRUE(ui.AllAnswersUsed());
 }
 

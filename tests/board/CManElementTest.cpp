@@ -89,7 +89,7 @@ TEST(CManElement, HitTestWithNoneOneAndSeveralCandidates)
 
     EXPECT_EQ(c.HitTest(Position(500, 500), nullptr), nullptr);
     EXPECT_EQ(c.HitTest(Position(10, 0), nullptr), a);
-    EXPECT_TRUE(ui.choices.empty());
+    EXPECT_TRUE(ui.Received<ListChoice>().empty());
 
     // Three under the pointer: the user picks from their descriptions, front first.
     ui.Expect<ListChoice>(true, [](ListChoice& l) { l.chosen = 2; });
@@ -98,8 +98,8 @@ TEST(CManElement, HitTestWithNoneOneAndSeveralCandidates)
     EXPECT_EQ(c.HitTest(Position(50, 0), nullptr), nullptr);
     ui.Expect<ListChoice>(true, [](ListChoice& l) { l.chosen = 3; });
     EXPECT_EQ(c.HitTest(Position(50, 0), nullptr), nullptr);
-    ASSERT_EQ(ui.choices.size(), 3u);
-    EXPECT_EQ(ui.choices[0].items,
+    ASSERT_EQ(ui.Received<ListChoice>().size(), 3u);
+    EXPECT_EQ(ui.Received<ListChoice>()[0].items,
               (std::vector<std::string>{arc->GetDescription(), b->GetDescription(),
                                         a->GetDescription()}));
 
@@ -112,7 +112,7 @@ TEST(CManElement, HitTestWithNoneOneAndSeveralCandidates)
     std::vector<CEntity*> picked;
     EXPECT_EQ(c.PickAll(Position(50, 0), nullptr, &picked), 1);
     EXPECT_EQ(picked, std::vector<CEntity*>{a});
-    EXPECT_EQ(ui.choices.size(), 3u);
+    EXPECT_EQ(ui.Received<ListChoice>().size(), 3u);
     EXPECT_TRUE(ui.AllAnswersUsed());
 }
 

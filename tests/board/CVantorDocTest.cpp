@@ -92,7 +92,7 @@ TEST_F(CVantorDocTest, OpenBackgroundPhotoPromptsLoadsAndTellsTheBoard)
         EXPECT_EQ(board().GetPhotoWidth(), 0);
         EXPECT_EQ(changes, 1);
     }
-    const FilePrompt& prompt = ui.filePrompts.back();
+    const FilePrompt& prompt = ui.Received<FilePrompt>().back();
     EXPECT_EQ(prompt.title, "Open file");
     EXPECT_FALSE(prompt.save);
     EXPECT_EQ(prompt.filters,
@@ -110,7 +110,7 @@ TEST_F(CVantorDocTest, RefusedOpeningsLoadNothing)
     // A cancelled prompt asks nothing more.
     ui.Expect<FilePrompt>(false);
     EXPECT_FALSE(doc.OnOpenBackgroundPhoto());
-    EXPECT_TRUE(ui.dpiDialogs.empty());
+    EXPECT_TRUE(ui.Received<DpiValues>().empty());
 
     // A board file needs a photograph first.
     const std::string board = settingsFolder + "b.vtx";
@@ -192,7 +192,7 @@ class BoardFileTest : public CVantorDocTest
         ui.Expect<DpiValues>(true, [](DpiValues& v) { v.horizontal = v.vertical = 500; });
         ui.Expect<Question>(true);
         ASSERT_TRUE(doc->OpenFile(SavePhoto("photo.bmp", "BMP")));
-        photoQuestions = ui.questions.size();
+        photoQuestions = ui.Received<Question>().size();
     }
     void TearDown() override
     {
@@ -341,7 +341,7 @@ TEST_F(BoardFileTest, SaveQuestionAndCancelledSaveAs)
     // An empty new board closes without a question.
     doc->SetModifiedFlag(true);
     EXPECT_TRUE(doc->OnCloseBoard());
-    EXPECT_EQ(ui.questions.size(), photoQuestions);
+    EXPECT_EQ(ui.Received<Question>().size(), photoQuestions);
 
     board().AddEntity(new CLine(Position(0, 0), Position(10, 0)));
     doc->SetModifiedFlag(true);
@@ -349,8 +349,8 @@ TEST_F(BoardFileTest, SaveQuestionAndCancelledSaveAs)
     const auto files = std::distance(std::filesystem::directory_iterator(settingsFolder), {});
     ui.Expect<FilePrompt>(false);
     EXPECT_FALSE(doc->OnFileSaveAs());
-    EXPECT_EQ(ui.filePrompts.back().title, "Save PCB file");
-    EXPECT_EQ(ui.filePrompts.back().filters[0].first, "Vantor files(*.vtx)");
+    EXPECT_EQ(ui.Received<FilePrompt>().back().title, "Save PCB file");
+    EXPECT_EQ(ui.Received<FilePrompt>().back().filters[0].first, "Vantor files(*.vtx)");
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(doc->GetBoardPath(), "");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(settingsFolder), {}), files);
@@ -359,7 +359,7 @@ TEST_F(BoardFileTest, SaveQuestionAndCancelledSaveAs)
     ui.Expect<Question>(true);
     ui.Expect<FilePrompt>(false);
     EXPECT_FALSE(doc->OnCloseBoard());
-    EXPECT_EQ(ui.questions.back().text, "Save changes to Untitled?");
+    EXPECT_EQ(ui.Received<Question>().back().text, "Save changes to Untitled?");
     EXPECT_TRUE(board().HasEntities());
     EXPECT_TRUE(doc->IsModified());
 
@@ -437,7 +437,7 @@ TEST_F(BoardFileTest, ARefusedOrDamagedFileLeavesTheBoardAsItWas)
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(board().GetElements().GetEntities(), objects);
     // Nothing was asked: the board was never about to close.
-    EXPECT_EQ(ui.questions.size(), photoQuestions);
+    EXPECT_EQ(ui.Received<Question>().size(), photoQuestions);
 }
 
 TEST_F(BoardFileTest, ImportAddsTheFileAndMarksTheBoardModified)
@@ -453,7 +453,7 @@ TEST_F(BoardFileTest, ImportAddsTheFileAndMarksTheBoardModified)
     board().AddEntity(new CLine(Position(0, 0), Position(10, 0)));
     AnswerFile(path);
     ASSERT_TRUE(doc->OnImportVtx());
-    EXPECT_EQ(ui.filePrompts.back().title, "Import vtx file");
+    EXPECT_EQ(ui.Received<FilePrompt>().back().title, "Import vtx file");
     EXPECT_EQ(Classes(), (std::vector<std::string>{"CLine", "CTxtTag", "CArc"}));
     EXPECT_TRUE(doc->IsModified());
     EXPECT_EQ(doc->GetBoardPath(), "");
@@ -496,7 +496,7 @@ TEST_F(BoardFileTest, ExportWritesTheBoardFromThePhotographsCorner)
     const std::string path = Path("board.pcb");
     // Nothing on the board: no prompt.
     EXPECT_FALSE(doc->OnExportPcb());
-    EXPECT_TRUE(ui.filePrompts.empty());
+    EXPECT_TRUE(ui.Received<FilePrompt>().empty());
 
     ZoomTo(2.0);
     board().SetOrigin(Position(9, 13));
@@ -507,7 +507,7 @@ TEST_F(BoardFileTest, ExportWritesTheBoardFromThePhotographsCorner)
     const auto notices = zoomView.notices.size();
     AnswerFile(path);
     ASSERT_TRUE(doc->OnExportPcb());
-    const FilePrompt& prompt = ui.filePrompts.back();
+    const FilePrompt& prompt = ui.Received<FilePrompt>().back();
     EXPECT_EQ(prompt.title, "Export Pcb file");
     EXPECT_EQ(prompt.defaultExtension, "pcb");
     EXPECT_EQ(prompt.filters[0].first, "Protel 2.8 Pcb files(*.pcb)");

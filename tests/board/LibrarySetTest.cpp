@@ -300,7 +300,7 @@ TEST_F(LibrarySet, AddToMyLibraryStoresThePickedPinAtTheOriginInTheLibraryOfTheP
     ASSERT_TRUE(board().OpenLibrary(b));
 
     EXPECT_FALSE(StartFlow(1, {"<cancel>"}));
-    EXPECT_EQ(ui.choices[0].items,
+    EXPECT_EQ(ui.Received<ListChoice>()[0].items,
               (std::vector<std::string>{"add to " + a + " library as my component...",
                                         "add to " + b + " library as my component..."}));
     EXPECT_EQ(board().m_pendingComponent, nullptr);
@@ -308,8 +308,8 @@ TEST_F(LibrarySet, AddToMyLibraryStoresThePickedPinAtTheOriginInTheLibraryOfTheP
     // A cancelled pick stores nothing. The library chosen last is ticked, also when
     // it is the last one.
     ASSERT_TRUE(StartFlow(1, {"DIP8"}));
-    EXPECT_EQ(ui.choices[0].checked, -1);
-    EXPECT_EQ(ui.choices[1].checked, 1);
+    EXPECT_EQ(ui.Received<ListChoice>()[0].checked, -1);
+    EXPECT_EQ(ui.Received<ListChoice>()[1].checked, 1);
     board().CompleteAddToMyLibrary(nullptr);
     EXPECT_EQ(board().m_pendingComponent, nullptr);
     EXPECT_TRUE(Stored(b).empty());
@@ -341,7 +341,7 @@ TEST_F(LibrarySet, ReplacingKeepsTheOldComponentUntilTheNewOneIsStored)
     ASSERT_TRUE(board().OpenLibrary(a));
     // No asks for the name again; yes replaces under that name.
     ASSERT_TRUE(StartFlow(0, {"dip8", "dip8"}, {false, true}));
-    EXPECT_EQ(ui.questions[0].text, CInfomation::kReplaceQuestion);
+    EXPECT_EQ(ui.Received<Question>()[0].text, CInfomation::kReplaceQuestion);
     const Position pin(100, 50);
     board().CompleteAddToMyLibrary(&pin);
     EXPECT_EQ(Stored(a), (std::vector<std::string>{"R1 500,0", "C1 500,0", "dip8 200,0"}));

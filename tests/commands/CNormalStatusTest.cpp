@@ -168,13 +168,13 @@ TEST_F(Dispatcher, CtrlMoveJumpsToAChosenSnapPointUnlessAlreadyOnOne)
     AddTrack({200, 0}, {200, 400});
     ui.Expect<ListChoice>(true, [](ListChoice& c) { c.chosen = 0; }); // the newest: the vertical
     Move(200, 104, MK::Control);
-    ASSERT_EQ(ui.choices.size(), 1u);
-    EXPECT_EQ(ui.choices[0].items.size(), 2u);
+    ASSERT_EQ(ui.Received<ListChoice>().size(), 1u);
+    EXPECT_EQ(ui.Received<ListChoice>()[0].items.size(), 2u);
     EXPECT_EQ(Pointer(), Position(200, 0));
 
     AddTrack({150, 0}, {250, 0});
     Move(200, 0, MK::Control); // on the vertical's end: no menu
-    EXPECT_EQ(ui.choices.size(), 1u);
+    EXPECT_EQ(ui.Received<ListChoice>().size(), 1u);
 }
 
 } // namespace

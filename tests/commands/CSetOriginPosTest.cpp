@@ -71,13 +71,13 @@ TEST_F(OriginTool, ARightPressOnTheSelectionStoresItWithThePickedPinAtTheOrigin)
     ns.OnRButtonDown(MK::RButton, Position(200, 60));
     Select(t);
     ns.OnRButtonDown(MK::RButton, Position(200, 400));
-    EXPECT_TRUE(ui.choices.empty());
+    EXPECT_TRUE(ui.Received<ListChoice>().empty());
     EXPECT_FALSE(ns.HasCommand());
 
     RightPressPicking(200, 60, "MINE");
     ASSERT_TRUE(ns.HasCommand());
     EXPECT_EQ(ns.GetCurrentCommand()->GetCommandType(), CommandKind::PinOne);
-    EXPECT_EQ(ui.choices.at(0).items,
+    EXPECT_EQ(ui.Received<ListChoice>().at(0).items,
               std::vector<std::string>{"add to " + path + " library as my component..."});
 
     // Pin 1 is picked on the grid (20 mils).

@@ -256,7 +256,8 @@ TEST_F(CArcTest, PropertyDialogUpdatesArcAndBothPrototypes)
         v.radius = 40.0;
     });
     EXPECT_EQ(1, arc->EditProperties(0, Position(0, 0)));
-    EXPECT_NEAR(PI * 0.5, ui.arcDialogs.at(0).endAngle, 1e-12); // radians: the dialog shows degrees
+    EXPECT_NEAR(PI * 0.5, ui.Received<ArcProperties>().at(0).endAngle,
+                1e-12); // radians: the dialog shows degrees
     ExpectNear(Position(200, 300), arc->GetPosition());
     EXPECT_NEAR(PI * 1.5, arc->GetStartAngle(), 1e-12);
     EXPECT_TRUE(arc->GetRadius() == 40.0 && arc->IsActive());

@@ -257,8 +257,8 @@ TEST(CComponentSide, ChangingSideTwiceRestoresEveryPositionAndLayer)
     EXPECT_EQ(1, c.GetDesignator().GetMirror());
 
     EXPECT_EQ(1, c.EditProperties(MK::Control, Position(0, 0)));
-    ASSERT_EQ(2u, ui.componentDialogs.size());
-    EXPECT_EQ(1, ui.componentDialogs[1].side); // layer 15 shows as the second entry
+    ASSERT_EQ(2u, ui.Received<ComponentProperties>().size());
+    EXPECT_EQ(1, ui.Received<ComponentProperties>()[1].side); // layer 15 shows as the second entry
     const Snapshot back = snap();
     EXPECT_EQ(before.layers, back.layers);
     for (std::size_t i = 0; i < before.points.size(); ++i)
@@ -399,8 +399,8 @@ TEST(CComponentHitTest, HiddenLayersLocksAndTheDialogChoice)
     EXPECT_EQ(0, c.EditProperties(MK::Control, Position(50, 0)));
     EXPECT_EQ(0, c.EditProperties(0, Position(500, 500))); // nothing under the cursor
     EXPECT_TRUE(ui.AllAnswersUsed());
-    EXPECT_EQ(1u, ui.trackDialogs.size());
-    EXPECT_EQ(1u, ui.componentDialogs.size());
+    EXPECT_EQ(1u, ui.Received<TrackProperties>().size());
+    EXPECT_EQ(1u, ui.Received<ComponentProperties>().size());
     EXPECT_TRUE(c.IsActive());
 
     c.Deactivate();

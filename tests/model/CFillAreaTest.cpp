@@ -310,7 +310,7 @@ TEST_F(CFillAreaTest, PropertyDialogEditsTheFillAndThePrototype)
         v.layer = 16;
     });
     EXPECT_EQ(fill.EditProperties(0, Position()), 1);
-    EXPECT_TRUE(Near(ui.fillDialogs.at(0).corner2, Position(40.0, 30.0)));
+    EXPECT_TRUE(Near(ui.Received<FillProperties>().at(0).corner2, Position(40.0, 30.0)));
     EXPECT_TRUE(fill.IsActive());
     EXPECT_TRUE(Near(fill.GetCorner1(), Position(-5.0, -6.0)));
     EXPECT_EQ(fill.GetSizeX(), 55.0);

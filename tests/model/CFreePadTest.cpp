@@ -296,7 +296,7 @@ TEST(CFreePadProperties, OkKeepsTheNameAndUpdatesThePadItsPartsAndThePrototype)
         v.position = Position(-5, 8);
     });
     EXPECT_EQ(pad->EditProperties(0, Position()), 1);
-    const PadProperties& shown = ui.padDialogs.at(0);
+    const PadProperties& shown = ui.Received<PadProperties>().at(0);
     EXPECT_TRUE(shown.name == "A3" && shown.shape == 1 && shown.position == Position(10, 20));
     EXPECT_TRUE(pad->GetShapeType() == ET_ROUND && pad->GetHoleSize() == 20.0);
     EXPECT_NEAR(pad->GetRotation(), PI * 0.5, kEps);

@@ -301,7 +301,7 @@ TEST_F(CLineTest, PropertyDialogUpdatesTrackAndBothPrototypesOnlyWhenConfirmed)
     EXPECT_TRUE(t.IsActive() && t.GetLineWidth() == 10.0 && theDefaultLine.GetLineWidth() == 10.0);
 
     EXPECT_EQ(t.EditProperties(0, Position(1, 1)), 1);
-    ExpectAt(ui.trackDialogs.at(1).end, 100, 0);
+    ExpectAt(ui.Received<TrackProperties>().at(1).end, 100, 0);
     EXPECT_TRUE(t.IsActive() && t.GetLineWidth() == 25.0 && t.GetLayer() == LAYER_BOTTOM);
     ExpectAt(t.GetStart(), 10, 10);
     ExpectAt(t.GetEnd(), 20, 30);

@@ -380,7 +380,7 @@ TEST_F(CPolygonTest, PropertyDialogRebuildsAndUpdatesThePrototype)
         v.layer = 5;
     });
     EXPECT_EQ(pour->EditProperties(0, Position()), 1);
-    EXPECT_EQ(ui.polygonDialogs.at(0).grid, 12.0);
+    EXPECT_EQ(ui.Received<PolygonProperties>().at(0).grid, 12.0);
     EXPECT_TRUE(pour->IsActive());
     // 50 / 20: two steps, one horizontal scan line.
     ASSERT_EQ(pour->GetHatchList().size(), 5u);

@@ -319,8 +319,8 @@ TEST_F(TextLayout, PropertyDialog)
     EXPECT_EQ(0, t->EditProperties(0, Position()));
     EXPECT_EQ("LI", std::string(t->GetName()));
     EXPECT_EQ(1, t->EditProperties(0, Position()));
-    ASSERT_EQ(2u, ui.textDialogs.size());
-    EXPECT_NEAR(PI / 6, ui.textDialogs[0].rotation, 1e-12); // radians
+    ASSERT_EQ(2u, ui.Received<TextProperties>().size());
+    EXPECT_NEAR(PI / 6, ui.Received<TextProperties>()[0].rotation, 1e-12); // radians
     EXPECT_TRUE(t->IsActive());
     EXPECT_EQ(1, t->GetMirror());
     EXPECT_NEAR(PI / 2, t->GetAngle(), 1e-12);

@@ -229,7 +229,7 @@ TEST(CViaPadProperties, LayersOrderedPairIndexStoredPrototypeOnOk)
         EXPECT_EQ(via->GetPart(1)->GetPosition(), Position(1, 2));
         EXPECT_EQ(thePrototypeViaPad.GetStartLayer(), c.storedStart);
     }
-    EXPECT_EQ(ui.viaDialogs.at(0).diameter, 50.0);
+    EXPECT_EQ(ui.Received<ViaProperties>().at(0).diameter, 50.0);
 }
 
 } // namespace

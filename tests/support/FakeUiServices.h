@@ -1,19 +1,25 @@
 // A scripted stand-in for the user interface: each dialog answer is queued in advance,
 // in order; a dialog that opens with no answer queued, or of another kind than the next
-// answer, fails the running test and is cancelled.
+// answer, fails the running test and is cancelled. Every dialog's values are recorded as
+// the dialog received them, per values type.
 //
 //   FakeUiServices ui;
 //   ui.Expect<TrackProperties>(true, [](TrackProperties& v) { v.width = 20; });
 //   ui.Expect<Question>(false);            // answer the next yes/no question with no
 //   ui.Expect<ListChoice>(true, [](ListChoice& c) { c.chosen = 1; });
 //   UiServices::Install(&ui);
+//   ...
+//   ui.Received<TrackProperties>().at(0).width;
 #pragma once
 
 #include "model/UiServices.h"
 
+#include <any>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 class FakeUiServices : public UiServices
@@ -23,114 +29,48 @@ class FakeUiServices : public UiServices
     // values the dialog received before it returns them.
     template <class Values> void Expect(bool confirm, std::function<void(Values&)> edit = nullptr)
     {
-        m_answers.push_back(Answer{Kind<Values>(), confirm, [edit](void* v) {
+        m_answers.push_back(Answer{typeid(Values), confirm, [edit](void* v) {
                                        if (edit)
                                            edit(*static_cast<Values*>(v));
                                    }});
     }
 
-    bool EditTrack(TrackProperties& values) override { return Record(trackDialogs, values); }
-    bool EditArc(ArcProperties& values) override { return Record(arcDialogs, values); }
-    bool EditPad(PadProperties& values) override { return Record(padDialogs, values); }
-    bool EditVia(ViaProperties& values) override { return Record(viaDialogs, values); }
-    bool EditText(TextProperties& values) override { return Record(textDialogs, values); }
-    bool EditFill(FillProperties& values) override { return Record(fillDialogs, values); }
-    bool EditPolygon(PolygonProperties& values) override { return Record(polygonDialogs, values); }
-    bool EditComponent(ComponentProperties& values) override
+    // What the dialogs of one kind received, in order.
+    template <class Values> const std::vector<Values>& Received() const
     {
-        return Record(componentDialogs, values);
+        static const std::vector<Values> none;
+        auto it = m_logs.find(typeid(Values));
+        return it == m_logs.end() ? none : std::any_cast<const std::vector<Values>&>(it->second);
     }
-    bool AskDpi(DpiValues& values) override { return Record(dpiDialogs, values); }
-    bool EditLayers(LayersValues& values) override { return Record(layerDialogs, values); }
-    bool PromptFile(FilePrompt& prompt) override { return Record(filePrompts, prompt); }
-    bool AskYesNo(Question& question) override { return Record(questions, question); }
-    bool ChooseFromList(ListChoice& choice) override { return Record(choices, choice); }
-    void MessageBox(const std::string& text) override { messages.push_back(text); }
 
-    // What each dialog received, in order.
-    std::vector<TrackProperties> trackDialogs;
-    std::vector<ArcProperties> arcDialogs;
-    std::vector<PadProperties> padDialogs;
-    std::vector<ViaProperties> viaDialogs;
-    std::vector<TextProperties> textDialogs;
-    std::vector<FillProperties> fillDialogs;
-    std::vector<PolygonProperties> polygonDialogs;
-    std::vector<ComponentProperties> componentDialogs;
-    std::vector<DpiValues> dpiDialogs;
-    std::vector<LayersValues> layerDialogs;
-    std::vector<FilePrompt> filePrompts;
-    std::vector<Question> questions;
-    std::vector<ListChoice> choices;
+    void MessageBox(const std::string& text) override { messages.push_back(text); }
     std::vector<std::string> messages;
 
     bool AllAnswersUsed() const { return m_answers.empty(); }
 
+  protected:
+    bool Open(DialogValues values) override
+    {
+        return std::visit(
+            [this](auto* v) {
+                using Values = std::remove_pointer_t<decltype(v)>;
+                std::any& log = m_logs[typeid(Values)];
+                if (!log.has_value())
+                    log = std::vector<Values>();
+                std::any_cast<std::vector<Values>&>(log).push_back(*v);
+                return Answer_(typeid(Values), v);
+            },
+            values);
+    }
+
   private:
     struct Answer {
-        const char* kind;
+        std::type_index kind;
         bool confirm;
         std::function<void(void*)> edit;
     };
-    template <class Values> static const char* Kind();
-    template <class Values> bool Record(std::vector<Values>& log, Values& values)
-    {
-        log.push_back(values);
-        return Answer_(Kind<Values>(), &values);
-    }
-    bool Answer_(const char* kind, void* values);
+    bool Answer_(std::type_index kind, void* values);
 
     std::deque<Answer> m_answers;
+    std::map<std::type_index, std::any> m_logs; // values type -> std::vector of it
 };
-
-template <> inline const char* FakeUiServices::Kind<TrackProperties>()
-{
-    return "track";
-}
-template <> inline const char* FakeUiServices::Kind<ArcProperties>()
-{
-    return "arc";
-}
-template <> inline const char* FakeUiServices::Kind<PadProperties>()
-{
-    return "pad";
-}
-template <> inline const char* FakeUiServices::Kind<ViaProperties>()
-{
-    return "via";
-}
-template <> inline const char* FakeUiServices::Kind<TextProperties>()
-{
-    return "text";
-}
-template <> inline const char* FakeUiServices::Kind<FillProperties>()
-{
-    return "fill";
-}
-template <> inline const char* FakeUiServices::Kind<PolygonProperties>()
-{
-    return "polygon";
-}
-template <> inline const char* FakeUiServices::Kind<ComponentProperties>()
-{
-    return "component";
-}
-template <> inline const char* FakeUiServices::Kind<DpiValues>()
-{
-    return "dpi";
-}
-template <> inline const char* FakeUiServices::Kind<LayersValues>()
-{
-    return "layers";
-}
-template <> inline const char* FakeUiServices::Kind<FilePrompt>()
-{
-    return "file";
-}
-template <> inline const char* FakeUiServices::Kind<Question>()
-{
-    return "question";
-}
-template <> inline const char* FakeUiServices::Kind<ListChoice>()
-{
-    return "choice";
-}

@@ -28,6 +28,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -313,7 +314,7 @@ TEST_F(CMainFrameTest, FileCommandsRunTheDocumentAndFollowItsPath)
 
     ui.Expect<FilePrompt>(true, [path](FilePrompt& p) { p.path = path; });
     EXPECT_TRUE(frame->OnCommand(ID_FILE_OPEN));
-    EXPECT_EQ(ui.filePrompts.back().title, "Open PCB file");
+    EXPECT_EQ(ui.Received<FilePrompt>().back().title, "Open PCB file");
     EXPECT_TRUE(board().HasEntities());
     EXPECT_EQ(frame->windowTitle(), "frame.vtx - Vantor");
 
@@ -374,6 +375,31 @@ TEST(CGetDPIDlgTest, OpensWith800SelectedAndRefusesValuesOutOfRange)
     }
 }
 
+TEST(QtUiServicesTest, OpensTheDialogListedForTheValuesAndCancelsTheOthers)
+{
+    QtUiServices qt;
+    UiServices::Install(&qt);
+    // No dialog for a track yet: cancelled, the values untouched, nothing left open.
+    TrackProperties track{20.0, Position(1, 2), Position(3, 4), 1};
+    const TrackProperties shown = track;
+    EXPECT_FALSE(UiServices::Current().Ask(track));
+    EXPECT_EQ(track, shown);
+    EXPECT_FALSE(QtUiServices::IsModalOpen());
+
+    // The resolution question opens its own dialog and returns what was entered.
+    QTimer::singleShot(0, [] {
+        auto* dlg = qobject_cast<CGetDPIDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        dlg->VerticalEdit()->setText("300");
+        dlg->HorizontalEdit()->setText("600");
+        dlg->accept();
+    });
+    DpiValues dpi;
+    EXPECT_TRUE(UiServices::Current().Ask(dpi));
+    EXPECT_EQ(std::pair(dpi.vertical, dpi.horizontal), std::pair(300u, 600u));
+    UiServices::Install(nullptr);
+}
+
 TEST(QtUiServicesTest, PhotoFiltersMatchAnyLetterCase)
 {
     const QStringList filters = QtUiServices::NameFilters(
@@ -426,7 +452,7 @@ TEST(CVantorAppTest, StartsAndStopsTheBoardAndKeepsEightRecentFiles)
     }
     // Nothing is left pointing at the gone windows.
     Question question;
-    EXPECT_FALSE(UiServices::Current().AskYesNo(question));
+    EXPECT_FALSE(UiServices::Current().Ask(question));
 
     // The list comes back at the next start, newest first, without repeats.
     QSettings settings(CVantorApp::kRegistryKey, CVantorApp::kApplicationName);

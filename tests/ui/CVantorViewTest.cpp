@@ -229,7 +229,7 @@ TEST_F(CVantorViewTest, TabSpaceAndArrowsReachTheDispatcher)
     // Tab edits the one selected object and keeps the focus in the view.
     ui.Expect<TrackProperties>(false);
     Press(Qt::Key_Tab);
-    EXPECT_EQ(ui.trackDialogs.size(), 1u);
+    EXPECT_EQ(ui.Received<TrackProperties>().size(), 1u);
     EXPECT_TRUE(v->hasFocus());
 
     // Right moves the selection one grid step (20 mils) to the right.
