@@ -229,6 +229,25 @@ void CManElement::SetLayerFilter(const std::map<int, int>& hidden)
         m_hiddenLayers = hidden;
 }
 
+namespace
+{
+
+// A copy is made live whole, whatever parts of the original were deleted: the parts of
+// a pour's fill that are deleted on the board are deleted in its copy too, so that the
+// export leaves them out.
+void KeepDeletedOut(CEntity& original, CEntity& copy)
+{
+    auto* pour = dynamic_cast<CPolygon*>(&original);
+    auto* pourCopy = dynamic_cast<CPolygon*>(&copy);
+    if (!pour || !pourCopy || pour->GetHatchList().size() != pourCopy->GetHatchList().size())
+        return;
+    for (std::size_t i = 0; i < pour->GetHatchList().size(); ++i)
+        if (!pour->GetHatchList()[i]->IsActive())
+            pourCopy->GetHatchList()[i]->Deactivate();
+}
+
+} // namespace
+
 void CManElement::WriteProtelAscii(std::string& out, std::map<int, int>& counts,
                                    const Position& origin)
 {
@@ -243,6 +262,7 @@ void CManElement::WriteProtelAscii(std::string& out, std::map<int, int>& counts,
         std::unique_ptr<CEntity> copy(e->Clone());
         if (!copy)
             continue;
+        KeepDeletedOut(*e, *copy);
         // An object of the board itself always writes the free form of its record.
         copy->SetComponentPart(0);
         copy->MoveBy(origin, zero);

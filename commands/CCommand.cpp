@@ -173,7 +173,8 @@ Position CCommand::SnapPoint(const Position& p)
 {
     if (!theInfomation)
         return p;
-    return Position(theInfomation->GetGrid().Snap(p.ToScreen()));
+    // On the board, not through a pixel: below actual size a pixel spans several mils.
+    return theInfomation->GetGrid().SnapBoard(p);
 }
 
 Position CCommand::SnappedCursor()

@@ -92,7 +92,7 @@ class CCommand
     // Queues the union of m_box and the object's current box for repainting and keeps
     // the new box in m_box.
     void RepaintEntity();
-    // The board point snapped to the grid (through screen pixels).
+    // The board point snapped to the grid.
     static Position SnapPoint(const Position& p);
     // The pointer's board position snapped to the grid.
     static Position SnappedCursor();

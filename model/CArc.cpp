@@ -626,8 +626,8 @@ int CArc::WriteLibraryRecord(BYTE* buf, int* offset)
     LibRecord::PutI32(rec + 4, LibRecord::ToLength(m_position.x));
     LibRecord::PutI32(rec + 8, LibRecord::ToLength(m_position.y));
     LibRecord::PutI32(rec + 12, LibRecord::ToLength(m_radius));
-    if (!DoubleToReal48(RadToDeg(m_startAngle), rec + 16) ||
-        !DoubleToReal48(RadToDeg(m_endAngle), rec + 22)) {
+    if (!DoubleToReal48(AngleToRecordDegrees(m_startAngle), rec + 16) ||
+        !DoubleToReal48(AngleToRecordDegrees(m_endAngle), rec + 22)) {
         std::memset(rec, 0, 32);
         return 0;
     }

@@ -569,7 +569,7 @@ int CFreePad::WriteLibraryRecord(BYTE* buf, int* offset)
     std::memset(rec, 0, kRecordSize);
 
     BYTE rotation[6];
-    if (!DoubleToReal48(RadToDeg(m_rotation), rotation))
+    if (!DoubleToReal48(AngleToRecordDegrees(m_rotation), rotation))
         return 0;
 
     LibRecord::PutHeader(rec, LibRecord::Pad, m_layer);

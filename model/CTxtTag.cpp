@@ -687,7 +687,7 @@ int CTxtTag::WriteLibraryRecord(BYTE* buf, int* offset)
     LibRecord::PutI32(rec + 8, LibRecord::ToLength(m_position.y));
     LibRecord::PutI32(rec + 12, LibRecord::ToLength(m_sizeY));
     LibRecord::PutU16(rec + 16, std::uint16_t(m_style));
-    if (!DoubleToReal48(RadToDeg(m_rotation), rec + 18)) {
+    if (!DoubleToReal48(AngleToRecordDegrees(m_rotation), rec + 18)) {
         std::memset(rec, 0, std::size_t(size));
         return 0;
     }

@@ -1,5 +1,7 @@
 #include "LibraryRecord.h"
 
+#include "Utilities.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -74,6 +76,16 @@ constexpr std::uint64_t kFractionOne = std::uint64_t(1) << 39;
 constexpr std::uint64_t kSignBit = std::uint64_t(1) << 39;
 
 } // namespace
+
+double AngleToRecordDegrees(double radians)
+{
+    if (!std::isfinite(radians))
+        return radians;
+    double degrees = std::fmod(RadToDeg(radians), 360.0);
+    if (degrees < 0.0)
+        degrees += 360.0;
+    return degrees >= 360.0 ? 0.0 : degrees + 0.0; // + 0.0 turns -0 into 0
+}
 
 int DoubleToReal48(double degrees, BYTE* six)
 {

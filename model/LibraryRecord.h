@@ -47,6 +47,9 @@ double Real48ToDouble(const BYTE* six);
 // Encodes `degrees` as given; returns 0 (and leaves the six bytes zero) when the value
 // cannot be represented: negative, not finite, or too large.
 int DoubleToReal48(double degrees, BYTE* six);
+// An angle in radians as the degrees a record stores: within [0, 360), however many
+// turns or which way it was given; a value that is not finite stays so (and is refused).
+double AngleToRecordDegrees(double radians);
 // Decoding without the conversion to radians (degrees rounded to 0.001).
 double Real48ToDegrees(const BYTE* six);
 // Decoding a rotation: whatever the record holds (negative, or many turns), the angle

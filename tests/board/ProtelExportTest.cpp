@@ -232,4 +232,30 @@ TEST_F(ProtelExportTest, EmptyBoardAndFailuresToWrite)
     EXPECT_TRUE(std::filesystem::is_directory(settingsFolder));
 }
 
+TEST_F(ProtelExportTest, LeavesOutTheDeletedPartsOfAPoursFill)
+{
+    auto* pour = new CPolygon();
+    const Position corners[] = {Position(0, 0), Position(100, 0), Position(100, 100),
+                                Position(0, 100)};
+    for (int i = 0; i < 4; ++i)
+        pour->AddOutlineSegment(new CLine(corners[i], corners[(i + 1) % 4]));
+    pour->RebuildFill();
+    board().AddEntity(pour);
+    const auto tracks = [this](const char* name) {
+        const std::string file = ReadFile(Path(name));
+        std::size_t n = 0;
+        for (std::size_t at = file.find("T\r\n"); at != std::string::npos;
+             at = file.find("T\r\n", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(board().ExportProtelPcb(Path("whole.pcb"), kOrigin));
+    std::vector<CEntity*>& fill = pour->GetHatchList();
+    ASSERT_GE(fill.size(), 3u);
+    fill[0]->Deactivate();
+    fill[2]->Deactivate();
+    ASSERT_TRUE(board().ExportProtelPcb(Path("holes.pcb"), kOrigin));
+    EXPECT_EQ(tracks("holes.pcb") + 2, tracks("whole.pcb"));
+}
+
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace
 {
 
@@ -40,6 +42,28 @@ TEST_F(ObjectInHand, KeysTurnAndMirrorItAboutTheSnappedPointerAndKeepItsNewBox)
     Key(VK::Back);
     Key(VK::Back);
     EXPECT_EQ(tool->m_nStep, 1);
+}
+
+using Snapping = CommandTest;
+
+struct SnapProbe : CCommand {
+    using CCommand::SnapPoint;
+};
+
+TEST_F(Snapping, PutsPointsOnTheGridAtEveryZoom)
+{
+    for (const double milsPerPixel : {4.0, 2.0, 1.0, 0.25}) {
+        board().SetScaleX(milsPerPixel);
+        board().SetScaleY(milsPerPixel);
+        for (const double step : {1.0, 10.0, 20.0}) {
+            board().GetGrid().SetStep(step);
+            for (const Point pixel : {Point{118, 237}, Point{3, 599}, Point{401, 17}}) {
+                const Position p = SnapProbe::SnapPoint(board().ScreenToBoard(pixel));
+                EXPECT_EQ(std::fmod(p.x, step), 0.0) << milsPerPixel << " " << step << " " << p.x;
+                EXPECT_EQ(std::fmod(p.y, step), 0.0) << milsPerPixel << " " << step << " " << p.y;
+            }
+        }
+    }
 }
 
 } // namespace

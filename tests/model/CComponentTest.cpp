@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <map>
 #include <memory>
 #include <span>
@@ -676,7 +677,8 @@ TEST(CComponentLibrary, WrittenBodyReadsBackPartForPart)
     ExpectAt(ChildLine(back, 6)->GetEnd(), 3, 4, 1e-4);
 }
 
-// A part whose record cannot be written (a 6-byte real holds no negative angle) fails
+// A part whose record cannot be written (a 6-byte real holds no angle that is not a
+// number) fails
 // the whole body, wherever it stands, so that a library never stores the component
 // without it.
 TEST(CComponentLibrary, APartThatCannotWriteItsRecordFailsTheBody)
@@ -686,7 +688,7 @@ TEST(CComponentLibrary, APartThatCannotWriteItsRecordFailsTheBody)
         CComponent c("SOT23");
         CTxtTag text;
         text.SetName("R1");
-        text.SetAngle(-0.5);
+        text.SetAngle(std::numeric_limits<double>::quiet_NaN());
         CLine track(Position(0, 0), Position(10, 0));
         for (CEntity* e : textFirst ? std::vector<CEntity*>{&text, &track}
                                     : std::vector<CEntity*>{&track, &text})

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -427,6 +428,36 @@ TEST_F(TextLayout, LibraryRecordSizesAndContents)
         EXPECT_NEAR(PI / 6, back.GetAngle(), 1e-5);
         EXPECT_EQ(LAYER_TOP_OVERLAY, back.GetLayer());
         EXPECT_EQ(std::size_t(2 * c.length), back.GetGlyphStrokes().size());
+    }
+}
+
+// The 6-byte real as the library format defines it: exponent byte e (0: zero), 39
+// fraction bits f and a sign bit; value (1 + f / 2^39) * 2^(e - 129).
+double DecodeReal48(const BYTE* six)
+{
+    if (six[0] == 0)
+        return 0.0;
+    std::uint64_t field = 0;
+    for (int i = 5; i >= 1; --i)
+        field = field << 8 | six[i];
+    const double f =
+        double(field & ((std::uint64_t(1) << 39) - 1)) / double(std::uint64_t(1) << 39);
+    const double v = std::ldexp(1.0 + f, int(six[0]) - 129);
+    return field >> 39 ? -v : v;
+}
+
+TEST_F(TextLayout, LibraryRecordsHoldTheAngleWithinOneTurn)
+{
+    struct Case {
+        double degrees;
+        double stored;
+    };
+    for (const Case c : {Case{573, 213}, Case{-147, 213}, Case{360, 0}, Case{720.5, 0.5}}) {
+        auto t = Text("R1", c.degrees * PI / 180.0);
+        std::vector<BYTE> rec(std::size_t(t->GetRecordSize()), 0);
+        int offset = 0;
+        ASSERT_EQ(1, t->WriteLibraryRecord(rec.data(), &offset)) << c.degrees;
+        EXPECT_NEAR(c.stored, DecodeReal48(rec.data() + 18), 1e-3) << c.degrees;
     }
 }
 
