@@ -1,9 +1,7 @@
 #include "CNormalStatus.h"
 
-#include "CCreateLine.h"
-#include "CMeasure.h"
-#include "CSetOriginPos.h"
 #include "CommandKinds.h"
+#include "ToolTable.h"
 #include "board/CInfomation.h"
 #include "board/ViewPort.h"
 #include "model/CEntity.h"
@@ -58,38 +56,12 @@ CNormalStatus::~CNormalStatus()
 
 bool CNormalStatus::HasTool(int kind)
 {
-    // Keep in step with CreateTool.
-    switch (kind) {
-    case CommandKind::None:
-    case CommandKind::Track:
-    case CommandKind::SetOrigin:
-    case CommandKind::Measure:
-    case CommandKind::PinOne:
-        return true;
-    default:
-        return false;
-    }
+    return ToolTable::HasTool(kind);
 }
 
-std::unique_ptr<CCommand> CNormalStatus::CreateTool(int kind, CommandParam& /*param*/)
+std::unique_ptr<CCommand> CNormalStatus::CreateTool(int kind, CommandParam& param)
 {
-    std::unique_ptr<CCommand> tool;
-    switch (kind) {
-    case CommandKind::Track:
-        tool = std::make_unique<CCreateLine>(this);
-        break;
-    case CommandKind::SetOrigin:
-    case CommandKind::PinOne:
-        tool = std::make_unique<CSetOriginPos>(this, kind);
-        break;
-    case CommandKind::Measure:
-        tool = std::make_unique<CMeasure>(this);
-        break;
-    default:
-        // Kind 0 and the kinds without a tool leave the dispatcher idle.
-        break;
-    }
-    return tool;
+    return ToolTable::Make(this, kind, param);
 }
 
 void CNormalStatus::DropCurrent(EndReason why)
@@ -140,8 +112,8 @@ int CNormalStatus::SetCommand(int kind, CommandParam param)
     const bool photoLoaded =
         theInfomation->GetPhotoWidth() > 0 && theInfomation->GetPhotoHeight() > 0;
     CursorShape shape = CursorShape::Arrow;
-    if (photoLoaded && CommandKind::CursorFor(
-                           HasCommand(), HasCommand() ? m_pCurrent->GetCommandType() : 0, &shape))
+    if (photoLoaded &&
+        ToolTable::CursorFor(HasCommand(), HasCommand() ? m_pCurrent->GetCommandType() : 0, &shape))
         view->SetCursorShape(shape);
     return 0;
 }
@@ -153,7 +125,7 @@ bool CNormalStatus::IsBusy() const
 
 bool CNormalStatus::ToolTakesSnap() const
 {
-    return !m_pCurrent || CommandKind::TakesSnappedPoints(m_pCurrent->GetCommandType());
+    return !m_pCurrent || ToolTable::TakesSnappedPoints(m_pCurrent->GetCommandType());
 }
 
 bool CNormalStatus::ModalOpen() const

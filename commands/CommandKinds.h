@@ -1,9 +1,6 @@
-// The kinds by which tools are requested and identified, and what each kind means to
-// the dispatcher (snapping) and to the view (cursor shape). Kinds whose tool does not
-// exist start nothing.
+// The kinds by which tools are requested and identified. What each kind means to the
+// dispatcher and the view (snapping, cursor, its tool) is in ToolTable.
 #pragma once
-
-#include "platform/WinTypes.h"
 
 namespace CommandKind
 {
@@ -28,52 +25,4 @@ constexpr int ArcBy3Points = 28;
 constexpr int Copy = 29;
 constexpr int PinOne = 30;
 
-// False for the tools whose points are never snapped to the grid.
-constexpr bool TakesSnappedPoints(int kind)
-{
-    switch (kind) {
-    case AreaSelect:
-    case SetOrigin:
-    case Array:
-    case Offset:
-    case Chamfer:
-    case Fillet:
-        return false;
-    default:
-        return true;
-    }
-}
-
-// The cursor shape for the current tool's kind (`hasTool` false: idle). False when the
-// cursor is to be left as it is.
-constexpr bool CursorFor(bool hasTool, int kind, CursorShape* shape)
-{
-    if (!hasTool) {
-        *shape = CursorShape::Arrow;
-        return true;
-    }
-    switch (kind) {
-    case Track:
-    case ArcByCentre:
-    case Move:
-    case 14:
-    case Pad:
-    case Via:
-    case String:
-    case Fill:
-    case Component:
-    case Polygon:
-    case Measure:
-    case Array:
-    case Offset:
-    case Chamfer:
-    case Fillet:
-    case ArcBy3Points:
-    case PinOne:
-        *shape = CursorShape::Cross;
-        return true;
-    default:
-        return false;
-    }
-}
 } // namespace CommandKind

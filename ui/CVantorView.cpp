@@ -1,11 +1,13 @@
 #include "CVantorView.h"
 
 #include "CommandIds.h"
+#include "CommandTable.h"
 #include "ViewEventMapper.h"
 #include "board/CDib.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
 #include "commands/CommandKinds.h"
+#include "commands/ToolTable.h"
 #include "model/CComponent.h"
 #include "model/Constants.h"
 #include "platform/qt/QtDrawContext.h"
@@ -34,89 +36,22 @@ constexpr UINT kSubtract = 0x6D;
 // Pixels one click on a scroll bar arrow moves.
 constexpr int kScrollLine = 20;
 
-// The tool each tool command starts.
-int ToolKindOf(int id)
+// The route of a command in the table; Elsewhere for an id without an entry.
+CommandRoute RouteOf(int id)
 {
-    switch (id) {
-    case Cmd::ID_TOOL_MEASURE:
-        return CommandKind::Measure;
-    case Cmd::ID_PLACE_PAD:
-        return CommandKind::Pad;
-    case Cmd::ID_PLACE_VIA:
-        return CommandKind::Via;
-    case Cmd::ID_PLACE_TRACK:
-        return CommandKind::Track;
-    case Cmd::ID_PLACE_STRING:
-        return CommandKind::String;
-    case Cmd::ID_PLACE_ARC_CENTER:
-        return CommandKind::ArcByCentre;
-    case Cmd::ID_PLACE_FILL:
-        return CommandKind::Fill;
-    case Cmd::ID_TOOL_AREA_SELECT:
-        return CommandKind::AreaSelect;
-    case Cmd::ID_TOOL_SET_ORIGIN:
-        return CommandKind::SetOrigin;
-    case Cmd::ID_PLACE_POLYGON:
-        return CommandKind::Polygon;
-    case Cmd::ID_PLACE_ARRAY:
-        return CommandKind::Array;
-    case Cmd::ID_TOOL_OFFSET:
-        return CommandKind::Offset;
-    case Cmd::ID_TOOL_FILLET:
-        return CommandKind::Fillet;
-    case Cmd::ID_TOOL_CHAMFER:
-        return CommandKind::Chamfer;
-    case Cmd::ID_PLACE_ARC_3POINTS:
-        return CommandKind::ArcBy3Points;
-    default:
-        return CommandKind::None;
-    }
+    const CommandInfo* info = CommandTable::Find(id);
+    return info ? info->route : CommandRoute::Elsewhere;
 }
 
-// The tool commands shown checked while their tool is current.
-bool ShowsToolCheck(int id)
+int ToolKindOf(int id)
 {
-    switch (id) {
-    case Cmd::ID_TOOL_MEASURE:
-    case Cmd::ID_PLACE_PAD:
-    case Cmd::ID_PLACE_VIA:
-    case Cmd::ID_PLACE_TRACK:
-    case Cmd::ID_PLACE_STRING:
-    case Cmd::ID_PLACE_ARC_CENTER:
-    case Cmd::ID_PLACE_FILL:
-    case Cmd::ID_TOOL_AREA_SELECT:
-    case Cmd::ID_PLACE_POLYGON:
-    case Cmd::ID_PLACE_ARC_3POINTS:
-        return true;
-    default:
-        return false;
-    }
+    const CommandInfo* info = CommandTable::Find(id);
+    return info ? info->toolKind : CommandKind::None;
 }
 
 bool IsGridCommand(int id)
 {
     return id >= Cmd::ID_GRID_1 && id <= Cmd::ID_GRID_10;
-}
-
-// The commands other than the tools that the view carries out itself.
-bool IsViewSetting(int id)
-{
-    switch (id) {
-    case Cmd::ID_EDIT_REDO:
-    case Cmd::ID_EDIT_UNDO:
-    case Cmd::ID_VIEW_CROSS_LINE:
-    case Cmd::ID_VIEW_ACTUAL_SIZE:
-    case Cmd::ID_VIEW_UNIT_SWITCH:
-    case Cmd::ID_VIEW_CAPTURE:
-    case Cmd::ID_ZOOM_IN:
-    case Cmd::ID_ZOOM_OUT:
-    case Cmd::ID_ZOOM_ALL:
-    case Cmd::ID_TOOL_RESET_ORIGIN:
-    case Cmd::ID_TOOL_JUMP_ORIGIN:
-        return true;
-    default:
-        return IsGridCommand(id);
-    }
 }
 
 // Keys the view handles itself even where a window shortcut or focus navigation would
@@ -466,9 +401,10 @@ void CVantorView::RepaintRect(Rect r)
 
 bool CVantorView::OnCommand(int id)
 {
-    const int kind = ToolKindOf(id);
-    if (kind == CommandKind::None && !IsViewSetting(id))
+    const CommandRoute route = RouteOf(id);
+    if (route == CommandRoute::Elsewhere)
         return false;
+    const int kind = ToolKindOf(id);
     if (!theInfomation || !PhotoLoaded())
         return true;
 
@@ -535,9 +471,10 @@ bool CVantorView::OnCommand(int id)
 
 bool CVantorView::UpdateCommand(int id, bool* enabled, bool* checked)
 {
-    const int kind = ToolKindOf(id);
-    if (kind == CommandKind::None && !IsViewSetting(id))
+    const CommandRoute route = RouteOf(id);
+    if (route == CommandRoute::Elsewhere)
         return false;
+    const int kind = ToolKindOf(id);
     *checked = false;
     *enabled = theInfomation && PhotoLoaded();
     if (!*enabled)
@@ -548,7 +485,7 @@ bool CVantorView::UpdateCommand(int id, bool* enabled, bool* checked)
     const double step = theInfomation->GetGrid().GetStep();
     if (!CNormalStatus::HasTool(kind))
         *enabled = false; // the tool comes later
-    else if (ShowsToolCheck(id))
+    else if (route == CommandRoute::CheckedTool)
         *checked = tool && current == kind;
     else if (id == Cmd::ID_PLACE_ARRAY)
         *enabled = theInfomation->SelectionList.size() == 1;
@@ -815,7 +752,7 @@ void CVantorView::UpdateCursorShape()
         return;
     CCommand* tool = m_status.GetCurrentCommand();
     CursorShape shape = CursorShape::Arrow;
-    if (CommandKind::CursorFor(tool != nullptr, tool ? tool->GetCommandType() : 0, &shape))
+    if (ToolTable::CursorFor(tool != nullptr, tool ? tool->GetCommandType() : 0, &shape))
         SetCursorShape(shape);
 }
 

@@ -6,6 +6,14 @@
 
 #include <span>
 
+// Who carries a command out when the view is asked first.
+enum class CommandRoute {
+    Elsewhere,   // the document, the frame or the application
+    View,        // a setting or action of the view itself
+    Tool,        // starts the tool of `toolKind`
+    CheckedTool, // the same, shown checked while that tool is current
+};
+
 struct CommandInfo {
     int id;
     const char* text;
@@ -15,6 +23,9 @@ struct CommandInfo {
     const char* icon;
     // Status-bar prompt; empty to show the menu text without its mnemonics.
     const char* prompt;
+    CommandRoute route = CommandRoute::Elsewhere;
+    // The kind of tool the command starts (CommandKind); 0 for none.
+    int toolKind = 0;
 };
 
 class CommandTable
