@@ -264,10 +264,11 @@ void CMainFrame::CreateMenus()
     AddMenu(bar->addMenu(QStringLiteral("&Help")),
             {ID_HELP_MANUAL, ID_HELP_HOMEPAGE, kSeparator, ID_APP_ABOUT});
 
-    for (int id : {ID_VIEW_CROSS_LINE, ID_VIEW_CAPTURE, ID_PLACE_TRACK, ID_PLACE_ARC_CENTER,
-                   ID_PLACE_ARC_3POINTS, ID_PLACE_PAD, ID_PLACE_VIA, ID_PLACE_STRING, ID_PLACE_FILL,
-                   ID_PLACE_POLYGON, ID_TOOL_MEASURE, ID_TOOL_AREA_SELECT, ID_GRID_OTHER})
+    for (int id : {ID_VIEW_CROSS_LINE, ID_VIEW_CAPTURE, ID_GRID_OTHER})
         Action(id)->setCheckable(true);
+    for (const CommandInfo& c : CommandTable::All())
+        if (c.route == CommandRoute::CheckedTool)
+            Action(c.id)->setCheckable(true);
     for (int id = ID_GRID_1; id <= ID_GRID_10; ++id)
         Action(id)->setCheckable(true);
 }
