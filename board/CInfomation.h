@@ -11,6 +11,8 @@
 #include "CMutex.h"
 #include "CRedoUndo.h"
 #include "LayerTable.h"
+#include "LibrarySet.h"
+#include "ToolParameters.h"
 #include "model/BoardServices.h"
 #include "model/Geometry.h"
 #include "platform/WinTypes.h"
@@ -176,86 +178,53 @@ class CInfomation : public BoardServices
     int m_pasteReady = 0;
 
     // --- component libraries (GUI thread only) ---------------------------------------
-    // Reads "lib.dat" from the settings folder and starts the loading thread over the
-    // listed libraries (once). The loader hands its results over; `window` (may be
-    // null) is woken for each batch, and PumpLibraryLoading takes them in: each opened
-    // library joins the set, each failure is shown, each step goes to the window, and
-    // BN_LOAD_DONE ends it. A damaged list is shown and loads nothing.
-    void StartLoadLibraries(LibraryProgressWindow* window);
-    // Takes in what the loading thread has handed over; the number of items taken.
-    int PumpLibraryLoading();
-    // Asks the loading thread to stop, without waiting for it.
-    void CancelLoadLibraries();
-    // Cancels the loading thread and waits for it; libraries it had opened by then join
-    // the set, without notices. Listed paths not loaded stay in "lib.dat". The progress
-    // window is forgotten.
-    void StopLoadLibraries();
-    // Opens a library and enters it under its canonical path; with a progress window,
-    // its components report their steps. FALSE when a library of that path is already
-    // open, or when it cannot be opened (shown to the user); a missing file is created
-    // as an empty library.
-    BOOL OpenLibrary(const std::string& path);
-    // The same without progress: a missing file becomes a new empty library; an
-    // existing file that cannot be read is refused and left as it is.
-    BOOL CreateLibrary(const std::string& path);
-    // Enters an opened library (taken over on TRUE) under the canonical form of
-    // `path`; FALSE when that path is already in the set.
-    BOOL AddLibrary(const std::string& path, CLoadLibrary* library);
-    // The open library of that path, however spelled; null for an empty path or none.
-    CLoadLibrary* FindLibrary(const std::string& path) const;
-    // Takes the library out of the set and deletes it (it saves itself when modified).
-    void RemoveLibrary(const std::string& path);
-    // Writes "lib.dat": the open libraries in set order, then the listed paths not
-    // loaded. Destroy calls it after stopping the loader.
-    bool WriteLibraryList(std::string* error);
-    // The listed paths the loader has not yet opened or reported.
-    const std::vector<std::string>& GetUnloadedLibraryPaths() const { return m_unloadedLibraries; }
+    // The open libraries, their loading and the add-to-my-library flow; the functions
+    // below forward to it.
+    LibrarySet& GetLibrarySet() { return m_librarySet; }
+    const LibrarySet& GetLibrarySet() const { return m_librarySet; }
+    void StartLoadLibraries(LibraryProgressWindow* window)
+    {
+        m_librarySet.StartLoadLibraries(window);
+    }
+    int PumpLibraryLoading() { return m_librarySet.PumpLibraryLoading(); }
+    void CancelLoadLibraries() { m_librarySet.CancelLoadLibraries(); }
+    void StopLoadLibraries() { m_librarySet.StopLoadLibraries(); }
+    BOOL OpenLibrary(const std::string& path) { return m_librarySet.OpenLibrary(path); }
+    BOOL CreateLibrary(const std::string& path) { return m_librarySet.CreateLibrary(path); }
+    BOOL AddLibrary(const std::string& path, CLoadLibrary* library)
+    {
+        return m_librarySet.AddLibrary(path, library);
+    }
 
-    // Asks for the pattern name of a component going to a library; false when
-    // cancelled. The user interface installs it.
-    using PatternPrompt = std::function<bool(std::string& pattern)>;
-    void SetPatternPrompt(PatternPrompt prompt) { m_patternPrompt = std::move(prompt); }
-    // The add-to-my-library flow: the library menu, the pattern name and the replace
-    // question; TRUE when a component of copies of `list` waits for its reference
-    // point (then the pin-1 pick follows).
-    BOOL AddSelectionToMyLibrary(const std::list<CEntity*>* list);
-    // Ends the flow: with a point, the waiting component is moved so that the point
-    // becomes its (0, 0) and stored in its library, replacing one of the same name only
-    // once it is stored; without one it is dropped. Nothing waits afterwards.
-    void CompleteAddToMyLibrary(const Position* picked);
+    CLoadLibrary* FindLibrary(const std::string& path) const
+    {
+        return m_librarySet.FindLibrary(path);
+    }
+    void RemoveLibrary(const std::string& path) { m_librarySet.RemoveLibrary(path); }
+    bool WriteLibraryList(std::string* error) { return m_librarySet.WriteLibraryList(error); }
+    const std::vector<std::string>& GetUnloadedLibraryPaths() const
+    {
+        return m_librarySet.GetUnloadedLibraryPaths();
+    }
+    using PatternPrompt = LibrarySet::PatternPrompt;
+    void SetPatternPrompt(PatternPrompt prompt)
+    {
+        m_librarySet.SetPatternPrompt(std::move(prompt));
+    }
+    BOOL AddSelectionToMyLibrary(const std::list<CEntity*>* list)
+    {
+        return m_librarySet.AddSelectionToMyLibrary(list);
+    }
+    void CompleteAddToMyLibrary(const Position* picked)
+    {
+        m_librarySet.CompleteAddToMyLibrary(picked);
+    }
 
-    // Open component libraries by canonical path (owned), and the add-to-my-library
-    // flow: the component (owned) waiting for its reference point and the path of the
-    // library it goes to.
-    std::map<std::string, CLoadLibrary*> LibraryMap;
-    std::string m_pendingLibraryPath;
-    CComponent* m_pendingComponent = nullptr;
-    // The library menu's last choice, from 1; 0 before the first.
-    int m_lastLibraryChoice = 0;
-
-    // Remembered tool parameters (mils and radians).
-    int ArrayCircular = 0;
-    int ArrayLinear = 0;
-    int ArrayRectangle = 0;
-    double ArrayXSpacing = 0.0;
-    double ArrayYSpacing = 0.0;
-    double ArrayAngle = 0.0;
-    int ArrayCount = 0;
-    int ArrayTextIncrement = 0;
-    int ArrayBeginAtCurrent = 0;
-    int ArrayRotateItems = 0;
-    int InsertCount = 0;
-    int InsertTextIncrement = 0;
-    double OffsetDistance = 0.0;
-    double ChamferDistance1 = 0.0;
-    double ChamferDistance2 = 0.0;
-    int ChamferTrim = 0;
-    double FilletRadius = 0.0;
-    int FilletTrim = 0;
+    // The parameters the tools' dialogs remember (mils and radians).
+    ToolParameters& GetToolParameters() { return m_toolParameters; }
 
     static constexpr const char* kLayerFileName = "layer.dat";
-    static constexpr const char* kReplaceQuestion =
-        "Component name is already used,Replace existing Component?";
+    static constexpr const char* kReplaceQuestion = LibrarySet::kReplaceQuestion;
 
   private:
     // Keys whose shown flag is 0 go to the container; key 36's flag becomes the grid's
@@ -263,10 +232,6 @@ class CInfomation : public BoardServices
     void ApplyLayerTable();
     // Moves the stored undo states of every object by -p, as MoveAll moves the objects.
     void MoveStoredStates(const Position& p);
-    void DeleteLibraryPending();
-    // The listed path is settled (opened or failed): it leaves the unloaded paths.
-    void SettleLibraryPath(const std::string& path);
-    void DeleteLibraries();
 
     std::unique_ptr<CStrokeFont> m_strokeFont;
     CDrawingQueue m_drawingQueue;
@@ -290,13 +255,8 @@ class CInfomation : public BoardServices
     int m_unitMode = 1;
     std::list<CEntity*> m_tempEntities;
     std::string m_settingsFolder;
-    std::unique_ptr<LibraryLoader> m_libraryLoader;
-    LibraryProgressWindow* m_progressWindow = nullptr;
-    // The paths of "lib.dat" (once it was read) not yet opened or reported.
-    std::vector<std::string> m_unloadedLibraries;
-    bool m_libraryListRead = false;
-    bool m_pumpingLibraries = false;
-    PatternPrompt m_patternPrompt;
+    LibrarySet m_librarySet;
+    ToolParameters m_toolParameters;
 };
 
 extern CInfomation* theInfomation;

@@ -218,7 +218,7 @@ TEST_F(Board, ClearBoardLeavesNothingToUndoOrRedo)
     CLine rubber(Position(0, 0), Position(1, 1));
     board().SetTempEntity(&rubber);
     board().m_pasteAnchor = std::make_unique<Position>(2, 2);
-    board().m_pendingComponent = new CComponent;
+    board().GetLibrarySet().m_pendingComponent = new CComponent;
     ASSERT_TRUE(board().CanUndo());
     ASSERT_TRUE(board().CanRedo());
 
@@ -233,7 +233,7 @@ TEST_F(Board, ClearBoardLeavesNothingToUndoOrRedo)
     EXPECT_FALSE(board().CanPaste());
     EXPECT_TRUE(board().GetTempEntities().empty());
     EXPECT_EQ(board().m_pasteAnchor, nullptr);
-    EXPECT_EQ(board().m_pendingComponent, nullptr);
+    EXPECT_EQ(board().GetLibrarySet().m_pendingComponent, nullptr);
 }
 
 TEST_F(Board, SetOriginKeepsObjectsOnThePhotoAndUndoStillFits)

@@ -206,7 +206,7 @@ TEST_F(LibrarySet, WithoutAListOnlyTheEndNoticeComes)
     board().StartLoadLibraries(&window);
     ASSERT_TRUE(window.PumpUntilDone(board()));
     EXPECT_EQ(window.notices, std::vector<std::string>{"done"});
-    EXPECT_TRUE(board().LibraryMap.empty());
+    EXPECT_TRUE(board().GetLibrarySet().LibraryMap.empty());
 }
 
 TEST_F(LibrarySet, ListedLibrariesLoadInOrderABadOneIsReportedAndLeftAlone)
@@ -253,15 +253,15 @@ TEST_F(LibrarySet, OneFileIsNeverInTheSetTwice)
         EXPECT_FALSE(board().AddLibrary(spelling, &other)) << spelling;
         EXPECT_EQ(board().FindLibrary(spelling), first) << spelling;
     }
-    EXPECT_EQ(board().LibraryMap.size(), 1u);
+    EXPECT_EQ(board().GetLibrarySet().LibraryMap.size(), 1u);
 
     // Listed twice in other spellings, it loads once, quietly.
     board().RemoveLibrary(dotted);
-    EXPECT_TRUE(board().LibraryMap.empty());
+    EXPECT_TRUE(board().GetLibrarySet().LibraryMap.empty());
     WriteList({dotted, linked});
     board().StartLoadLibraries(&window);
     ASSERT_TRUE(window.PumpUntilDone(board()));
-    EXPECT_EQ(board().LibraryMap.size(), 1u);
+    EXPECT_EQ(board().GetLibrarySet().LibraryMap.size(), 1u);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -303,7 +303,7 @@ TEST_F(LibrarySet, AddToMyLibraryStoresThePickedPinAtTheOriginInTheLibraryOfTheP
     EXPECT_EQ(ui.Received<ListChoice>()[0].items,
               (std::vector<std::string>{"add to " + a + " library as my component...",
                                         "add to " + b + " library as my component..."}));
-    EXPECT_EQ(board().m_pendingComponent, nullptr);
+    EXPECT_EQ(board().GetLibrarySet().m_pendingComponent, nullptr);
 
     // A cancelled pick stores nothing. The library chosen last is ticked, also when
     // it is the last one.
@@ -311,13 +311,13 @@ TEST_F(LibrarySet, AddToMyLibraryStoresThePickedPinAtTheOriginInTheLibraryOfTheP
     EXPECT_EQ(ui.Received<ListChoice>()[0].checked, -1);
     EXPECT_EQ(ui.Received<ListChoice>()[1].checked, 1);
     board().CompleteAddToMyLibrary(nullptr);
-    EXPECT_EQ(board().m_pendingComponent, nullptr);
+    EXPECT_EQ(board().GetLibrarySet().m_pendingComponent, nullptr);
     EXPECT_TRUE(Stored(b).empty());
 
     // Closed and opened again during the pick, the library still gets the component,
     // with the picked point as its (0, 0).
     ASSERT_TRUE(StartFlow(1, {"DIP8"}));
-    EXPECT_EQ(board().m_pendingLibraryPath, b);
+    EXPECT_EQ(board().GetLibrarySet().m_pendingLibraryPath, b);
     board().RemoveLibrary(b);
     ASSERT_TRUE(board().OpenLibrary(b));
     const Position pin(100, 50);
@@ -332,7 +332,7 @@ TEST_F(LibrarySet, AddToMyLibraryStoresThePickedPinAtTheOriginInTheLibraryOfTheP
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find(a), std::string::npos);
     EXPECT_EQ(Stored(a).size(), 1u);
-    EXPECT_EQ(board().m_pendingComponent, nullptr);
+    EXPECT_EQ(board().GetLibrarySet().m_pendingComponent, nullptr);
 }
 
 TEST_F(LibrarySet, ReplacingKeepsTheOldComponentUntilTheNewOneIsStored)

@@ -83,7 +83,7 @@ TEST_F(OriginTool, ARightPressOnTheSelectionStoresItWithThePickedPinAtTheOrigin)
     // Pin 1 is picked on the grid (20 mils).
     Press(103, 57);
     EXPECT_FALSE(ns.HasCommand());
-    EXPECT_EQ(board().m_pendingComponent, nullptr);
+    EXPECT_EQ(board().GetLibrarySet().m_pendingComponent, nullptr);
     CComponent* stored = board().FindLibrary(path)->FindComponent("MINE");
     ASSERT_NE(stored, nullptr);
     ASSERT_EQ(stored->GetChildren().size(), 1u);
@@ -108,7 +108,7 @@ TEST_F(OriginTool, EndingThePinPickAnyWayStoresNothing)
             Key(VK::Escape);
         else
             ns.SetCommand(CommandKind::Track);
-        EXPECT_EQ(board().m_pendingComponent, nullptr) << way;
+        EXPECT_EQ(board().GetLibrarySet().m_pendingComponent, nullptr) << way;
         EXPECT_EQ(board().FindLibrary(path)->FindComponent("GONE"), nullptr) << way;
     }
 }
