@@ -220,9 +220,8 @@ bool BuildLibrary(const std::string& path)
         return false;
     for (int n = 0; n < kLibraryComponents; ++n) {
         std::unique_ptr<CComponent> comp(MakePart(n));
-        if (!lib.AddComponent(comp.get()))
+        if (!lib.AddComponent(comp))
             return false;
-        comp.release(); // the library owns it now
     }
     return true;
 }

@@ -242,6 +242,13 @@ void CInfomation::AddEntity(CEntity* entity)
     NotifyModified();
 }
 
+CEntity* CInfomation::AddEntity(std::unique_ptr<CEntity> entity)
+{
+    CEntity* added = entity.release(); // the board owns it from here
+    AddEntity(added);
+    return added;
+}
+
 void CInfomation::AddEntities(std::list<CEntity*>* list)
 {
     if (!list || list->empty())

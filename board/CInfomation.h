@@ -83,7 +83,10 @@ class CInfomation : public BoardServices
     void ZoomToFit();
 
     // --- board contents ------------------------------------------------------------
+    // Adds an object to the board (taken over; null: nothing) with one undo record.
     void AddEntity(CEntity* entity);
+    // The same; returns the object, now the board's, or null for none.
+    CEntity* AddEntity(std::unique_ptr<CEntity> entity);
     void AddEntities(std::list<CEntity*>* list);
     void RemoveLastEntity();
     void BringToFront(CEntity* entity);

@@ -221,6 +221,14 @@ BOOL CLoadLibrary::IsDummyEntry() const
                : FALSE;
 }
 
+BOOL CLoadLibrary::AddComponent(std::unique_ptr<CComponent>& comp)
+{
+    if (!AddComponent(comp.get()))
+        return FALSE;
+    comp.release(); // the library owns it now
+    return TRUE;
+}
+
 BOOL CLoadLibrary::AddComponent(CComponent* comp)
 {
     if (!comp || m_image.empty() || IsDummyEntry())

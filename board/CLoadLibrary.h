@@ -75,6 +75,8 @@ class CLoadLibrary
     // component has no records, the directory is full, or the file's block or record
     // count fields cannot hold it (the last three with a message).
     BOOL AddComponent(CComponent* comp);
+    // The same, taking `comp` over only on TRUE (it is left as it was on FALSE).
+    BOOL AddComponent(std::unique_ptr<CComponent>& comp);
     // Takes the component's body and directory entry out of the library and saves. The
     // component is handed back to the caller; null when it is not in this library.
     std::unique_ptr<CComponent> RemoveComponent(CComponent* comp);

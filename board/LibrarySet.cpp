@@ -25,8 +25,7 @@ LibrarySet::~LibrarySet()
 
 void LibrarySet::DeleteLibraryPending()
 {
-    delete m_pendingComponent;
-    m_pendingComponent = nullptr;
+    m_pendingComponent.reset();
     m_pendingLibraryPath.clear();
 }
 
@@ -272,15 +271,14 @@ BOOL LibrarySet::AddSelectionToMyLibrary(const std::list<CEntity*>* list)
         return FALSE;
     }
     DeleteLibraryPending();
-    m_pendingComponent = component.release();
+    m_pendingComponent = std::move(component);
     m_pendingLibraryPath = target;
     return TRUE;
 }
 
 void LibrarySet::CompleteAddToMyLibrary(const Position* picked)
 {
-    std::unique_ptr<CComponent> component(m_pendingComponent);
-    m_pendingComponent = nullptr;
+    std::unique_ptr<CComponent> component = std::move(m_pendingComponent);
     const std::string target = std::move(m_pendingLibraryPath);
     m_pendingLibraryPath.clear();
     if (!component || target.empty() || !picked)
@@ -303,10 +301,7 @@ void LibrarySet::CompleteAddToMyLibrary(const Position* picked)
     CComponent* stored = component.get();
     // The one it replaces goes only once the new one is stored (under a free name, as
     // long as the old one holds this one).
-    if (!library->AddComponent(stored))
-        return;
-    component.release();
-    if (!old)
+    if (!library->AddComponent(component) || !old)
         return;
     library->RemoveComponent(old);
     if (stored->GetPattern() == pattern)
@@ -316,6 +311,5 @@ void LibrarySet::CompleteAddToMyLibrary(const Position* picked)
     if (!renamed)
         return;
     renamed->SetPattern(pattern);
-    if (library->AddComponent(renamed.get()))
-        renamed.release();
+    library->AddComponent(renamed);
 }

@@ -88,7 +88,7 @@ class LibrarySet
     // library it goes to.
     std::map<std::string, CLoadLibrary*> LibraryMap;
     std::string m_pendingLibraryPath;
-    CComponent* m_pendingComponent = nullptr;
+    std::unique_ptr<CComponent> m_pendingComponent;
     // The library menu's last choice, from 1; 0 before the first.
     int m_lastLibraryChoice = 0;
 

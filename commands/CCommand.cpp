@@ -29,7 +29,7 @@ ViewPort* View()
 
 } // namespace
 
-CCommand::CCommand() = default;
+CCommand::CCommand() : m_board(theInfomation) {}
 
 CCommand::~CCommand()
 {

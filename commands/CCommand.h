@@ -13,6 +13,7 @@
 #include <string>
 
 class CComponent;
+class CInfomation;
 class CEntity;
 
 // Key-state flag the view adds to mouse flags while the left Alt key is down.
@@ -85,6 +86,9 @@ class CCommand
     int IsReady() const { return m_ready; }
 
   protected:
+    // The board state the tool works on. The dispatcher makes tools only while there is
+    // one and ends them before it goes, so a tool never checks for it.
+    CInfomation& Board() const { return *m_board; }
     // Makes `entity` the object in hand, owned by the tool and registered with the board
     // as its temporary object; the object held before is unregistered and freed.
     // Returns the new object.
@@ -119,5 +123,6 @@ class CCommand
     BOX2D m_box;
 
   private:
+    CInfomation* m_board; // the board state when the tool was made; not owned
     std::unique_ptr<CEntity> m_ownedEntity;
 };

@@ -159,11 +159,9 @@ void CCreateLine::TakeDefaultTrack()
     HoldEntity(std::make_unique<CLine>(Position(), Position(), nullptr));
 }
 
-Position CCreateLine::RebuildPoint()
+Position CCreateLine::RebuildPoint() const
 {
-    if (!theInfomation)
-        return Position();
-    return theInfomation->m_snap ? SnappedCursor() : theInfomation->GetCursorPosition();
+    return Board().m_snap ? SnappedCursor() : Board().GetCursorPosition();
 }
 
 void CCreateLine::Route(const Position& pt)
@@ -248,8 +246,6 @@ void CCreateLine::Route(const Position& pt)
 int CCreateLine::OnLButtonDown(UINT nFlags, const Position& pt)
 {
     CCommand::OnLButtonDown(nFlags, pt);
-    if (!theInfomation)
-        return 0;
     if (!m_pEntity || m_nStep < 2) {
         // The first click of a chain.
         vertices.clear();
@@ -269,8 +265,7 @@ int CCreateLine::OnLButtonDown(UINT nFlags, const Position& pt)
                 vertex = static_cast<CLine*>(m_pEntity)->GetEnd();
             AddVertex(vertex);
             Attach(m_pEntity, nullptr, 0);
-            CEntity* segment = m_pEntity->Clone();
-            theInfomation->AddEntity(segment);
+            CEntity* segment = Board().AddEntity(std::unique_ptr<CEntity>(m_pEntity->Clone()));
             m_committed.push_back(segment);
             NewBandLine(segStart, pt);
         }
@@ -296,18 +291,18 @@ int CCreateLine::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         OnMouseMove(0, RebuildPoint());
         return 0;
     }
-    if (nChar == VK::Back && theInfomation) {
+    if (nChar == VK::Back) {
         if (m_nStep > 1 && !m_committed.empty()) {
             CEntity* segment = m_committed.back();
             m_committed.pop_back();
             // Only the chain's own segment, and only while it is still on the board
             // (an undo may have taken it off already).
-            const std::list<CEntity*>& all = theInfomation->GetElements().GetEntities();
+            const std::list<CEntity*>& all = Board().GetElements().GetEntities();
             if (std::find(all.begin(), all.end(), segment) != all.end() && segment->IsActive()) {
-                theInfomation->SelectionList.remove(segment);
+                Board().SelectionList.remove(segment);
                 segment->Invalidate();
-                theInfomation->GetRedoUndo().AddAction(segment, UA_DELETE);
-                theInfomation->NotifyModified();
+                Board().GetRedoUndo().AddAction(segment, UA_DELETE);
+                Board().NotifyModified();
             }
         }
         if (vertices.size() > 1) {

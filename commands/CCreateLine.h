@@ -73,7 +73,7 @@ class CCreateLine : public CCommand
     void TakeDefaultTrack();
     // Where the rubber band is rebuilt after a key: the pointer, snapped as the
     // dispatcher snaps it.
-    static Position RebuildPoint();
+    Position RebuildPoint() const;
 
   private:
     void BuildSectorTables();

@@ -47,13 +47,11 @@ std::string CMeasure::Report(const Position& from, const Position& to, const std
 int CMeasure::OnLButtonDown(UINT nFlags, const Position& pt)
 {
     CCommand::OnLButtonDown(nFlags, pt);
-    if (!theInfomation)
-        return 0;
     if (!waitingForEnd) {
         start = pt;
         auto line = std::make_unique<CLine>(start, start);
         line->SetLayer(LAYER_HIGHLIGHT);
-        const double width = theInfomation->PixelsToBoard(1);
+        const double width = Board().PixelsToBoard(1);
         line->SetLineWidth(&width);
         HoldEntity(std::move(line));
         m_box = BOX2D();
@@ -61,7 +59,7 @@ int CMeasure::OnLButtonDown(UINT nFlags, const Position& pt)
     } else {
         // The board repaints the line's place as it lets it go.
         HoldEntity(nullptr);
-        UiServices::Current().MessageBox(Report(start, pt, theInfomation->GetUnitName()));
+        UiServices::Current().MessageBox(Report(start, pt, Board().GetUnitName()));
     }
     waitingForEnd = waitingForEnd ? 0 : 1;
     CCommand::OnLButtonDown(nFlags, pt);
@@ -90,7 +88,7 @@ int CMeasure::OnLButtonUp(UINT, const Position&)
 
 int CMeasure::OnTimer(const Position& cursor)
 {
-    ViewPort* view = theInfomation ? theInfomation->GetView() : nullptr;
+    ViewPort* view = Board().GetView();
     if (view && view->IsKeyDown(VK::Control))
         JumpToObjectPoint(cursor, std::string(), std::string());
     return 0;

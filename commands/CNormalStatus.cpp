@@ -94,6 +94,9 @@ int CNormalStatus::SetCommand(int kind, CommandParam param)
                 view->PostBoardNotify(BN_SHOW_BROWSER, 0);
         DropCurrent(EndReason::User);
     }
+    // Tools work on the board state: none is made without one.
+    if (!theInfomation)
+        return 0;
 
     m_pCurrent = CreateTool(kind, param);
     if (m_pCurrent && !m_pCurrent->IsReady())

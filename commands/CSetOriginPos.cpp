@@ -11,34 +11,31 @@ CSetOriginPos::CSetOriginPos(CCommand* owner, int kind) : mode(kind)
 
 CSetOriginPos::~CSetOriginPos()
 {
-    if (!theInfomation)
-        return;
-    if (ViewPort* view = theInfomation->GetView())
+    if (ViewPort* view = Board().GetView())
         view->InvalidateAll();
     // Ended without a pick: the waiting component is dropped. After a pick nothing is
     // waiting any more and this does nothing.
     if (mode == CommandKind::PinOne)
-        theInfomation->CompleteAddToMyLibrary(nullptr);
+        Board().CompleteAddToMyLibrary(nullptr);
 }
 
 int CSetOriginPos::OnLButtonDblClk(UINT, const Position&)
 {
     m_nStep = 0;
-    if (theInfomation)
-        if (ViewPort* view = theInfomation->GetView())
-            view->ReleaseCapture();
+    if (ViewPort* view = Board().GetView())
+        view->ReleaseCapture();
     return 0;
 }
 
 int CSetOriginPos::OnLButtonDown(UINT nFlags, const Position& pt)
 {
     CCommand::OnLButtonDown(nFlags, pt);
-    if (m_nStep != 1 || !theInfomation)
+    if (m_nStep != 1)
         return 0;
     if (mode == CommandKind::SetOrigin)
-        theInfomation->SetOrigin(pt);
+        Board().SetOrigin(pt);
     else
-        theInfomation->CompleteAddToMyLibrary(&pt);
+        Board().CompleteAddToMyLibrary(&pt);
     if (m_pOwner)
         m_pOwner->SetCommand(CommandKind::None, CommandParam());
     return 0;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <algorithm>
 #include <cmath>
 #include <list>
@@ -218,7 +220,7 @@ TEST_F(Board, ClearBoardLeavesNothingToUndoOrRedo)
     CLine rubber(Position(0, 0), Position(1, 1));
     board().SetTempEntity(&rubber);
     board().m_pasteAnchor = std::make_unique<Position>(2, 2);
-    board().GetLibrarySet().m_pendingComponent = new CComponent;
+    board().GetLibrarySet().m_pendingComponent = std::make_unique<CComponent>();
     ASSERT_TRUE(board().CanUndo());
     ASSERT_TRUE(board().CanRedo());
 
