@@ -354,14 +354,16 @@ void CVantorView::PostBoardNotify(int code, std::intptr_t arg)
 // ---------------------------------------------------------------------------------
 // Notifications and commands
 
+void CVantorView::PlaceComponent(std::unique_ptr<CComponent> component)
+{
+    if (component)
+        m_status.SetCommand(CommandKind::Component, CommandParam(std::move(component)));
+}
+
 void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
 {
     switch (code) {
-    case BN_PLACE_COMPONENT:
-        if (arg) {
-            std::unique_ptr<CComponent> component(reinterpret_cast<CComponent*>(arg));
-            m_status.SetCommand(CommandKind::Component, CommandParam(std::move(component)));
-        }
+    case BN_PLACE_COMPONENT: // the component comes through PlaceComponent
         break;
     case BN_MODIFIED:
         if (m_doc)

@@ -14,9 +14,12 @@
 #include <QSize>
 #include <QString>
 #include <QTimer>
+#include <memory>
 
 #include <cstdint>
+#include <memory>
 
+class CComponent;
 class CDib;
 class CVantorDoc;
 class DrawContext;
@@ -57,11 +60,14 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool OnCommand(int id);
     bool UpdateCommand(int id, bool* enabled, bool* checked);
 
-    // A board notification (sub-codes of BoardNotify). Place-component takes over the
-    // CComponent* in `arg` (allocated with new); repaint-rect reads the Rect* in `arg`
-    // at once. Codes for the frame and the start-up window are passed on with
-    // frameNotify; unknown codes are ignored.
+    // A board notification (sub-codes of BoardNotify). Repaint-rect reads the Rect* in
+    // `arg` at once. Codes for the frame and the start-up window are passed on with
+    // frameNotify; unknown codes are ignored. A component to place comes through
+    // PlaceComponent, never as a number.
     void OnBoardNotify(int code, std::intptr_t arg);
+    // Place a component chosen in the library browser: the component tool takes it
+    // over; with no tool to take it, it is freed.
+    void PlaceComponent(std::unique_ptr<CComponent> component);
     // After a photograph was opened or closed: new scroll range centred, repainted.
     void PhotoChanged();
     // The pointer's board coordinate in the current unit; empty until the pointer

@@ -377,7 +377,7 @@ TEST_F(CVantorViewTest, EveryNotificationSubCode)
         v->OnBoardNotify(code, 40 + code);
     v->OnBoardNotify(BN_PLACE_COMPONENT, 0);
     // A component handed over with no placing tool to take it is freed, not leaked.
-    v->OnBoardNotify(BN_PLACE_COMPONENT, reinterpret_cast<std::intptr_t>(new CComponent));
+    v->PlaceComponent(std::make_unique<CComponent>());
     v->OnBoardNotify(9, 1);
     v->OnBoardNotify(-1, 1);
     EXPECT_EQ(relayed, (std::vector<std::pair<int, qintptr>>{{4, 44}, {5, 45}, {6, 46}, {7, 47}}));
