@@ -14,7 +14,6 @@
 #include <QSize>
 #include <QString>
 #include <QTimer>
-#include <memory>
 
 #include <cstdint>
 #include <memory>
