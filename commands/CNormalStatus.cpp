@@ -3,6 +3,7 @@
 #include "CommandKinds.h"
 #include "ToolTable.h"
 #include "board/CInfomation.h"
+#include "board/UndoScope.h"
 #include "board/ViewPort.h"
 #include "model/CEntity.h"
 #include "model/Constants.h"
@@ -276,9 +277,8 @@ int CNormalStatus::OnLButtonDblClk(UINT, const Position& pt)
 
 void CNormalStatus::TransformSelection(UINT nChar, const Position& about)
 {
-    std::list<CEntity*>& selection = theInfomation->SelectionList;
-    for (CEntity* e : selection) {
-        e->PushUndoState(e);
+    UndoScope change(*theInfomation, theInfomation->SelectionList);
+    for (CEntity* e : change.Objects()) {
         e->Invalidate();
         if (nChar == VK::Space)
             e->Rotate(about, PI * 0.5);
@@ -288,7 +288,7 @@ void CNormalStatus::TransformSelection(UINT nChar, const Position& about)
             e->MirrorY(about);
         e->Invalidate();
     }
-    theInfomation->RecordEntityChange(&selection);
+    change.Commit();
 }
 
 int CNormalStatus::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)

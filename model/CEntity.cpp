@@ -10,6 +10,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 IMPLEMENT_SERIAL(CEntity, CObject, VERSIONABLE_SCHEMA | 1)
@@ -551,6 +552,15 @@ void CEntity::UndoState()
     m_earlierStates.pop_back();
     CopyFrom(*state);
     delete state;
+}
+
+void CEntity::DropToEarlierState()
+{
+    if (m_earlierStates.empty())
+        return;
+    std::unique_ptr<CEntity> state(m_earlierStates.back());
+    m_earlierStates.pop_back();
+    CopyFrom(*state);
 }
 
 void CEntity::RedoState()

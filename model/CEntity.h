@@ -187,6 +187,9 @@ class CEntity : public CObject
     void PushUndoState(CEntity* before);
     void UndoState();
     void RedoState();
+    // Goes back to the last state stored by PushUndoState and forgets it, as if the
+    // change since had never been made (no later state is kept).
+    void DropToEarlierState();
     // Moves every stored earlier and later state by (to - from), so that undo after the
     // board's origin moved puts the object back where it belongs.
     void MoveStates(const Position& from, const Position& to);
