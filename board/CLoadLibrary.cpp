@@ -225,7 +225,7 @@ BOOL CLoadLibrary::AddComponent(std::unique_ptr<CComponent>& comp)
 {
     if (!AddComponent(comp.get()))
         return FALSE;
-    comp.release(); // the library owns it now
+    (void)comp.release(); // the library owns it now
     return TRUE;
 }
 

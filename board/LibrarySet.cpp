@@ -168,7 +168,7 @@ BOOL LibrarySet::AddLibrary(const std::string& path, std::unique_ptr<CLoadLibrar
 {
     if (!AddLibrary(path, library.get()))
         return FALSE;
-    library.release(); // the set owns it now
+    (void)library.release(); // the set owns it now
     return TRUE;
 }
 

@@ -221,6 +221,7 @@ void CMainFrame::CreateMenus()
     AddMenu(file, {ID_FILE_EXPORT_PCB, kSeparator, ID_FILE_CLOSE_BOARD, ID_FILE_CLOSE_ALL,
                    kSeparator, ID_FILE_PRINT_SETUP, kSeparator});
     std::vector<int> recent;
+    recent.reserve(RECENT_FILE_COUNT);
     for (int i = 0; i < RECENT_FILE_COUNT; ++i)
         recent.push_back(ID_FILE_MRU_FILE1 + i);
     AddMenu(file, recent);
@@ -646,10 +647,16 @@ void CMainFrame::OnBoardNotify(int code, std::intptr_t arg)
         showMaximized();
         return;
     }
-    // Library loading: the step (valid during this call only) or the end, in the
-    // status bar for a while.
+    // Library loading reports through OnLibraryLoadNotify.
+    if (code == BN_LOAD_PROGRESS || code == BN_LOAD_DONE)
+        return;
+    if (m_view)
+        m_view->OnBoardNotify(code, arg);
+}
+
+void CMainFrame::OnLibraryLoadNotify(int code, const LibraryLoadProgress* p)
+{
     if (code == BN_LOAD_PROGRESS) {
-        const auto* p = reinterpret_cast<const LibraryLoadProgress*>(arg);
         if (!p)
             return;
         if (p->step == LibraryLoadSink::kLoadLibrary) {
@@ -666,10 +673,7 @@ void CMainFrame::OnBoardNotify(int code, std::intptr_t arg)
     if (code == BN_LOAD_DONE) {
         m_libraryProgress.clear();
         statusBar()->showMessage(QStringLiteral("Complete successful!"), kLoadMessageMs);
-        return;
     }
-    if (m_view)
-        m_view->OnBoardNotify(code, arg);
 }
 
 void CMainFrame::OnViewNotify(int code, qintptr)

@@ -14,6 +14,7 @@
 #include <vector>
 
 class AppServices;
+struct LibraryLoadProgress;
 class CVantorDoc;
 class CVantorView;
 class QAction;
@@ -81,9 +82,12 @@ class CMainFrame : public QMainWindow
     // The layer chosen in the current-layer list.
     void OnLayerSelect(int layer);
     // A board notification sent to the frame: sub-code 6 shows the frame maximised,
-    // library loading (4, with a LibraryLoadProgress*, and 5) shows in the status bar,
-    // every other one goes on to the view.
+    // library loading (4 and 5) comes through OnLibraryLoadNotify, every other one goes
+    // on to the view.
     void OnBoardNotify(int code, std::intptr_t arg);
+    // Library loading: a step (4, `progress` valid during this call only) or the end
+    // (5), in the status bar for a while.
+    void OnLibraryLoadNotify(int code, const LibraryLoadProgress* progress);
     // The keyboard's popups: View > Grid, Place, View > Zoom, and the next language.
     void OnKeyMenu(KeyMenu menu);
 

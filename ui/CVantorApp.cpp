@@ -45,7 +45,7 @@ class FrameLibraryWindow : public LibraryProgressWindow
     void OnLibraryLoadNotify(int code, const LibraryLoadProgress* progress) override
     {
         if (m_frame)
-            m_frame->OnBoardNotify(code, reinterpret_cast<std::intptr_t>(progress));
+            m_frame->OnLibraryLoadNotify(code, progress);
     }
 
   private:

@@ -331,22 +331,15 @@ bool CVantorView::ZoomStep(bool zoomIn, const Position& about)
     return zoomIn ? ZoomIn(about) : ZoomOut(about);
 }
 
+void CVantorView::PostRepaintRect(const Rect& clientRect)
+{
+    // A copy travels: the sender's rectangle may be gone by the time it arrives.
+    QMetaObject::invokeMethod(
+        this, [this, r = clientRect] { RepaintRect(r); }, Qt::QueuedConnection);
+}
+
 void CVantorView::PostBoardNotify(int code, std::intptr_t arg)
 {
-    if (code == BN_REPAINT_RECT) {
-        // The sender's rectangle may be gone by the time the notice arrives.
-        if (!arg)
-            return;
-        const Rect r = *reinterpret_cast<const Rect*>(arg);
-        QMetaObject::invokeMethod(
-            this,
-            [this, r] {
-                Rect copy = r;
-                OnBoardNotify(BN_REPAINT_RECT, reinterpret_cast<std::intptr_t>(&copy));
-            },
-            Qt::QueuedConnection);
-        return;
-    }
     QMetaObject::invokeMethod(
         this, [this, code, arg] { OnBoardNotify(code, arg); }, Qt::QueuedConnection);
 }
@@ -362,9 +355,9 @@ void CVantorView::PlaceComponent(std::unique_ptr<CComponent> component)
 
 void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
 {
+    // Place-component and repaint-rect carry objects: they come through PlaceComponent
+    // and RepaintRect, so here they, and unknown codes, do nothing.
     switch (code) {
-    case BN_PLACE_COMPONENT: // the component comes through PlaceComponent
-        break;
     case BN_MODIFIED:
         if (m_doc)
             m_doc->SetModifiedFlag(true);
@@ -384,10 +377,6 @@ void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
     case BN_STARTUP_CLOSED:
     case BN_STATUS_LINE:
         emit frameNotify(code, qintptr(arg));
-        break;
-    case BN_REPAINT_RECT:
-        if (arg)
-            RepaintRect(*reinterpret_cast<const Rect*>(arg));
         break;
     default:
         break;

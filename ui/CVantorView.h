@@ -59,11 +59,13 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool OnCommand(int id);
     bool UpdateCommand(int id, bool* enabled, bool* checked);
 
-    // A board notification (sub-codes of BoardNotify). Repaint-rect reads the Rect* in
-    // `arg` at once. Codes for the frame and the start-up window are passed on with
-    // frameNotify; unknown codes are ignored. A component to place comes through
-    // PlaceComponent, never as a number.
+    // A board notification (sub-codes of BoardNotify). Codes for the frame and the
+    // start-up window are passed on with frameNotify; unknown codes are ignored. What
+    // travels with a notice is never a pointer in a number: a component to place comes
+    // through PlaceComponent, a rectangle to repaint through RepaintRect (now) or
+    // PostRepaintRect (from any thread, later).
     void OnBoardNotify(int code, std::intptr_t arg);
+    void PostRepaintRect(const Rect& clientRect);
     // Place a component chosen in the library browser: the component tool takes it
     // over; with no tool to take it, it is freed.
     void PlaceComponent(std::unique_ptr<CComponent> component);

@@ -368,7 +368,7 @@ TEST_F(CVantorViewTest, EveryNotificationSubCode)
     QApplication::processEvents();
     Rect r{10, 20, 60, 50};
     paints.rects.clear();
-    v->OnBoardNotify(BN_REPAINT_RECT, reinterpret_cast<std::intptr_t>(&r));
+    v->RepaintRect(r);
     ASSERT_EQ(paints.rects.size(), 1u);
     EXPECT_EQ(paints.rects.front(), QRect(10, 20, 50, 30));
 
@@ -399,7 +399,7 @@ TEST_F(CVantorViewTest, NotificationsPostedFromAnotherThreadArriveOnTheGuiThread
     std::thread worker([this] {
         v->PostBoardNotify(BN_MODIFIED, 0);
         Rect gone{5, 6, 25, 16}; // out of scope long before the notice arrives
-        v->PostBoardNotify(BN_REPAINT_RECT, reinterpret_cast<std::intptr_t>(&gone));
+        v->PostRepaintRect(gone);
     });
     worker.join();
     EXPECT_TRUE(onGuiThread.empty());
