@@ -260,6 +260,23 @@ void CInfomation::AddEntities(std::list<CEntity*>* list)
     NotifyModified();
 }
 
+void CInfomation::DeleteEntities(const std::list<CEntity*>& list)
+{
+    std::list<CEntity*> live;
+    for (CEntity* e : list)
+        if (e && e->IsActive() && std::find(live.begin(), live.end(), e) == live.end())
+            live.push_back(e);
+    if (live.empty())
+        return;
+    for (CEntity* e : live)
+        SelectionList.remove(e);
+    {
+        CMutexLock lock(m_entityLock);
+        m_redoUndo.AddAction(&live, UA_DELETE);
+    }
+    NotifyModified();
+}
+
 void CInfomation::RemoveLastEntity()
 {
     CEntity* last = m_elements.GetLastAdded();
@@ -544,16 +561,22 @@ void CInfomation::DrawBoard(DrawContext* dc, Rect clip)
 
 void CInfomation::SetTempEntity(CEntity* entity)
 {
+    std::list<CEntity*> entities;
+    if (entity)
+        entities.push_back(entity);
+    SetTempEntities(entities);
+}
+
+void CInfomation::SetTempEntities(const std::list<CEntity*>& entities)
+{
     for (CEntity* e : m_tempEntities) {
-        if (e == entity)
+        if (std::find(entities.begin(), entities.end(), e) != entities.end())
             continue;
         if (e->IsSelected())
             e->ToggleSelect();
         e->Invalidate();
     }
-    m_tempEntities.clear();
-    if (entity)
-        m_tempEntities.push_back(entity);
+    m_tempEntities = entities;
 }
 
 void CInfomation::ShowLayersDialog()

@@ -88,6 +88,10 @@ class CInfomation : public BoardServices
     // The same; returns the object, now the board's, or null for none.
     CEntity* AddEntity(std::unique_ptr<CEntity> entity);
     void AddEntities(std::list<CEntity*>* list);
+    // Deletes the live objects of `list` (the board keeps them for undo) with one undo
+    // record, drops them from the selection and notifies a change; nothing when none
+    // of them is live.
+    void DeleteEntities(const std::list<CEntity*>& list);
     void RemoveLastEntity();
     void BringToFront(CEntity* entity);
     // Moves every selected object by -v; 0 when nothing is selected.
@@ -130,6 +134,9 @@ class CInfomation : public BoardServices
     // a command that frees its object unregisters it first (or calls
     // ClearTempEntities, which touches nothing).
     void SetTempEntity(CEntity* entity);
+    // The same for a group drawn together (a pasted or moved group); the list holds
+    // the command's objects, which stay the command's.
+    void SetTempEntities(const std::list<CEntity*>& entities);
     const std::list<CEntity*>& GetTempEntities() const { return m_tempEntities; }
     void ClearTempEntities() { m_tempEntities.clear(); }
     void ShowLayersDialog();

@@ -149,6 +149,21 @@ TEST_F(Board, EveryEditIsUndoneAndRedone)
     board().Undo();
     EXPECT_TRUE(c->IsActive());
 
+    // A given list: its live objects, once each, in one record, out of the selection.
+    Select(b);
+    board().DeleteEntities({b, c, b, nullptr});
+    EXPECT_FALSE(b->IsActive());
+    EXPECT_FALSE(c->IsActive());
+    EXPECT_TRUE(board().IsSelectionEmpty());
+    board().Undo();
+    EXPECT_TRUE(b->IsActive());
+    EXPECT_TRUE(c->IsActive());
+    const int records = view.NoticeCount(BN_MODIFIED);
+    a->Deactivate();
+    board().DeleteEntities({a});
+    EXPECT_EQ(view.NoticeCount(BN_MODIFIED), records);
+    a->Activate();
+
     board().RemoveLastEntity(); // the newest live object: c
     EXPECT_FALSE(c->IsActive());
     board().Undo();
