@@ -1,5 +1,7 @@
 #include "CGetDPIDlg.h"
 
+#include "Language.h"
+
 #include "model/UiServices.h"
 
 #include <QDialogButtonBox>
@@ -46,6 +48,7 @@ CGetDPIDlg::CGetDPIDlg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
+    Language::Current().LangTranslateDialog(this, IDD);
 }
 
 bool CGetDPIDlg::Ask(QWidget* parent, DpiValues& values)

@@ -4,6 +4,7 @@
 #include "CVantorView.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "Language.h"
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
@@ -90,6 +91,7 @@ CMainFrame::CMainFrame(CVantorDoc* doc, AppServices* app, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    ApplyLanguage();
 
     // New pads, fills, tracks, texts and arcs start on the multi-layer until a layer is
     // chosen in the list.
@@ -189,6 +191,8 @@ void CMainFrame::CreateActions()
         const QString prompt = *info.prompt ? QString::fromUtf8(info.prompt) : PlainText(text);
         action->setStatusTip(prompt);
         action->setToolTip(PlainText(text));
+        // What the "&Default" language shows again.
+        action->setProperty("resourceText", text);
         connect(action, &QAction::triggered, this, [this, id = info.id] { OnCommand(id); });
         // Every action belongs to the window, so its keys work whether or not it is
         // in a menu or on the toolbar.
@@ -272,6 +276,38 @@ void CMainFrame::CreateMenus()
             Action(c.id)->setCheckable(true);
     for (int id = ID_GRID_1; id <= ID_GRID_10; ++id)
         Action(id)->setCheckable(true);
+
+    Language::Current().LangBuildMenu(m_languageMenu);
+    for (QAction* a : m_languageMenu->actions()) {
+        const int id = a->data().toInt();
+        if (id > ID_LANGUAGE_DEFAULT && id <= ID_LANGUAGE_LAST)
+            connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    }
+}
+
+void CMainFrame::ApplyLanguage()
+{
+    const Language& language = Language::Current();
+    Language::Current().LangTranslateMenu(menuBar(), Language::kMainMenu);
+    for (auto it = m_actions.begin(); it != m_actions.end(); ++it) {
+        QAction* action = it.value();
+        const QString text = action->property("resourceText").toString();
+        m_defaultTexts[it.key()] = action->text();
+        action->setStatusTip(language.LangLoadString(it.key()).value_or(PlainText(text)));
+        action->setToolTip(PlainText(action->text()));
+    }
+    for (QAction* a : m_languageMenu->actions()) {
+        const int id = a->data().toInt();
+        if (id > ID_LANGUAGE_DEFAULT && id <= ID_LANGUAGE_LAST)
+            a->setStatusTip(language.LangReadDescription(id));
+    }
+    SetRecentFiles(m_recentFiles);
+    statusBar()->showMessage(IdleText());
+}
+
+QString CMainFrame::IdleText()
+{
+    return Language::Current().LangLoadString(Language::kIdleMessage).value_or(QString());
 }
 
 void CMainFrame::CreateToolBar()
@@ -327,9 +363,9 @@ void CMainFrame::CreateStatusBar()
     // The message pane says "Ready" whenever no prompt is shown.
     connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
         if (text.isEmpty())
-            bar->showMessage(QStringLiteral("Ready"));
+            bar->showMessage(IdleText());
     });
-    bar->showMessage(QStringLiteral("Ready"));
+    bar->showMessage(IdleText());
 }
 
 QMenu* CMainFrame::TopLevelMenu(int index) const
@@ -501,7 +537,7 @@ bool CMainFrame::FrameUpdate(int id, bool* enabled, bool* checked)
 {
     if (id >= ID_LANGUAGE_DEFAULT && id <= ID_LANGUAGE_LAST) {
         *enabled = true;
-        *checked = id == ID_LANGUAGE_DEFAULT;
+        *checked = id == Language::Current().CheckedId();
         return true;
     }
     if (id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_LAST) {
@@ -584,11 +620,18 @@ void CMainFrame::OnLayerSelect(int layer)
 
 void CMainFrame::OnLanguage(int id)
 {
-    QAction* action = Action(id);
-    // The checked entry is the active language: choosing it again does nothing, and
-    // only the built-in texts exist so far.
-    if (!action || action->isChecked())
-        return;
+    Language& language = Language::Current();
+    // The checked entry is the active language: choosing it again does nothing.
+    if (id != language.CheckedId())
+        language.LangSelect(m_languageMenu, id);
+    for (QAction* a : m_languageMenu->actions())
+        if (!a->isSeparator() && a->data().toInt() == language.CheckedId())
+            a->setChecked(true);
+    ApplyLanguage();
+    // Windows that stay open, such as the library browser, change language too.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->property("dialogId").isValid())
+            language.LangTranslateDialog(w, w->property("dialogId").toInt());
 }
 
 bool CMainFrame::OnHelpManual()

@@ -117,6 +117,10 @@ class CMainFrame : public QMainWindow
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    // Gives the menus, prompts and recent-file entries the active language's texts.
+    void ApplyLanguage();
+    // What the message pane shows when no prompt is shown ("Ready").
+    static QString IdleText();
     QMenu* AddMenu(QMenu* menu, const std::vector<int>& ids);
     bool DocumentCommand(int id);
     bool FrameCommand(int id);

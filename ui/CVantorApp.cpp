@@ -3,6 +3,7 @@
 #include "CMainFrame.h"
 #include "CVantorView.h"
 #include "CommandIds.h"
+#include "Language.h"
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
@@ -102,6 +103,9 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
     RegisterModelClasses();
     CInfomation::Create(GetSettingsFolder());
     m_boardCreated = true;
+
+    // The language is chosen before the first window is made.
+    Language::Current().LangInitialize();
 
     m_ui = std::make_unique<QtUiServices>();
     UiServices::Install(m_ui.get());
