@@ -618,6 +618,32 @@ void CMainFrame::OnLayerSelect(int layer)
     thePrototypePolygon.SetLayer(layer);
 }
 
+std::unique_ptr<QMenu> CMainFrame::LoadMenuResource(int id)
+{
+    if (id != IDR_POPUP_EDIT)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>();
+    QMenu* popup = menu->addMenu(QStringLiteral("_POPUP_"));
+    const std::pair<int, const char*> items[] = {
+        {ID_EDIT_CUT, "Cu&t"}, {ID_EDIT_COPY, "&Copy"}, {ID_EDIT_PASTE, "&Paste"}};
+    for (const auto& [command, text] : items) {
+        QAction* a = popup->addAction(QString::fromLatin1(text));
+        a->setData(command);
+        a->setEnabled(Action(command) && Action(command)->isEnabled());
+        connect(a, &QAction::triggered, this, [this, command] { OnCommand(command); });
+    }
+    Language::Current().LangTranslateMenu(menu.get(), id);
+    return menu;
+}
+
+void CMainFrame::OnToolbarDropDown(int commandId, const QPoint& below)
+{
+    const std::unique_ptr<QMenu> menu = LoadMenuResource(commandId);
+    if (!menu || menu->actions().isEmpty() || !menu->actions().front()->menu())
+        return;
+    menu->actions().front()->menu()->exec(below);
+}
+
 void CMainFrame::OnLanguage(int id)
 {
     Language& language = Language::Current();
@@ -634,10 +660,21 @@ void CMainFrame::OnLanguage(int id)
             language.LangTranslateDialog(w, w->property("dialogId").toInt());
 }
 
+QString CMainFrame::ManualFile(const QString& folder)
+{
+    const Language& language = Language::Current();
+    const QDir dir(folder);
+    const bool simplified = language.LangReadDescription(language.CheckedId())
+                                .toLower()
+                                .contains(QString::fromUtf8("简体"));
+    if (simplified && dir.exists(QString::fromLatin1(kManualChinese)))
+        return dir.filePath(QString::fromLatin1(kManualChinese));
+    return dir.filePath(QString::fromLatin1(kManualEnglish));
+}
+
 bool CMainFrame::OnHelpManual()
 {
-    const QString file = QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                         QString::fromLatin1(kManualEnglish);
+    const QString file = ManualFile(QCoreApplication::applicationDirPath());
     if (!QFileInfo::exists(file)) {
         UiServices::Current().MessageBox(
             "The manual \"" + QDir::toNativeSeparators(file).toStdString() + "\" is missing.");

@@ -6,9 +6,11 @@
 #pragma once
 
 #include <QMainWindow>
+
 #include <QMap>
 #include <QString>
 #include <QTimer>
+#include <memory>
 
 #include <cstdint>
 #include <vector>
@@ -36,6 +38,7 @@ class CMainFrame : public QMainWindow
     static constexpr const char* kCoordinatePaneText = "x:????????,y:????????";
     static constexpr const char* kHomePage = "https://vantor.example.org/";
     static constexpr const char* kManualEnglish = "VantorEn.html";
+    static constexpr const char* kManualChinese = "Vantor.html";
     // Top-level menus by position, and the pop-ups of View by position.
     enum TopMenu {
         MenuFile = 0,
@@ -91,11 +94,24 @@ class CMainFrame : public QMainWindow
     // The keyboard's popups: View > Grid, Place, View > Zoom, and the next language.
     void OnKeyMenu(KeyMenu menu);
 
+    // A menu resource other than the menu bar, its items translated: 130, the pop-up
+    // "_POPUP_" with Cut, Copy and Paste, which no window shows today. Null for an id
+    // without a menu.
+    std::unique_ptr<QMenu> LoadMenuResource(int id);
+    // A toolbar button's drop-down: the first pop-up of the menu resource named by the
+    // button's command, shown under the button at `below` (global); nothing when there
+    // is no such menu.
+    void OnToolbarDropDown(int commandId, const QPoint& below);
+
     // The recent files shown in the File menu (at most eight).
     void SetRecentFiles(const QStringList& files);
     const QStringList& RecentFiles() const { return m_recentFiles; }
     // The window title after the board path.
     void UpdateTitle();
+
+    // The manual in `folder` for the active language: "Vantor.html" when the language
+    // is simplified Chinese and that file exists, else "VantorEn.html".
+    static QString ManualFile(const QString& folder);
 
     // Substitutes for desktop services; return false when nothing could be started.
     bool OnHelpManual();

@@ -58,6 +58,7 @@ constexpr int ID_ZOOM_ALL = 32849;
 
 constexpr int ID_LANGUAGE_DEFAULT = 5050; // language entries: 5050 .. 5099
 constexpr int ID_LANGUAGE_LAST = 5099;
+constexpr int IDR_POPUP_EDIT = 130; // the pop-up menu resource with Cut, Copy and Paste
 
 // --- Place -------------------------------------------------------------
 constexpr int ID_PLACE_PAD = 32798;

@@ -261,3 +261,39 @@ TEST_F(LanguageFrame, TheFrameSwitchesLanguageFromItsMenuAndWithF8)
     }
     current.SetFolders({}, {});
 }
+
+TEST_F(LanguageFrame, ThePopupMenuAndTheManualFollowTheLanguage)
+{
+    Write(program.filePath("Language/Chinese.lang"),
+          "[Language]\nLanguage=2052\nDescription=" + QString::fromUtf8("简体中文").toUtf8() +
+              "\n[130]\n|0=" + QString::fromUtf8("弹出").toUtf8() +
+              "\n57635=" + QString::fromUtf8("剪切").toUtf8() + "\n");
+    Language& current = Language::Current();
+    current.SetFolders(settings.path(), program.path());
+    current.LangInitialize();
+    FakeUiServices ui;
+    UiServices::Install(&ui);
+    auto doc = std::make_unique<CVantorDoc>();
+    {
+        CMainFrame frame(doc.get());
+        auto texts = [&] {
+            const std::unique_ptr<QMenu> menu = frame.LoadMenuResource(IDR_POPUP_EDIT);
+            QStringList list{menu->actions().front()->text()};
+            for (QAction* a : menu->actions().front()->menu()->actions())
+                list << a->text();
+            return list;
+        };
+        EXPECT_EQ(frame.LoadMenuResource(ID_EDIT_CUT), nullptr);
+        EXPECT_EQ(texts(), QStringList({"_POPUP_", "Cu&t", "&Copy", "&Paste"}));
+        EXPECT_EQ(CMainFrame::ManualFile(program.path()), program.filePath("VantorEn.html"));
+
+        frame.OnCommand(5051);
+        EXPECT_EQ(texts(), QStringList({QString::fromUtf8("弹出"), QString::fromUtf8("剪切"),
+                                        "&Copy", "&Paste"}));
+        EXPECT_EQ(CMainFrame::ManualFile(program.path()), program.filePath("VantorEn.html"));
+        Write(program.filePath("Vantor.html"), "<html></html>");
+        EXPECT_EQ(CMainFrame::ManualFile(program.path()), program.filePath("Vantor.html"));
+        frame.OnCommand(ID_LANGUAGE_DEFAULT);
+    }
+    current.SetFolders({}, {});
+}
