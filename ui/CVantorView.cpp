@@ -713,8 +713,12 @@ void CVantorView::OnTimer(int id)
     if (!isVisible() || !theInfomation)
         return;
     if (id == kAutoScrollTimer) {
+        // A pointer outside the window scrolls only while the view holds the mouse (a
+        // step in progress), not once it has gone to the menus or the toolbar.
+        const Point cursor = GetCursorPos();
+        const bool outside = !viewport()->rect().contains(QPoint(cursor.x, cursor.y));
         Point c;
-        if (!m_status.HasCommand() || !EdgeScrollTarget(GetCursorPos(), &c)) {
+        if (!m_status.HasCommand() || (outside && !m_captured) || !EdgeScrollTarget(cursor, &c)) {
             m_autoScrollTimer.stop();
             return;
         }

@@ -602,7 +602,7 @@ TEST_F(CVantorViewTest, ABoardOpenedWithoutAPhotographScrollsOverTheBoardFrameAn
 
 TEST_F(CVantorViewTest, TheViewLetsGoOfTheMouseWhenATrackChainEnds)
 {
-    LoadPhoto(200, 150);
+    LoadPhoto(800, 600);
     ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
     auto click = [this](QEvent::Type type, Qt::MouseButton button) {
         const QPointF at(60, 60);
@@ -616,6 +616,16 @@ TEST_F(CVantorViewTest, TheViewLetsGoOfTheMouseWhenATrackChainEnds)
     click(QEvent::MouseButtonRelease, Qt::RightButton);
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     EXPECT_TRUE(v->Dispatcher().HasCommand()); // the tool stays for the next chain
+
+    // Leaving the window through its top edge for the menus: the edge scrolls, the
+    // menus do not.
+    MoveMouse(Point{60, 3});
+    ASSERT_TRUE(v->IsAutoScrolling());
+    const Point scroll = v->GetScrollPosition();
+    PointAt(Point{60, -20});
+    v->OnTimer(CVantorView::kAutoScrollTimer);
+    EXPECT_EQ(v->GetScrollPosition(), scroll);
+    EXPECT_FALSE(v->IsAutoScrolling());
 }
 
 } // namespace
