@@ -40,6 +40,8 @@ class ViewPort
     virtual void SetCursorPos(Point clientPoint) = 0;
     virtual void SetCapture() = 0;
     virtual void ReleaseCapture() = 0;
+    // The pointer's shape over the view; a view that shows no photograph keeps the
+    // shape it has.
     virtual void SetCursorShape(CursorShape shape) = 0;
     // One zoom step in or out about a board point, done before returning; true when
     // the zoom changed.

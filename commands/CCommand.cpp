@@ -55,8 +55,10 @@ int CCommand::OnLButtonDown(UINT, const Position&)
 {
     ++m_nStep;
     if (m_nStep == 1)
-        if (ViewPort* view = View())
+        if (ViewPort* view = View()) {
             view->SetCapture();
+            m_holdsMouse = true;
+        }
     return 0;
 }
 
@@ -78,6 +80,8 @@ int CCommand::OnTimer(const Position&)
 
 void CCommand::OnEndCommand(EndReason) {}
 
+void CCommand::OnLayerChosen(int) {}
+
 int CCommand::OnKeyDown(UINT nChar, UINT, UINT)
 {
     if (!m_pEntity || !theInfomation)
@@ -90,13 +94,14 @@ int CCommand::OnKeyDown(UINT nChar, UINT, UINT)
             --m_nStep;
         return 0;
     case VK::Tab: {
+        // The dialog gets the mouse; the view takes it back only for a step in progress.
         ViewPort* view = View();
         if (view)
             view->ReleaseCapture();
         if (m_pEntity->EditProperties(0, Position(0, 0)))
             theInfomation->NotifyModified();
         m_pEntity->GetBox(&m_box, nullptr);
-        if (view)
+        if (view && m_holdsMouse)
             view->SetCapture();
         return 0;
     }
@@ -128,9 +133,19 @@ int CCommand::EndCommand()
     return 0;
 }
 
+void CCommand::ReleaseMouse()
+{
+    if (!m_holdsMouse)
+        return;
+    m_holdsMouse = false;
+    if (ViewPort* view = View())
+        view->ReleaseCapture();
+}
+
 void CCommand::Reset()
 {
     m_nStep = 0;
+    ReleaseMouse();
     if (m_pEntity)
         m_pEntity->Invalidate();
     if (theInfomation) {

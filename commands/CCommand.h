@@ -60,7 +60,8 @@ class CCommand
     virtual int SetCommand(int kind, CommandParam param);
     // slot 4
     virtual int GetCommandType() = 0;
-    // slot 5: counts the click; the first one captures the mouse.
+    // slot 5: counts the click; the first one captures the mouse, which stays with the
+    // view until the tool resets (the chain or step ends) or ends.
     virtual int OnLButtonDown(UINT nFlags, const Position& pt);
     // slot 6: remembers the point.
     virtual int OnMouseMove(UINT nFlags, const Position& pt);
@@ -75,14 +76,21 @@ class CCommand
 
     // Called by the dispatcher just before the tool is destroyed.
     virtual void OnEndCommand(EndReason why);
+    // A layer was chosen in the toolbar's layer list while the tool is current.
+    virtual void OnLayerChosen(int layer);
 
     // Asks the owner to end this tool; returns 0. The owner frees the tool only once
     // the outermost event handler has returned, so the caller may still touch its
     // members, but should return at once.
     int EndCommand();
     // Back to step 0: the object in hand is repainted and dropped (freed when the tool
-    // owns it) and the board's temporary-object registration is cleared.
+    // owns it), the board's temporary-object registration is cleared and the mouse
+    // capture the tool took is released.
     void Reset();
+    // Lets go of the mouse capture this tool took, if it holds it; called by the
+    // dispatcher as the tool ends, before its successor may take the mouse.
+    void ReleaseMouse();
+    bool HoldsMouse() const { return m_holdsMouse; }
     int IsReady() const { return m_ready; }
 
   protected:
@@ -123,6 +131,7 @@ class CCommand
     BOX2D m_box;
 
   private:
-    CInfomation* m_board; // the board state when the tool was made; not owned
+    CInfomation* m_board;      // the board state when the tool was made; not owned
+    bool m_holdsMouse = false; // the view's mouse capture was taken by this tool
     std::unique_ptr<CEntity> m_ownedEntity;
 };

@@ -143,6 +143,22 @@ CLine* CCreateLine::NewBandLine(const Position& a, const Position& b)
     return static_cast<CLine*>(HoldEntity(std::move(line)));
 }
 
+CLine* CCreateLine::StartSegment(const Position& a, const Position& b)
+{
+    CLine* line = NewBandLine(a, b);
+    if (m_chosenLayer >= 0) {
+        line->SetLayer(m_chosenLayer);
+        m_chosenLayer = -1;
+    }
+    return line;
+}
+
+void CCreateLine::OnLayerChosen(int layer)
+{
+    if (GetCommandType() == CommandKind::Track)
+        m_chosenLayer = layer;
+}
+
 CLine* CCreateLine::BandLine(const Position& pt)
 {
     if (m_pEntity && m_pEntity->GetType() == ET_LINE) {
@@ -250,7 +266,7 @@ int CCreateLine::OnLButtonDown(UINT nFlags, const Position& pt)
         // The first click of a chain.
         vertices.clear();
         m_committed.clear();
-        NewBandLine(pt, pt);
+        StartSegment(pt, pt);
         AddVertex(pt);
     } else {
         // The click commits what the rubber band shows for this very point.
@@ -267,7 +283,7 @@ int CCreateLine::OnLButtonDown(UINT nFlags, const Position& pt)
             Attach(m_pEntity, nullptr, 0);
             CEntity* segment = Board().AddEntity(std::unique_ptr<CEntity>(m_pEntity->Clone()));
             m_committed.push_back(segment);
-            NewBandLine(segStart, pt);
+            StartSegment(segStart, pt);
         }
     }
     RepaintEntity();
@@ -308,10 +324,13 @@ int CCreateLine::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         if (vertices.size() > 1) {
             vertices.pop_back();
             segStart = vertices.back();
-            NewBandLine(segStart, segStart);
+            StartSegment(segStart, segStart);
             OnMouseMove(0, RebuildPoint());
         }
     }
+    // Width and layer set in the property dialog win over an earlier choice in the list.
+    if (nChar == VK::Tab)
+        m_chosenLayer = -1;
     return CCommand::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 

@@ -31,6 +31,10 @@ class CCreateLine : public CCommand
     int OnMouseMove(UINT nFlags, const Position& pt) override;
     int OnRButtonDown(UINT nFlags, const Position& pt) override;
     int OnLButtonUp(UINT nFlags, const Position& pt) override;
+    // The layer chosen in the list goes to the next segment the track tool starts; the
+    // segment in progress keeps its layer. (The polygon tool's segments take the
+    // polygon's layer, so it ignores the list.)
+    void OnLayerChosen(int layer) override;
 
     // The mode Space switches to from `mode`: 0 -> 1 -> 3 -> 2 -> 0.
     static int NextRoutingMode(int mode);
@@ -69,6 +73,9 @@ class CCreateLine : public CCommand
     CLine* NewBandLine(const Position& a, const Position& b);
     // The rubber band as a track from segStart (a new one unless it is one already).
     CLine* BandLine(const Position& pt);
+    // A new segment from a to b in hand: NewBandLine, on the layer chosen in the list
+    // since the last segment started, if one was.
+    CLine* StartSegment(const Position& a, const Position& b);
     // The object in hand becomes a fresh default track (the prototype's attributes).
     void TakeDefaultTrack();
     // Where the rubber band is rebuilt after a key: the pointer, snapped as the
@@ -78,6 +85,8 @@ class CCreateLine : public CCommand
   private:
     void BuildSectorTables();
 
+    // The layer chosen in the list for the next segment; -1 for none.
+    int m_chosenLayer = -1;
     // The segments this chain committed, oldest first (board-owned).
     std::vector<CEntity*> m_committed;
 };

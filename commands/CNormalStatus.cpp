@@ -71,6 +71,7 @@ void CNormalStatus::DropCurrent(EndReason why)
         return;
     std::unique_ptr<CCommand> old = std::move(m_pCurrent);
     old->OnEndCommand(why);
+    old->ReleaseMouse();
     // The old tool's rubber band leaves the board now, while it still exists.
     if (theInfomation)
         theInfomation->SetTempEntity(nullptr);
@@ -112,14 +113,19 @@ int CNormalStatus::SetCommand(int kind, CommandParam param)
             view->SetCursorPos(Point{cursor.x, kPointerTopMargin});
     }
     view->ReleaseCapture();
-    // The cursor of the new state at once; the view shows none without a photograph.
-    const bool photoLoaded =
-        theInfomation->GetPhotoWidth() > 0 && theInfomation->GetPhotoHeight() > 0;
+    // The cursor of the new state at once; the view itself leaves the cursor alone
+    // while it shows no photograph.
     CursorShape shape = CursorShape::Arrow;
-    if (photoLoaded &&
-        ToolTable::CursorFor(HasCommand(), HasCommand() ? m_pCurrent->GetCommandType() : 0, &shape))
+    if (ToolTable::CursorFor(HasCommand(), HasCommand() ? m_pCurrent->GetCommandType() : 0, &shape))
         view->SetCursorShape(shape);
     return 0;
+}
+
+void CNormalStatus::OnLayerChosen(int layer)
+{
+    CallScope scope(*this);
+    if (m_pCurrent)
+        m_pCurrent->OnLayerChosen(layer);
 }
 
 bool CNormalStatus::IsBusy() const

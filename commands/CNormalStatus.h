@@ -53,6 +53,8 @@ class CNormalStatus : public CCommand
     bool HasCommand() const { return m_pCurrent != nullptr; }
     // True when a tool other than the area selection is current.
     bool IsBusy() const;
+    // A layer chosen in the toolbar's list: the current tool, if any, is told.
+    void OnLayerChosen(int layer) override;
     // Ends the current tool, telling it why; idle afterwards.
     void EndCurrentCommand(EndReason why);
 

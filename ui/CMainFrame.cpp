@@ -100,6 +100,10 @@ CMainFrame::CMainFrame(CVantorDoc* doc, AppServices* app, QWidget* parent)
     theDefaultLine.SetLayer(kMultiLayer);
     thePrototypeTxtTag.SetLayer(kMultiLayer);
     thePrototypeArc.SetLayer(kMultiLayer);
+    // The list shows the layer they start on.
+    if (theInfomation)
+        theInfomation->SetCurrentLayer(kMultiLayer);
+    m_layerList->setCurrentIndex(kMultiLayer);
 
     connect(m_view, &CVantorView::statusTextChanged, m_coordinatePane, &QLabel::setText);
     connect(m_view, &CVantorView::documentModified, this, [this] {
@@ -616,6 +620,9 @@ void CMainFrame::OnLayerSelect(int layer)
     thePrototypeTxtTag.SetLayer(layer);
     thePrototypeArc.SetLayer(layer);
     thePrototypePolygon.SetLayer(layer);
+    // A tool at work takes it from its next segment on.
+    if (m_view)
+        m_view->Dispatcher().OnLayerChosen(layer);
 }
 
 std::unique_ptr<QMenu> CMainFrame::LoadMenuResource(int id)

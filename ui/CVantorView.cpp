@@ -189,6 +189,18 @@ void CVantorView::UpdateScrollRange()
     verticalScrollBar()->setRange(0, std::max(0, m_extent.height() - client.height()));
 }
 
+Point CVantorView::PhotoBottomLeft() const
+{
+    // The photograph as it is drawn: it may lie inside a larger board frame.
+    CDib* photo = Photo();
+    Rect covered;
+    photo->Draw(nullptr, Rect{}, &covered);
+    if (covered.IsEmpty())
+        return Point{0, int(photo->GetHeight())};
+    const Point scroll = GetScrollPosition();
+    return Point{covered.left + scroll.x, covered.bottom + scroll.y};
+}
+
 void CVantorView::PhotoChanged()
 {
     UpdateScrollRange();
@@ -310,6 +322,9 @@ void CVantorView::LetGoCapture()
 
 void CVantorView::SetCursorShape(CursorShape shape)
 {
+    // The same gate as every other view operation: the photo-loaded test.
+    if (!PhotoLoaded())
+        return;
     viewport()->setCursor(ToQtCursor(shape));
 }
 
@@ -441,9 +456,7 @@ bool CVantorView::OnCommand(int id)
             theInfomation->ZoomToFit();
             break;
         case Cmd::ID_TOOL_RESET_ORIGIN:
-            // Back to the photograph's bottom-left corner.
-            if (CDib* photo = Photo())
-                theInfomation->SetOrigin(Position(Point{0, int(photo->GetHeight())}));
+            theInfomation->SetOrigin(Position(PhotoBottomLeft()));
             break;
         case Cmd::ID_TOOL_JUMP_ORIGIN: {
             int origin[2] = {0, 0};
@@ -700,8 +713,12 @@ void CVantorView::OnTimer(int id)
     if (!isVisible() || !theInfomation)
         return;
     if (id == kAutoScrollTimer) {
+        // A pointer outside the window scrolls only while the view holds the mouse (a
+        // step in progress), not once it has gone to the menus or the toolbar.
+        const Point cursor = GetCursorPos();
+        const bool outside = !viewport()->rect().contains(QPoint(cursor.x, cursor.y));
         Point c;
-        if (!m_status.HasCommand() || !EdgeScrollTarget(GetCursorPos(), &c)) {
+        if (!m_status.HasCommand() || (outside && !m_captured) || !EdgeScrollTarget(cursor, &c)) {
             m_autoScrollTimer.stop();
             return;
         }

@@ -133,6 +133,9 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     CDib* Photo() const;
     bool PhotoLoaded() const;
+    // The photograph's bottom-left corner in scrolled-view pixels, as it is drawn; the
+    // frame's bottom-left without an image. Photo loaded only.
+    Point PhotoBottomLeft() const;
     // The scroll range from the photograph (or the small empty range) and the client.
     void UpdateScrollRange();
     // The scroll centre moved by the step for each edge the client point is near or

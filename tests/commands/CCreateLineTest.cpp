@@ -258,4 +258,58 @@ TEST_F(TrackTool, TabWidthAndLayerCarryThroughTheWholeChain)
     }
 }
 
+TEST_F(TrackTool, TheMouseIsReleasedWhenAChainEndsAndTakenAgainOnlyByTheNextChain)
+{
+    RoutingMode = 3;
+    Click(100, 100);
+    Move(200, 100);
+    ASSERT_TRUE(view.captured);
+    RightClick();
+    EXPECT_FALSE(view.captured);
+    // The property dialog between chains gives the mouse back to nobody.
+    ui.Expect<TrackProperties>(false);
+    Key(VK::Tab);
+    EXPECT_FALSE(view.captured);
+    // Within a chain the dialog hands it back to the view.
+    Click(300, 300);
+    ui.Expect<TrackProperties>(false);
+    Key(VK::Tab);
+    EXPECT_TRUE(view.captured);
+    // A tool ended with a chain in progress lets go as well.
+    ns.SetCommand(CommandKind::None);
+    EXPECT_FALSE(view.captured);
+}
+
+TEST_F(TrackTool, ALayerChosenInTheListGoesToTheNextSegmentTheToolStarts)
+{
+    RoutingMode = 3;
+    theDefaultLine.SetLayer(LAYER_TOP);
+    ns.SetCommand(CommandKind::Track);
+    // Chosen before the chain: its first segment.
+    ns.OnLayerChosen(LAYER_BOTTOM);
+    Click(100, 100);
+    Move(200, 100);
+    EXPECT_EQ(Band()->GetLayer(), LAYER_BOTTOM);
+    // Chosen mid-chain: the segment in progress keeps its layer, the next one takes it.
+    ns.OnLayerChosen(LAYER_TOP);
+    EXPECT_EQ(Band()->GetLayer(), LAYER_BOTTOM);
+    Click(200, 100);
+    Move(200, 200);
+    Click(200, 200);
+    Move(300, 200);
+    // Chosen and then overruled in the property dialog: the dialog's layer.
+    ns.OnLayerChosen(LAYER_BOTTOM);
+    ui.Expect<TrackProperties>(true, [](TrackProperties& v) { v.layer = 5; });
+    Key(VK::Tab);
+    Click(300, 200);
+    Move(300, 300);
+    Click(300, 300);
+    const auto live = Live();
+    ASSERT_EQ(live.size(), 4u);
+    EXPECT_EQ(live[0]->GetLayer(), LAYER_BOTTOM);
+    EXPECT_EQ(live[1]->GetLayer(), LAYER_TOP);
+    EXPECT_EQ(live[2]->GetLayer(), 5);
+    EXPECT_EQ(live[3]->GetLayer(), 5);
+}
+
 } // namespace

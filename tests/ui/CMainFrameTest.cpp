@@ -1,6 +1,8 @@
 #include "ui/CMainFrame.h"
 
 #include "board/CVantorDoc.h"
+#include "commands/CCreateLine.h"
+#include "commands/CommandKinds.h"
 #include "model/CArc.h"
 #include "model/CFillArea.h"
 #include "model/CFreePad.h"
@@ -211,13 +213,34 @@ TEST_F(CMainFrameTest, LayerListFollowsAndSetsTheCurrentLayer)
     EXPECT_EQ(list->itemText(0), "Top Layer");
     EXPECT_EQ(list->itemText(15), "Bottom Layer");
     EXPECT_EQ(list->itemText(33), "Multi-Layer");
-    EXPECT_EQ(list->currentIndex(), board().GetCurrentLayer());
-    // New objects start on the multi-layer, vias keep their own.
+    // New objects start on the multi-layer, and the list says so; vias keep their own.
+    EXPECT_EQ(list->currentText(), "Multi-Layer");
+    EXPECT_EQ(board().GetCurrentLayer(), 33);
     const int viaLayer = thePrototypeViaPad.GetLayer();
     for (const CEntity* e : std::initializer_list<const CEntity*>{
              &thePrototypeFreePad, &thePrototypeFillArea, &theDefaultLine, &thePrototypeTxtTag,
              &thePrototypeArc})
         EXPECT_EQ(e->GetLayer(), 33);
+
+    // The track tool draws on the layer shown at start, and on one chosen while it is
+    // on (here between two chains).
+    CNormalStatus& tools = frame->GetActiveView()->Dispatcher();
+    RoutingMode = 3;
+    tools.SetCommand(CommandKind::Track);
+    for (const int chosen : {33, 15}) {
+        if (chosen != 33) {
+            list->setCurrentIndex(chosen);
+            emit list->activated(chosen);
+        }
+        for (const Position& p : {Position(100, chosen), Position(200, chosen)})
+            tools.OnLButtonDown(MK::LButton, p);
+        tools.OnRButtonDown(MK::RButton, Position(200, chosen));
+    }
+    tools.SetCommand(CommandKind::None);
+    const std::list<CEntity*>& drawn = board().GetElements().GetEntities(); // newest first
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn.back()->GetLayer(), 33);
+    EXPECT_EQ(drawn.front()->GetLayer(), 15);
 
     // A choice in the list sets the current layer and the drawing prototypes'; pads and
     // vias keep theirs.

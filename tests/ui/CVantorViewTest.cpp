@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QScrollBar>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -525,6 +526,106 @@ TEST_F(CVantorViewTest, TheOriginGoesBackToThePhotoCornerAndThePointerJumpsToIt)
     ASSERT_TRUE(v->OnCommand(Cmd::ID_TOOL_JUMP_ORIGIN));
     const Position pointer = board().GetCursorPosition();
     EXPECT_LE(pointer.Distance(Position(0, 0)), board().PixelsToBoard(1));
+}
+
+TEST_F(CVantorViewTest, ResetTheOriginFindsThePhotoInsideTheLargerBoardFrame)
+{
+    thePlatformFlag = 1; // the frame is the board, the photograph lies in its middle
+    LoadPhoto(200, 150);
+    board().SetOrigin(Position(30, 20));
+
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_TOOL_RESET_ORIGIN));
+    Rect drawn;
+    doc->GetPhoto().Draw(nullptr, Rect{}, &drawn);
+    const Point scroll = v->GetScrollPosition();
+    int origin[2] = {-1, -1};
+    board().GetScreenOrigin(origin);
+    EXPECT_EQ(origin[0], drawn.left + scroll.x);
+    EXPECT_EQ(origin[1], drawn.bottom + scroll.y);
+    EXPECT_LT(origin[1], int(doc->GetPhoto().GetHeight())); // not the frame's corner
+
+    // Jump the Origin brings that corner to the middle of the window.
+    v->horizontalScrollBar()->setValue(0);
+    v->verticalScrollBar()->setValue(0);
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_TOOL_JUMP_ORIGIN));
+    doc->GetPhoto().Draw(nullptr, Rect{}, &drawn);
+    EXPECT_EQ(drawn.left, v->viewport()->width() / 2);
+    EXPECT_EQ(drawn.bottom, v->viewport()->height() / 2);
+}
+
+TEST_F(CVantorViewTest, AToolShowsItsCursorAtOnceAlsoWithoutAPhotograph)
+{
+    thePlatformFlag = 1; // a board is drawn without a photograph
+    v->PhotoChanged();
+    MoveMouse(Point{50, 50});
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
+    EXPECT_EQ(v->viewport()->cursor().shape(), Qt::CrossCursor);
+    Press(Qt::Key_Escape);
+    EXPECT_EQ(v->viewport()->cursor().shape(), Qt::ArrowCursor);
+    // A view that shows nothing keeps its cursor.
+    thePlatformFlag = 0;
+    v->Dispatcher().SetCommand(CommandKind::Track);
+    EXPECT_EQ(v->viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(CVantorViewTest, ABoardOpenedWithoutAPhotographScrollsOverTheBoardFrameAndFitsBothAxes)
+{
+    thePlatformFlag = 1;
+    doc->GetPhoto().Release(); // the board's origin at the frame's bottom-left
+    v->PhotoChanged();
+    // Tall and narrow, then wide and flat: fitting one axis only would cut the other.
+    const Position far[] = {Position(200, 8000), Position(12000, 300)};
+    for (const Position& corner : far) {
+        const std::string path = settingsFolder + "board.vtx";
+        AddTrack(Position(1000, 1000), Position(1000, 1000) + corner, 10);
+        ASSERT_TRUE(doc->OnSaveDocument(path));
+        ASSERT_TRUE(doc->OnCloseBoard());
+        doc->GetPhoto().ZoomToActualSize();
+        v->PhotoChanged();
+        ASSERT_TRUE(doc->OnOpenDocument(path));
+
+        const CDib& frame = doc->GetPhoto();
+        const QScrollBar* h = v->horizontalScrollBar();
+        const QScrollBar* vert = v->verticalScrollBar();
+        EXPECT_EQ(h->maximum() + h->pageStep(), int(frame.GetWidth()));
+        EXPECT_EQ(vert->maximum() + vert->pageStep(), int(frame.GetHeight()));
+        const Point scroll = v->GetScrollPosition();
+        for (const Position& p : {Position(1000, 1000), Position(1000, 1000) + corner}) {
+            const Point at = p.ToScreen();
+            EXPECT_TRUE(QRect(QPoint(0, 0), v->viewport()->size())
+                            .contains(at.x - scroll.x, at.y - scroll.y))
+                << p.x << " " << p.y;
+        }
+        ASSERT_TRUE(doc->OnCloseBoard());
+    }
+}
+
+TEST_F(CVantorViewTest, TheViewLetsGoOfTheMouseWhenATrackChainEnds)
+{
+    LoadPhoto(800, 600);
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
+    auto click = [this](QEvent::Type type, Qt::MouseButton button) {
+        const QPointF at(60, 60);
+        QMouseEvent e(type, at, v->viewport()->mapToGlobal(at), button, button, Qt::NoModifier);
+        QApplication::sendEvent(v->viewport(), &e);
+    };
+    click(QEvent::MouseButtonPress, Qt::LeftButton);
+    click(QEvent::MouseButtonRelease, Qt::LeftButton);
+    EXPECT_EQ(QWidget::mouseGrabber(), v->viewport());
+    click(QEvent::MouseButtonPress, Qt::RightButton);
+    click(QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_TRUE(v->Dispatcher().HasCommand()); // the tool stays for the next chain
+
+    // Leaving the window through its top edge for the menus: the edge scrolls, the
+    // menus do not.
+    MoveMouse(Point{60, 3});
+    ASSERT_TRUE(v->IsAutoScrolling());
+    const Point scroll = v->GetScrollPosition();
+    PointAt(Point{60, -20});
+    v->OnTimer(CVantorView::kAutoScrollTimer);
+    EXPECT_EQ(v->GetScrollPosition(), scroll);
+    EXPECT_FALSE(v->IsAutoScrolling());
 }
 
 } // namespace
