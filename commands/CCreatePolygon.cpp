@@ -49,6 +49,8 @@ void CCreatePolygon::ShowOutline()
 {
     if (!polygon || !m_pEntity)
         return;
+    // However the band was made, it shows what the outline will get.
+    TakePolygonLook(m_pEntity);
     const std::vector<CEntity*>& outline = polygon->GetOutline();
     std::list<CEntity*> shown(outline.begin(), outline.end());
     shown.push_back(m_pEntity);
@@ -79,8 +81,8 @@ int CCreatePolygon::OnLButtonDown(UINT nFlags, const Position& pt)
         // The outline takes it; the board sees nothing before the tool ends.
         polygon->AddOutlineSegment(segment.release());
     }
-    RepaintEntity();
     ShowOutline();
+    RepaintEntity();
     return 0;
 }
 

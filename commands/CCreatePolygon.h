@@ -35,7 +35,8 @@ class CCreatePolygon : public CCreateLine
   private:
     // Gives `e` the pour's width and layer.
     void TakePolygonLook(CEntity* e) const;
-    // The outline drawn so far and the rubber band, shown over the board.
+    // The outline drawn so far and the rubber band, in the pour's width and layer,
+    // shown over the board.
     void ShowOutline();
     // Drops the rubber band and takes the outline off the screen (it stays the tool's).
     void HideOutline();
