@@ -268,26 +268,42 @@ int CCreateLine::OnLButtonDown(UINT nFlags, const Position& pt)
         m_committed.clear();
         StartSegment(pt, pt);
         AddVertex(pt);
-    } else {
-        // The click commits what the rubber band shows for this very point.
-        Route(pt);
-        const int type = m_pEntity->GetType();
-        if (type == ET_LINE || type == ET_ARC) {
-            CLine* guide = GuideOf(m_pEntity);
-            Position vertex = pt;
-            if (guide)
-                vertex = guide->GetStart();
-            else if (type == ET_LINE)
-                vertex = static_cast<CLine*>(m_pEntity)->GetEnd();
-            AddVertex(vertex);
-            Attach(m_pEntity, nullptr, 0);
-            CEntity* segment = Board().AddEntity(std::unique_ptr<CEntity>(m_pEntity->Clone()));
-            m_committed.push_back(segment);
-            StartSegment(segStart, pt);
-        }
+    } else if (std::unique_ptr<CEntity> segment = TakeSegment(pt)) {
+        m_committed.push_back(Board().AddEntity(std::move(segment)));
     }
     RepaintEntity();
     return 0;
+}
+
+std::unique_ptr<CEntity> CCreateLine::TakeSegment(const Position& pt)
+{
+    // The click takes what the rubber band shows for this very point.
+    Route(pt);
+    const int type = m_pEntity->GetType();
+    if (type != ET_LINE && type != ET_ARC)
+        return nullptr;
+    CLine* guide = GuideOf(m_pEntity);
+    Position vertex = pt;
+    if (guide)
+        vertex = guide->GetStart();
+    else if (type == ET_LINE)
+        vertex = static_cast<CLine*>(m_pEntity)->GetEnd();
+    AddVertex(vertex);
+    Attach(m_pEntity, nullptr, 0);
+    std::unique_ptr<CEntity> segment(m_pEntity->Clone());
+    StartSegment(segStart, pt);
+    return segment;
+}
+
+bool CCreateLine::DropLastVertex()
+{
+    if (vertices.size() < 2)
+        return false;
+    vertices.pop_back();
+    segStart = vertices.back();
+    StartSegment(segStart, segStart);
+    OnMouseMove(0, RebuildPoint());
+    return true;
 }
 
 int CCreateLine::OnMouseMove(UINT nFlags, const Position& pt)
@@ -321,12 +337,7 @@ int CCreateLine::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
                 Board().NotifyModified();
             }
         }
-        if (vertices.size() > 1) {
-            vertices.pop_back();
-            segStart = vertices.back();
-            StartSegment(segStart, segStart);
-            OnMouseMove(0, RebuildPoint());
-        }
+        DropLastVertex();
     }
     // Width and layer set in the property dialog win over an earlier choice in the list.
     if (nChar == VK::Tab)

@@ -78,6 +78,14 @@ class CCreateLine : public CCommand
     CLine* StartSegment(const Position& a, const Position& b);
     // The object in hand becomes a fresh default track (the prototype's attributes).
     void TakeDefaultTrack();
+    // A later click of a chain: the rubber band is routed to pt, the vertex where its
+    // route bends is added, and a copy of the route's first leg (a track or an arc) is
+    // returned; the next rubber band starts at that vertex. Null, with nothing changed
+    // but the route, when the object in hand is neither a track nor an arc.
+    std::unique_ptr<CEntity> TakeSegment(const Position& pt);
+    // The last vertex is dropped and the rubber band starts again at the one before;
+    // false when the chain has no more than its first vertex.
+    bool DropLastVertex();
     // Where the rubber band is rebuilt after a key: the pointer, snapped as the
     // dispatcher snaps it.
     Position RebuildPoint() const;

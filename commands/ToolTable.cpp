@@ -1,6 +1,7 @@
 #include "ToolTable.h"
 
 #include "CCreateLine.h"
+#include "CCreatePolygon.h"
 #include "CMeasure.h"
 #include "CNormalStatus.h"
 #include "CSetOriginPos.h"
@@ -43,7 +44,7 @@ const ToolInfo kTools[] = {
     {Component, kSnapped, kCross, nullptr},
     {AreaSelect, kFree, kAsIs, nullptr},
     {SetOrigin, kFree, kAsIs, &MakeOfKind<CSetOriginPos>},
-    {Polygon, kSnapped, kCross, nullptr},
+    {Polygon, kSnapped, kCross, &Make<CCreatePolygon>},
     {Measure, kSnapped, kCross, &Make<CMeasure>},
     {Array, kFree, kCross, nullptr},
     {Offset, kFree, kCross, nullptr},

@@ -1,5 +1,6 @@
 #include "QtUiServices.h"
 
+#include "CChangePolygonDlg.h"
 #include "CGetDPIDlg.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ const DialogRow kDialogs[] = {
     Row<FilePrompt, &QtUiServices::PromptFile>(),
     Row<Question, &QtUiServices::AskYesNo>(),
     Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<PolygonProperties, &CChangePolygonDlg::Ask>(),
 };
 
 } // namespace

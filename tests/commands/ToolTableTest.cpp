@@ -14,6 +14,8 @@ TEST_F(ToolKinds, EveryKindWithAFactoryStartsItsOwnToolAndNoOtherKindStartsOne)
 {
     for (int kind = 0; kind < 32; ++kind) {
         SCOPED_TRACE(kind);
+        if (kind == CommandKind::Polygon) // asks the pour's properties first
+            ui.Expect<PolygonProperties>(true);
         ns.SetCommand(kind);
         CCommand* tool = ns.GetCurrentCommand();
         const ToolInfo* row = ToolTable::Find(kind);

@@ -285,6 +285,11 @@ TEST_F(CMainFrameTest, UpdateAndRoutingFollowThePhotographAndTheBoard)
     EXPECT_FALSE(StateOf(ID_PLACE_TRACK).checked);
     EXPECT_TRUE(frame->OnCommand(ID_PLACE_TRACK));
     EXPECT_TRUE(StateOf(ID_PLACE_TRACK).checked);
+    // The polygon command asks the pour's properties first.
+    ui.Expect<PolygonProperties>(true);
+    EXPECT_TRUE(frame->OnCommand(ID_PLACE_POLYGON));
+    EXPECT_TRUE(StateOf(ID_PLACE_POLYGON).checked);
+    EXPECT_FALSE(StateOf(ID_PLACE_TRACK).checked);
 
     // The grid items check the current step.
     EXPECT_TRUE(frame->OnCommand(ID_GRID_BASE + 5));
