@@ -55,7 +55,9 @@ std::uint64_t BmpWholeSize(const uchar* d, std::uint64_t n)
     const std::uint32_t compression = U32(d + 30);
     if (compression == 0 || compression == 3 || compression == 6) { // rows as they are
         const std::uint64_t stride = (std::uint64_t(std::llabs(width)) * U16(d + 28) + 31) / 32 * 4;
-        return pixels + stride * std::uint64_t(std::llabs(height));
+        const std::uint64_t rows = std::uint64_t(std::llabs(height));
+        // Sizes no file can have (the product overflows) tell nothing.
+        return rows && stride > (UINT64_MAX - pixels) / rows ? 0 : pixels + stride * rows;
     }
     const std::uint64_t packed = U32(d + 34); // run-length data: its size when given
     return packed ? pixels + packed : 0;
