@@ -2,17 +2,13 @@
 
 #include "CInfomation.h"
 #include "model/BoardServices.h"
-#include "model/UiServices.h"
 #include "model/Utilities.h"
 
-#include <QImageReader>
 #include <QPainter>
-#include <QString>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <utility>
 
 namespace
@@ -27,16 +23,6 @@ static_assert(CDib::kMinZoom == 1.0 / double(1 << kLowestLevel));
 BoardServices& Board()
 {
     return theInfomation ? static_cast<BoardServices&>(*theInfomation) : BoardServices::Current();
-}
-
-// A file name held as bytes: UTF-8, or Latin-1 when the bytes are not UTF-8.
-QString FileName(const std::string& path)
-{
-    const QByteArray bytes(path.data(), qsizetype(path.size()));
-    QString name = QString::fromUtf8(bytes);
-    if (name.toUtf8() != bytes)
-        name = QString::fromLatin1(bytes);
-    return name;
 }
 
 // Frame sizes computed from a quotient land a hair off a whole number (100000 mils at
@@ -198,48 +184,29 @@ int CDib::ZoomToActualSize()
     return 1;
 }
 
-BOOL CDib::Load(const std::string& path)
+std::unique_ptr<PhotoFile> CDib::Read(const std::string& path)
 {
-    UiServices& ui = UiServices::Current();
-    QImageReader reader(FileName(path));
-    reader.setAllocationLimit(kDecoderLimitMB);
-    QImage image = reader.read();
-    if (image.isNull()) {
-        ui.MessageBox("The photo \"" + path +
-                      "\" cannot be read: " + reader.errorString().toStdString() + ".");
-        return FALSE;
-    }
+    return PhotoFile::Read(path, kLowestLevel, kDecoderLimitMB);
+}
 
-    // Asked again until both values are in range or the user cancels.
-    DpiValues dpi;
-    for (;;) {
-        if (!ui.Ask(dpi))
-            return FALSE;
-        if (dpi.horizontal >= kMinDpi && dpi.horizontal <= kMaxDpi && dpi.vertical >= kMinDpi &&
-            dpi.vertical <= kMaxDpi)
-            break;
-        ui.MessageBox("Please enter a resolution from 1 to 10000 DPI.");
-    }
-    char text[96];
-    std::snprintf(text, sizeof text, "You have sure the photo DPI is %d * %d", int(dpi.horizontal),
-                  int(dpi.vertical));
-    Question confirm{text};
-    if (!ui.Ask(confirm))
-        return FALSE;
-
-    PhotoPyramid pyramid;
-    if (!pyramid.Build(std::move(image), kLowestLevel)) {
-        ui.MessageBox("There is not enough memory to hold the photo \"" + path + "\".");
-        return FALSE;
-    }
-
-    m_pyramid = std::move(pyramid);
-    m_path = path;
-    m_resolutionX = dpi.horizontal;
-    m_resolutionY = dpi.vertical;
+void CDib::Install(std::unique_ptr<PhotoFile> photo)
+{
+    ResetMembers();
+    m_pyramid = std::move(photo->Pyramid());
+    m_path = photo->GetPath();
+    m_resolutionX = photo->GetResolutionX();
+    m_resolutionY = photo->GetResolutionY();
     m_baseScaleX = 1000.0 / m_resolutionX;
     m_baseScaleY = 1000.0 / m_resolutionY;
     ResetToActualSize();
+}
+
+BOOL CDib::Load(const std::string& path)
+{
+    std::unique_ptr<PhotoFile> photo = Read(path);
+    if (!photo)
+        return FALSE;
+    Install(std::move(photo));
     return TRUE;
 }
 

@@ -22,10 +22,12 @@
 // visible part of the photograph is magnified with smoothing.
 #pragma once
 
+#include "PhotoFile.h"
 #include "PhotoPyramid.h"
 #include "model/Geometry.h"
 #include "platform/WinTypes.h"
 
+#include <memory>
 #include <string>
 
 class QPainter;
@@ -36,8 +38,8 @@ class CDib
     static constexpr double kZoomStep = 2.0;
     static constexpr double kMinZoom = 1.0 / 64.0;
     static constexpr double kMaxZoom = 16.0;
-    static constexpr unsigned kMinDpi = 1;
-    static constexpr unsigned kMaxDpi = 10000;
+    static constexpr unsigned kMinDpi = PhotoFile::kMinDpi;
+    static constexpr unsigned kMaxDpi = PhotoFile::kMaxDpi;
     static constexpr unsigned kDefaultDpi = 800;
     // Size of the board frame on each axis, in mils.
     static constexpr double kBoardMils = 100000.0;
@@ -52,10 +54,15 @@ class CDib
 
     // True when a photograph is held, else the board-without-photo switch.
     BOOL IsLoaded() const;
-    // Decodes the photograph, asks its resolution and a confirmation, builds the
-    // reduced copies and resets to actual size with the board origin at the frame's
-    // bottom-left. FALSE when nothing was loaded: an unreadable file (with a message),
-    // a cancelled question or a "no"; the previous state is then kept as it was.
+    // Reads a photograph (decoded, its resolution asked and confirmed, its reduced
+    // copies built) without touching the one held. Null when nothing was read: an
+    // unreadable file (with a message), a cancelled question or a "no".
+    static std::unique_ptr<PhotoFile> Read(const std::string& path);
+    // Drops the photograph held and takes over `photo` (not null), reset to actual size
+    // with the board origin at the frame's bottom-left.
+    void Install(std::unique_ptr<PhotoFile> photo);
+    // Read, then Install on success. FALSE when nothing was read; the previous state
+    // is then kept as it was.
     BOOL Load(const std::string& path);
     // Drops the photograph and returns to the state of construction (800 x 800 DPI,
     // actual size), and puts the board state's transform at that actual size.

@@ -378,10 +378,10 @@ bool CVantorDoc::SaveModified()
     }
     if (!IsModified())
         return true;
-    Question question{"Save changes to " + GetTitle() + "?"};
+    SaveQuestion question{"Save changes to " + GetTitle() + "?"};
     if (!UiServices::Current().Ask(question))
-        return true;
-    return DoFileSave();
+        return false; // cancelled: the board stays as it is
+    return !question.save || DoFileSave();
 }
 
 // ---------------------------------------------------------------------------------
@@ -469,39 +469,55 @@ bool CVantorDoc::PromptPhotoFile(std::string& path)
 
 bool CVantorDoc::OnOpenBackgroundPhoto()
 {
-    if (!OnCloseBoard())
-        return false;
+    // The new photograph is read before the board closes, and the old one is let go
+    // only once the board has: a cancel or a failure at any step changes nothing.
     std::string path;
     if (!PromptPhotoFile(path))
         return false;
-    OnClosePhoto();
-    return OpenFile(path);
+    // A board file chosen here opens as File Open opens it, over the photograph held.
+    if (!IsPhotoPath(path))
+        return OpenFile(path);
+    std::unique_ptr<PhotoFile> photo = ReadPhoto(path);
+    if (!photo || !OnCloseBoard())
+        return false;
+    InstallPhoto(std::move(photo));
+    return true;
+}
+
+std::unique_ptr<PhotoFile> CVantorDoc::ReadPhoto(const std::string& path)
+{
+    if (!std::ifstream(path, std::ios::binary)) {
+        UiServices::Current().MessageBox("Cannot open the file \"" + path + "\".");
+        return nullptr;
+    }
+    return CDib::Read(path);
+}
+
+void CVantorDoc::InstallPhoto(std::unique_ptr<PhotoFile> photo)
+{
+    m_photo.Install(std::move(photo));
+    if (theInfomation) {
+        theInfomation->SetPhotoSize(m_photo.GetPixelWidth(), m_photo.GetPixelHeight());
+        theInfomation->SetPhoto(&m_photo);
+    }
+    if (m_photoChanged)
+        m_photoChanged();
 }
 
 bool CVantorDoc::OpenFile(const std::string& path)
 {
-    {
-        std::ifstream probe(path, std::ios::binary);
-        if (!probe) {
-            UiServices::Current().MessageBox("Cannot open the file \"" + path + "\".");
-            return false;
-        }
-    }
-
     if (IsPhotoPath(path)) {
-        if (m_photo.HasImage())
-            OnClosePhoto();
-        if (!m_photo.Load(path))
+        // The photograph held stays when the new one cannot be read.
+        std::unique_ptr<PhotoFile> photo = ReadPhoto(path);
+        if (!photo)
             return false;
-        if (theInfomation) {
-            theInfomation->SetPhotoSize(m_photo.GetPixelWidth(), m_photo.GetPixelHeight());
-            theInfomation->SetPhoto(&m_photo);
-        }
-        if (m_photoChanged)
-            m_photoChanged();
+        InstallPhoto(std::move(photo));
         return true;
     }
-
+    if (!std::ifstream(path, std::ios::binary)) {
+        UiServices::Current().MessageBox("Cannot open the file \"" + path + "\".");
+        return false;
+    }
     if (!m_photo.IsLoaded()) {
         UiServices::Current().MessageBox(kNoPhotoMessage);
         return false;

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,8 +64,9 @@ class CVantorDoc
     bool DoFileSave();
     // File Save As.
     bool OnFileSaveAs() { return DoSave(std::string(), true); }
-    // Asks whether to save a modified board and saves it on yes. False when the board
-    // should stay open: saving was asked for and did not happen.
+    // Asks whether to save a modified board (yes, no or cancel) and saves it on yes.
+    // False when the board should stay open: the question was cancelled, or saving was
+    // asked for and did not happen.
     bool SaveModified();
     // Reads a board file into the current board, adding its objects; the origin and
     // the header values become the file's. False, with a message, for a path that is
@@ -88,12 +90,16 @@ class CVantorDoc
     bool OnCloseAll();
 
     // --- photograph ----------------------------------------------------------------
-    // Asks for a photograph and opens it. False when cancelled or not loaded.
+    // Asks for a photograph and reads it with its resolution; then closes the board
+    // (after the save question) and only then puts the new photograph in place of the
+    // old one. False when cancelled or not read at any step: board and photograph are
+    // then as they were.
     bool OnOpenBackgroundPhoto();
     // The open-file prompt for photographs; true with the chosen file in `path`.
     bool PromptPhotoFile(std::string& path);
-    // Opens a photograph (".bmp", ".jpg", ".jpeg" anywhere in the path, any case) or,
-    // over a loaded photograph, a board file as File Open does.
+    // Opens a photograph (".bmp", ".jpg", ".jpeg" anywhere in the path, any case),
+    // keeping the one held when it cannot be read, or, over a loaded photograph, a
+    // board file as File Open does.
     bool OpenFile(const std::string& path);
     // Drops the photograph.
     void OnClosePhoto();
@@ -132,6 +138,11 @@ class CVantorDoc
     using Bytes = std::vector<std::uint8_t>;
 
     void UpdateAllViews();
+    // Reads a photograph without touching the one held; null (with a message when the
+    // file cannot be opened) when nothing was read.
+    static std::unique_ptr<PhotoFile> ReadPhoto(const std::string& path);
+    // Puts a photograph read by ReadPhoto in place of the one held and tells the board.
+    void InstallPhoto(std::unique_ptr<PhotoFile> photo);
     void PathChanged();
     // Reads a board file whole and checks that it is one: false, with the message
     // shown, when it is not.

@@ -139,6 +139,14 @@ struct Question {
     std::string text;
 };
 
+// Whether to save changes before they are dropped: answered (confirmed) with `save`
+// true for yes and false for no, or cancelled (Cancel, Esc or closing the box), which
+// stops whatever asked.
+struct SaveQuestion {
+    std::string text;
+    bool save = true;
+};
+
 // A choice among items (a popup menu at the pointer); `chosen` is the index picked.
 // The item at `checked` (when it is one) is shown with a tick.
 struct ListChoice {
@@ -151,7 +159,7 @@ struct ListChoice {
 using DialogValues =
     std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
                  FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
-                 LayersValues*, FilePrompt*, Question*, ListChoice*>;
+                 LayersValues*, FilePrompt*, Question*, SaveQuestion*, ListChoice*>;
 
 class UiServices
 {
@@ -160,8 +168,9 @@ class UiServices
 
     // Opens the dialog for `values` (one of the types of DialogValues) and returns true
     // when the user confirmed; the values are then updated. A file prompt is confirmed
-    // when a file was chosen (in `path`), a question when answered yes, a list choice
-    // when an item was chosen (its index in `chosen`).
+    // when a file was chosen (in `path`), a question when answered yes, a save question
+    // when answered yes or no (in `save`), a list choice when an item was chosen (its
+    // index in `chosen`).
     template <class Values> bool Ask(Values& values) { return Open(DialogValues(&values)); }
 
     virtual void MessageBox(const std::string& text) = 0;

@@ -33,6 +33,7 @@ const DialogRow kDialogs[] = {
     Row<DpiValues, &CGetDPIDlg::Ask>(),
     Row<FilePrompt, &QtUiServices::PromptFile>(),
     Row<Question, &QtUiServices::AskYesNo>(),
+    Row<SaveQuestion, &QtUiServices::AskSaveChanges>(),
     Row<ListChoice, &QtUiServices::ChooseFromList>(),
     Row<PolygonProperties, &CChangePolygonDlg::Ask>(),
 };
@@ -118,6 +119,20 @@ bool QtUiServices::AskYesNo(QWidget* parent, Question& question)
 {
     return QMessageBox::question(parent, QString::fromLatin1(kCaption), ToQString(question.text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtUiServices::AskSaveChanges(QWidget* parent, SaveQuestion& question)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(kCaption), ToQString(question.text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Esc and the window's close button answer Cancel.
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+        return false;
+    question.save = answer == QMessageBox::Yes;
+    return true;
 }
 
 bool QtUiServices::ChooseFromList(QWidget* parent, ListChoice& choice)

@@ -33,10 +33,12 @@ class QtUiServices : public UiServices
 
     static constexpr const char* kCaption = "Vantor";
 
-    // The dialogs without a class of their own: a file chooser, a yes/no question and a
-    // popup menu at the pointer (dismissed at once while another popup or dialog is open).
+    // The dialogs without a class of their own: a file chooser, a yes/no question, the
+    // yes/no/cancel save question (Esc and the close button cancel) and a popup menu at
+    // the pointer (dismissed at once while another popup or dialog is open).
     static bool PromptFile(QWidget* parent, FilePrompt& prompt);
     static bool AskYesNo(QWidget* parent, Question& question);
+    static bool AskSaveChanges(QWidget* parent, SaveQuestion& question);
     static bool ChooseFromList(QWidget* parent, ListChoice& choice);
 
   protected:

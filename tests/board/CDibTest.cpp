@@ -242,6 +242,68 @@ TEST_F(CDibTest, FailedLoadsKeepThePreviousState)
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
+// A file cut short is shown as far as it was read and the user is told; the part the
+// file lacks is never memory the decoder did not write, such as the photograph before.
+TEST_F(CDibTest, AFileCutShortIsShownAsFarAsItWasReadAndReported)
+{
+    const QRgb earlier = qRgb(200, 30, 40);
+    const QRgb later = qRgb(20, 180, 60);
+    QImage fill(64, 64, QImage::Format_RGB32);
+    // A 64 x 64 BMP is a 54-byte header and 64 rows of 192 bytes, the bottom row first.
+    struct Case {
+        const char* name;
+        int cut; // bytes taken off the end
+        bool incomplete;
+        int rowsRead; // BMP: rows of the file left whole
+    } cases[] = {
+        {"whole.bmp", 0, false, 64},
+        {"rows.bmp", 44 * 192, true, 20},
+        {"midrow.bmp", 44 * 192 + 7, true, 19},
+        {"whole.jpg", 0, false, 0},
+        {"noend.jpg", 2, true, 0},
+        {"half.jpg", -2, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDib dib;
+        fill.fill(earlier);
+        ASSERT_TRUE(Load(dib, Save(fill, "earlier.bmp")));
+        dib.Release();
+
+        fill.fill(later);
+        const std::string path = Save(fill, c.name);
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        // Half of the coded data after the start of the scan, or `cut` bytes off.
+        const qint64 scan = file.readAll().indexOf("\xFF\xDA");
+        ASSERT_TRUE(file.resize(c.cut < 0 ? scan + (file.size() - scan) / 2 : file.size() - c.cut));
+        file.close();
+
+        ui.messages.clear();
+        ASSERT_TRUE(Load(dib, path));
+        ASSERT_EQ(ui.messages.size(), c.incomplete ? 1u : 0u);
+        if (c.incomplete) {
+            EXPECT_NE(ui.messages[0].find("is incomplete"), std::string::npos) << ui.messages[0];
+        }
+        const QImage& shown = dib.GetPyramid().Level(0);
+        ASSERT_EQ(shown.size(), QSize(64, 64));
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; x += 9) {
+                const QRgb pixel = shown.pixel(x, y);
+                ASSERT_GT(std::abs(qRed(pixel) - qRed(earlier)), 60) << x << "," << y;
+                const bool bmp = std::string(c.name).find(".bmp") != std::string::npos;
+                const int whole = 64 - c.rowsRead, partial = c.cut % 192 ? 1 : 0;
+                if (bmp && (y >= whole || y < whole - partial)) {
+                    ASSERT_EQ(pixel, y >= whole ? later : qRgb(0, 0, 0)) << x << "," << y;
+                }
+            }
+        // The part a JPEG holds is shown: its first rows.
+        if (std::string(c.name).find(".jpg") != std::string::npos) {
+            EXPECT_NEAR(qGreen(shown.pixel(5, 5)), qGreen(later), 8);
+        }
+    }
+}
+
 TEST_F(CDibTest, DrawsOnlyTheClipPixelForPixelMagnifiedOrAveraged)
 {
     SwitchSetting off(0);

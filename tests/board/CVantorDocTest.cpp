@@ -341,7 +341,7 @@ TEST_F(BoardFileTest, SaveQuestionAndCancelledSaveAs)
     // An empty new board closes without a question.
     doc->SetModifiedFlag(true);
     EXPECT_TRUE(doc->OnCloseBoard());
-    EXPECT_EQ(ui.Received<Question>().size(), photoQuestions);
+    EXPECT_TRUE(ui.Received<SaveQuestion>().empty());
 
     board().AddEntity(new CLine(Position(0, 0), Position(10, 0)));
     doc->SetModifiedFlag(true);
@@ -356,15 +356,15 @@ TEST_F(BoardFileTest, SaveQuestionAndCancelledSaveAs)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(settingsFolder), {}), files);
 
     // Yes, then a cancelled prompt: the board stays.
-    ui.Expect<Question>(true);
+    ui.Expect<SaveQuestion>(true);
     ui.Expect<FilePrompt>(false);
     EXPECT_FALSE(doc->OnCloseBoard());
-    EXPECT_EQ(ui.Received<Question>().back().text, "Save changes to Untitled?");
+    EXPECT_EQ(ui.Received<SaveQuestion>().back().text, "Save changes to Untitled?");
     EXPECT_TRUE(board().HasEntities());
     EXPECT_TRUE(doc->IsModified());
 
     // Yes and a name: saved, then closed.
-    ui.Expect<Question>(true);
+    ui.Expect<SaveQuestion>(true);
     AnswerFile(Path("closing.vtx"));
     EXPECT_TRUE(doc->OnNewDocument());
     EXPECT_FALSE(board().HasEntities());
@@ -374,7 +374,7 @@ TEST_F(BoardFileTest, SaveQuestionAndCancelledSaveAs)
     // No: closed without saving.
     board().AddEntity(new CLine(Position(0, 0), Position(10, 0)));
     doc->SetModifiedFlag(true);
-    ui.Expect<Question>(false);
+    ui.Expect<SaveQuestion>(true, [](SaveQuestion& q) { q.save = false; });
     EXPECT_TRUE(doc->OnCloseAll());
     EXPECT_FALSE(board().HasEntities());
     EXPECT_FALSE(doc->IsModified());
@@ -437,7 +437,54 @@ TEST_F(BoardFileTest, ARefusedOrDamagedFileLeavesTheBoardAsItWas)
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(board().GetElements().GetEntities(), objects);
     // Nothing was asked: the board was never about to close.
-    EXPECT_EQ(ui.Received<Question>().size(), photoQuestions);
+    EXPECT_TRUE(ui.Received<SaveQuestion>().empty());
+}
+
+TEST_F(BoardFileTest, ANewPhotoReplacesBoardAndPhotoOnlyWhenEveryStepSucceeds)
+{
+    const std::string good = SavePhoto("new.jpg", "JPG");
+    const std::string broken = Path("broken.bmp");
+    std::ofstream(broken) << "BM not a photograph";
+    // The answers in order: the file prompt (its path, "" cancels), the DPI question
+    // (-1 not asked, 0 cancels), the confirmation and the save question (-1 not asked,
+    // 0 no / cancel, 1 yes), and the Save As prompt that a yes opens (-1 not asked).
+    struct Case {
+        const char* step;
+        std::string path;
+        int dpi, confirm, save, saveAs;
+        bool opens;
+    } cases[] = {
+        {"prompt cancelled", "", -1, -1, -1, -1, false},
+        {"file missing", Path("gone.bmp"), -1, -1, -1, -1, false},
+        {"file not a photo", broken, -1, -1, -1, -1, false},
+        {"DPI cancelled", good, 0, -1, -1, -1, false},
+        {"DPI not confirmed", good, 500, 0, -1, -1, false},
+        {"save question cancelled", good, 500, 1, 0, -1, false},
+        {"save cancelled", good, 500, 1, 1, 0, false},
+        {"board dropped", good, 500, 1, 2, -1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.step);
+        board().AddEntity(new CLine(Position(0, 0), Position(10, 0)));
+        doc->SetModifiedFlag(true);
+        ui.Expect<FilePrompt>(!c.path.empty(), [&c](FilePrompt& p) { p.path = c.path; });
+        if (c.dpi >= 0)
+            ui.Expect<DpiValues>(c.dpi > 0, [](DpiValues& v) { v.horizontal = v.vertical = 250; });
+        if (c.confirm >= 0)
+            ui.Expect<Question>(c.confirm == 1);
+        if (c.save >= 0)
+            ui.Expect<SaveQuestion>(c.save > 0, [&c](SaveQuestion& q) { q.save = c.save == 1; });
+        if (c.saveAs >= 0)
+            ui.Expect<FilePrompt>(false);
+        EXPECT_EQ(doc->OnOpenBackgroundPhoto(), c.opens);
+        EXPECT_TRUE(ui.AllAnswersUsed());
+        EXPECT_EQ(board().HasEntities(), !c.opens);
+        EXPECT_EQ(doc->IsModified(), !c.opens);
+        EXPECT_EQ(doc->GetPhoto().GetPath(), c.opens ? good : Path("photo.bmp"));
+        EXPECT_EQ(doc->GetPhoto().GetResolutionX(), c.opens ? 250u : 500u);
+        EXPECT_EQ(board().GetPhotoWidth(), 40);
+        EXPECT_EQ(board().GetPhoto(), &doc->GetPhoto());
+    }
 }
 
 TEST_F(BoardFileTest, ImportAddsTheFileAndMarksTheBoardModified)

@@ -20,13 +20,16 @@
 #include "ui/CommandTable.h"
 #include "ui/QtUiServices.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -36,6 +39,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -96,6 +102,17 @@ class CMainFrameTest : public BoardTest
         ui.Expect<DpiValues>(true);
         ui.Expect<Question>(true);
         ASSERT_TRUE(doc->OpenFile(path));
+    }
+    enum SaveAnswer { Yes, No, Cancel };
+    void AnswerSave(SaveAnswer answer)
+    {
+        ui.Expect<SaveQuestion>(answer != Cancel,
+                                [answer](SaveQuestion& q) { q.save = answer == Yes; });
+    }
+    static std::string ReadAll(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     struct State {
         bool enabled;
@@ -347,17 +364,84 @@ TEST_F(CMainFrameTest, FileCommandsRunTheDocumentAndFollowItsPath)
     EXPECT_EQ(frame->windowTitle(), "frame.vtx - Vantor");
 
     // Closing the window offers to save; a save that does not happen keeps it open.
-    ui.Expect<Question>(false);
+    AnswerSave(No);
     doc->SetModifiedFlag(true);
     EXPECT_TRUE(frame->OnCommand(ID_FILE_NEW));
     board().AddEntity(new CLine(Position(0, 0), Position(50, 0)));
     doc->SetModifiedFlag(true);
-    ui.Expect<Question>(true);
+    AnswerSave(Yes);
     ui.Expect<FilePrompt>(false);
     EXPECT_FALSE(frame->close());
-    ui.Expect<Question>(false);
+    AnswerSave(No);
     EXPECT_TRUE(frame->close());
     EXPECT_TRUE(ui.AllAnswersUsed());
+}
+
+// Every command that drops the board asks first; yes saves and goes on, no goes on
+// without saving, cancel (also Esc and the close button) stops the command.
+TEST_F(CMainFrameTest, TheSaveQuestionsThreeAnswersForEveryCommandThatDropsTheBoard)
+{
+    SwitchSetting noBoardWithoutPhoto(0);
+    const std::string kept = settingsFolder + "kept.vtx";
+    const std::string other = settingsFolder + "other.vtx";
+    const std::string photo2 = settingsFolder + "second.bmp";
+    ASSERT_TRUE(QImage(32, 32, QImage::Format_RGB32).save(QString::fromStdString(photo2)));
+    OpenPhoto();
+    board().AddEntity(new CFillArea);
+    ASSERT_TRUE(doc->DoSave(other));
+
+    // The answers a command asks before its save question, and what shows it went on.
+    const int kExit = -1;
+    struct Command {
+        int id;
+        std::function<void()> answerFirst;
+        std::function<bool()> wentOn;
+    } commands[] = {
+        {kExit, [] {}, [&] { return !frame->isVisible(); }},
+        {ID_FILE_NEW, [] {}, [&] { return !board().HasEntities(); }},
+        {ID_FILE_CLOSE_BOARD, [] {}, [&] { return !board().HasEntities(); }},
+        {ID_FILE_OPEN, [&] { ui.Expect<FilePrompt>(true, [&](FilePrompt& p) { p.path = other; }); },
+         [&] { return doc->GetBoardPath() == other; }},
+        {ID_FILE_OPEN_PHOTO,
+         [&] {
+             ui.Expect<FilePrompt>(true, [&](FilePrompt& p) { p.path = photo2; });
+             ui.Expect<DpiValues>(true);
+             ui.Expect<Question>(true);
+         },
+         [&] { return doc->GetPhoto().GetPath() == photo2 && !board().HasEntities(); }},
+    };
+    for (const Command& command : commands) {
+        for (SaveAnswer answer : {Yes, No, Cancel}) {
+            SCOPED_TRACE(std::to_string(command.id) + " answered " + std::to_string(answer));
+            if (doc->GetPhoto().GetPath() == photo2)
+                OpenPhoto();
+            frame->show();
+            // A board saved as `kept`, then changed.
+            board().ClearBoard();
+            board().AddEntity(new CLine(Position(0, 0), Position(50, 0)));
+            ASSERT_TRUE(doc->DoSave(kept));
+            const std::string saved = ReadAll(kept);
+            board().AddEntity(new CLine(Position(0, 0), Position(0, 50)));
+            doc->SetModifiedFlag(true);
+
+            command.answerFirst();
+            AnswerSave(answer);
+            if (command.id == kExit)
+                frame->close();
+            else
+                EXPECT_TRUE(frame->OnCommand(command.id));
+            EXPECT_TRUE(ui.AllAnswersUsed());
+            EXPECT_EQ(ui.Received<SaveQuestion>().back().text, "Save changes to kept.vtx?");
+            EXPECT_EQ(command.wentOn(), answer != Cancel);
+            EXPECT_EQ(ReadAll(kept) != saved, answer == Yes);
+            if (answer == Cancel) {
+                EXPECT_EQ(board().GetElements().GetEntities().size(), 2u);
+                EXPECT_TRUE(doc->IsModified());
+                EXPECT_EQ(doc->GetBoardPath(), kept);
+                EXPECT_EQ(doc->GetPhoto().GetPath(), settingsFolder + "photo.bmp");
+            }
+        }
+    }
 }
 
 TEST(CGetDPIDlgTest, OpensWith800SelectedAndRefusesValuesOutOfRange)
@@ -425,6 +509,45 @@ TEST(QtUiServicesTest, OpensTheDialogListedForTheValuesAndCancelsTheOthers)
     DpiValues dpi;
     EXPECT_TRUE(UiServices::Current().Ask(dpi));
     EXPECT_EQ(std::pair(dpi.vertical, dpi.horizontal), std::pair(300u, 600u));
+    UiServices::Install(nullptr);
+}
+
+TEST(QtUiServicesTest, TheSaveQuestionAnswersYesNoOrCancelAndEscCancels)
+{
+    QtUiServices qt;
+    UiServices::Install(&qt);
+    struct Case {
+        const char* press; // a button's text, or "" for the Esc key, or "close"
+        bool answered;
+        bool save;
+    } cases[] = {{"&Yes", true, true},
+                 {"&No", true, false},
+                 {"Cancel", false, true},
+                 {"", false, true},
+                 {"close", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.press);
+        QTimer::singleShot(0, [&c] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), "Save changes to a.vtx?");
+            const QString press = QString::fromLatin1(c.press);
+            if (press.isEmpty()) {
+                QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(box, &esc);
+            } else if (press == QLatin1String("close")) {
+                box->close();
+            } else {
+                for (QAbstractButton* b : box->buttons())
+                    if (b->text() == press)
+                        b->click();
+            }
+        });
+        SaveQuestion question{"Save changes to a.vtx?"};
+        EXPECT_EQ(UiServices::Current().Ask(question), c.answered);
+        EXPECT_EQ(question.save, c.save);
+        EXPECT_FALSE(QtUiServices::IsModalOpen());
+    }
     UiServices::Install(nullptr);
 }
 
