@@ -1,6 +1,8 @@
 #include "QtUiServices.h"
 
+#include "CChangeTxtDlg.h"
 #include "CGetDPIDlg.h"
+#include "CInputComponentTxtDlg.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -33,6 +35,8 @@ const DialogRow kDialogs[] = {
     Row<FilePrompt, &QtUiServices::PromptFile>(),
     Row<Question, &QtUiServices::AskYesNo>(),
     Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<TextProperties, &CChangeTxtDlg::Ask>(),
+    Row<DesignatorValues, &CInputComponentTxtDlg::Ask>(),
 };
 
 } // namespace
