@@ -1,6 +1,7 @@
 #include "support/FakeUiServices.h"
 #include "ui/CChangeTxtDlg.h"
 #include "ui/CInputComponentTxtDlg.h"
+#include "ui/QtUiServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +160,34 @@ TEST(PlaceDialogsTest, TheDesignatorDialogOpensSelectedAndASpaceConfirmsIt)
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.TextEdit()->text(), "C3");
+}
+
+TEST(PlaceDialogsTest, ThePortOpensBothDialogsAndReturnsWhatWasEntered)
+{
+    QtUiServices qt;
+    UiServices::Install(&qt);
+    // Types `text` into the edit `control` of the dialog `id` that the port opens, and
+    // confirms it.
+    auto answer = [](int id, int control, const char* text) {
+        QTimer::singleShot(0, [=] {
+            QWidget* dlg = QApplication::activeModalWidget();
+            ASSERT_NE(dlg, nullptr);
+            EXPECT_EQ(dlg->property("dialogId").toInt(), id);
+            for (QLineEdit* edit : dlg->findChildren<QLineEdit*>())
+                if (edit->property("controlId").toInt() == control)
+                    edit->setText(QString::fromLatin1(text));
+            static_cast<QDialog*>(dlg)->accept();
+        });
+    };
+    answer(CChangeTxtDlg::IDD, CChangeTxtDlg::IDC_TEXT, "GND");
+    TextProperties text;
+    EXPECT_TRUE(UiServices::Current().Ask(text));
+    EXPECT_EQ(text.text, "GND");
+    answer(CInputComponentTxtDlg::IDD, CInputComponentTxtDlg::IDC_DESIGNATOR, "Q4");
+    DesignatorValues designator{"U1"};
+    EXPECT_TRUE(UiServices::Current().Ask(designator));
+    EXPECT_EQ(designator.text, "Q4");
+    UiServices::Install(nullptr);
 }
 
 } // namespace
