@@ -140,4 +140,32 @@ TEST_F(PlaceTools, StringsAskTheirTextFirstAndPlaceNothingWhileItIsEmpty)
     UndoAll();
 }
 
+TEST_F(PlaceTools, TabEditsTheObjectInHandAndThePlacedCopyKeepsTheLayer)
+{
+    constexpr int kLayer = 17;
+    const std::pair<int, std::function<void()>> rows[] = {
+        {CommandKind::Pad,
+         [this] { ui.Expect<PadProperties>(true, [](PadProperties& v) { v.layer = kLayer; }); }},
+        {CommandKind::Fill,
+         [this] { ui.Expect<FillProperties>(true, [](FillProperties& v) { v.layer = kLayer; }); }},
+        {CommandKind::ArcByCentre,
+         [this] { ui.Expect<ArcProperties>(true, [](ArcProperties& v) { v.layer = kLayer; }); }},
+    };
+    for (const auto& [kind, expect] : rows) {
+        SCOPED_TRACE(kind);
+        ns.SetCommand(kind);
+        expect();
+        Key(VK::Tab);
+        Click(100, 100);
+        Move(200, 100);
+        Click(200, 100);
+        Move(200, 200);
+        Click(200, 200);
+        ASSERT_FALSE(Live().empty());
+        EXPECT_EQ(Live().front()->GetLayer(), kLayer);
+        ns.EndCurrentCommand(EndReason::User);
+        UndoAll();
+    }
+}
+
 } // namespace
