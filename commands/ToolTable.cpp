@@ -1,11 +1,19 @@
 #include "ToolTable.h"
 
+#include "CCreateArc.h"
+#include "CCreateArcBy3pt.h"
+#include "CCreateComponent.h"
+#include "CCreateFillArea.h"
+#include "CCreateFreePad.h"
 #include "CCreateLine.h"
 #include "CCreatePolygon.h"
+#include "CCreateTxt.h"
+#include "CCreateViaPad.h"
 #include "CMeasure.h"
 #include "CNormalStatus.h"
 #include "CSetOriginPos.h"
 #include "CommandKinds.h"
+#include "model/CComponent.h"
 
 #include <algorithm>
 #include <iterator>
@@ -27,6 +35,12 @@ std::unique_ptr<CCommand> MakeOfKind(CNormalStatus* owner, int kind, CommandPara
     return std::make_unique<Tool>(owner, kind);
 }
 
+// The component tool takes over the component handed to it.
+std::unique_ptr<CCommand> MakeComponentTool(CNormalStatus* owner, int, CommandParam& param)
+{
+    return std::make_unique<CCreateComponent>(owner, std::move(param.component));
+}
+
 constexpr bool kSnapped = true;
 constexpr bool kFree = false;
 constexpr bool kCross = true;
@@ -34,14 +48,14 @@ constexpr bool kAsIs = false;
 
 const ToolInfo kTools[] = {
     {Track, kSnapped, kCross, &Make<CCreateLine>},
-    {ArcByCentre, kSnapped, kCross, nullptr},
+    {ArcByCentre, kSnapped, kCross, &Make<CCreateArc>},
     {Move, kSnapped, kCross, nullptr},
     {14, kSnapped, kCross, nullptr},
-    {Pad, kSnapped, kCross, nullptr},
-    {Via, kSnapped, kCross, nullptr},
-    {String, kSnapped, kCross, nullptr},
-    {Fill, kSnapped, kCross, nullptr},
-    {Component, kSnapped, kCross, nullptr},
+    {Pad, kSnapped, kCross, &Make<CCreateFreePad>},
+    {Via, kSnapped, kCross, &Make<CCreateViaPad>},
+    {String, kSnapped, kCross, &Make<CCreateTxt>},
+    {Fill, kSnapped, kCross, &Make<CCreateFillArea>},
+    {Component, kSnapped, kCross, &MakeComponentTool},
     {AreaSelect, kFree, kAsIs, nullptr},
     {SetOrigin, kFree, kAsIs, &MakeOfKind<CSetOriginPos>},
     {Polygon, kSnapped, kCross, &Make<CCreatePolygon>},
@@ -50,7 +64,7 @@ const ToolInfo kTools[] = {
     {Offset, kFree, kCross, nullptr},
     {Chamfer, kFree, kCross, nullptr},
     {Fillet, kFree, kCross, nullptr},
-    {ArcBy3Points, kSnapped, kCross, nullptr},
+    {ArcBy3Points, kSnapped, kCross, &Make<CCreateArcBy3pt>},
     {Copy, kSnapped, kAsIs, nullptr},
     {PinOne, kSnapped, kCross, &MakeOfKind<CSetOriginPos>},
 };

@@ -104,6 +104,11 @@ struct ComponentProperties {
     friend bool operator==(const ComponentProperties&, const ComponentProperties&) = default;
 };
 
+// The designator of a component being placed.
+struct DesignatorValues {
+    std::string text;
+};
+
 // The resolution of a photograph, in dots per inch.
 struct DpiValues {
     unsigned vertical = 800;
@@ -156,10 +161,10 @@ struct ListChoice {
 };
 
 // Every dialog's values, one pointer type per dialog.
-using DialogValues =
-    std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
-                 FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
-                 LayersValues*, FilePrompt*, Question*, SaveQuestion*, ListChoice*>;
+using DialogValues = std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*,
+                                  TextProperties*, FillProperties*, PolygonProperties*,
+                                  ComponentProperties*, DpiValues*, LayersValues*, FilePrompt*,
+                                  Question*, SaveQuestion*, ListChoice*, DesignatorValues*>;
 
 class UiServices
 {

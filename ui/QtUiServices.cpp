@@ -1,7 +1,9 @@
 #include "QtUiServices.h"
 
 #include "CChangePolygonDlg.h"
+#include "CChangeTxtDlg.h"
 #include "CGetDPIDlg.h"
+#include "CInputComponentTxtDlg.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -36,6 +38,8 @@ const DialogRow kDialogs[] = {
     Row<SaveQuestion, &QtUiServices::AskSaveChanges>(),
     Row<ListChoice, &QtUiServices::ChooseFromList>(),
     Row<PolygonProperties, &CChangePolygonDlg::Ask>(),
+    Row<TextProperties, &CChangeTxtDlg::Ask>(),
+    Row<DesignatorValues, &CInputComponentTxtDlg::Ask>(),
 };
 
 } // namespace

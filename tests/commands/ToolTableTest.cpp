@@ -2,6 +2,7 @@
 
 #include "CommandFixture.h"
 #include "commands/CommandKinds.h"
+#include "model/CComponent.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,17 @@ TEST_F(ToolKinds, EveryKindWithAFactoryStartsItsOwnToolAndNoOtherKindStartsOne)
 {
     for (int kind = 0; kind < 32; ++kind) {
         SCOPED_TRACE(kind);
+        // What some tools need to start: a text, a component with its designator.
+        CommandParam param;
         if (kind == CommandKind::Polygon) // asks the pour's properties first
             ui.Expect<PolygonProperties>(true);
-        ns.SetCommand(kind);
+        if (kind == CommandKind::String)
+            ui.Expect<TextProperties>(true, [](TextProperties& v) { v.text = "T"; });
+        if (kind == CommandKind::Component) {
+            ui.Expect<DesignatorValues>(true);
+            param = CommandParam(std::make_unique<CComponent>());
+        }
+        ns.SetCommand(kind, std::move(param));
         CCommand* tool = ns.GetCurrentCommand();
         const ToolInfo* row = ToolTable::Find(kind);
         const bool built = row && row->make;

@@ -377,7 +377,9 @@ TEST_F(CVantorViewTest, EveryNotificationSubCode)
     for (int code : {BN_LOAD_PROGRESS, BN_LOAD_DONE, BN_STARTUP_CLOSED, BN_STATUS_LINE})
         v->OnBoardNotify(code, 40 + code);
     v->OnBoardNotify(BN_PLACE_COMPONENT, 0);
-    // A component handed over with no placing tool to take it is freed, not leaked.
+    // A component handed over goes to the placing tool; its designator cancelled, the
+    // tool does not start and the component is freed, not leaked.
+    ui.Expect<DesignatorValues>(false);
     v->PlaceComponent(std::make_unique<CComponent>());
     v->OnBoardNotify(9, 1);
     v->OnBoardNotify(-1, 1);
@@ -468,9 +470,9 @@ TEST_F(CVantorViewTest, CommandsCursorShapesCaptureAndTeardown)
     ASSERT_TRUE(v->OnCommand(Cmd::ID_PLACE_TRACK));
     ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_TRACK, &enabled, &checked));
     EXPECT_TRUE(enabled && checked);
-    // A tool that does not exist yet stays disabled even with a photograph.
+    // Another placing tool is enabled, and not checked while the track tool is current.
     ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_PAD, &enabled, &checked));
-    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(enabled && !checked);
     MoveMouse(Point{60, 50});
     EXPECT_EQ(v->viewport()->cursor().shape(), Qt::CrossCursor);
 
