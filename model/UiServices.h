@@ -110,6 +110,11 @@ struct DpiValues {
     unsigned horizontal = 800;
 };
 
+// The grid step, in mils.
+struct GridValues {
+    double step = 0.0;
+};
+
 // One colour key of the layer table.
 struct LayerEntry {
     COLORREF color = 0;
@@ -151,7 +156,7 @@ struct ListChoice {
 using DialogValues =
     std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
                  FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
-                 LayersValues*, FilePrompt*, Question*, ListChoice*>;
+                 LayersValues*, FilePrompt*, Question*, ListChoice*, GridValues*>;
 
 class UiServices
 {

@@ -1,6 +1,14 @@
 #include "QtUiServices.h"
 
+#include "CChangeArcDlg.h"
+#include "CChangeCompDlg.h"
+#include "CChangeFillAreaDlg.h"
+#include "CChangeLineDlg.h"
+#include "CChangePadDlg.h"
+#include "CChangeViaDlg.h"
 #include "CGetDPIDlg.h"
+#include "CSetGridDlg.h"
+#include "CSetLayerColorDlg.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -33,6 +41,14 @@ const DialogRow kDialogs[] = {
     Row<FilePrompt, &QtUiServices::PromptFile>(),
     Row<Question, &QtUiServices::AskYesNo>(),
     Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<TrackProperties, &CChangeLineDlg::Ask>(),
+    Row<ArcProperties, &CChangeArcDlg::Ask>(),
+    Row<PadProperties, &CChangePadDlg::Ask>(),
+    Row<ViaProperties, &CChangeViaDlg::Ask>(),
+    Row<FillProperties, &CChangeFillAreaDlg::Ask>(),
+    Row<ComponentProperties, &CChangeCompDlg::Ask>(),
+    Row<LayersValues, &CSetLayerColorDlg::Ask>(),
+    Row<GridValues, &CSetGridDlg::Ask>(),
 };
 
 } // namespace
