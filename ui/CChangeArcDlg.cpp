@@ -44,7 +44,7 @@ void CChangeArcDlg::Load(const ArcProperties& values)
 void CChangeArcDlg::Store(ArcProperties& values) const
 {
     values.width = Number(kWidth);
-    values.layer = Index(kLayer);
+    StoreIndex(kLayer, &values.layer);
     values.centre = Position(Number(kX), Number(kY));
     values.radius = Number(kRadius);
     values.startAngle = ToRadians(Number(kStart));

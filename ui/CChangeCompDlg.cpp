@@ -45,7 +45,7 @@ void StoreText(const CPropertyForm& form, const TextControls& c, ComponentTextPr
     v.text = form.Text(c.text);
     v.width = form.Number(c.width);
     v.height = form.Number(c.height);
-    v.layer = form.Index(c.layer);
+    form.StoreIndex(c.layer, &v.layer);
     v.position = Position(form.Number(c.x), form.Number(c.y));
     v.rotation = CPropertyForm::ToRadians(form.Number(c.rotation));
     v.hidden = form.Checked(c.hide);
@@ -95,7 +95,7 @@ void CChangeCompDlg::Load(const ComponentProperties& values)
 
 void CChangeCompDlg::Store(ComponentProperties& values) const
 {
-    values.side = Index(kSide);
+    StoreIndex(kSide, &values.side);
     values.pattern = Text(kPattern);
     values.position = Position(Number(kX), Number(kY));
     values.rotation = ToRadians(Number(kRotation));

@@ -33,7 +33,7 @@ void CChangeFillAreaDlg::Load(const FillProperties& values)
 
 void CChangeFillAreaDlg::Store(FillProperties& values) const
 {
-    values.layer = Index(kLayer);
+    StoreIndex(kLayer, &values.layer);
     values.corner1 = Position(Number(kX1), Number(kY1));
     values.corner2 = Position(Number(kX2), Number(kY2));
 }

@@ -41,7 +41,7 @@ void CChangeLineDlg::Load(const TrackProperties& values)
 void CChangeLineDlg::Store(TrackProperties& values) const
 {
     values.width = Number(kWidth);
-    values.layer = Index(kLayer);
+    StoreIndex(kLayer, &values.layer);
     values.start = Position(Number(kStartX), Number(kStartY));
     values.end = Position(Number(kEndX), Number(kEndY));
 }

@@ -51,11 +51,11 @@ void CChangePadDlg::Load(const PadProperties& values)
 void CChangePadDlg::Store(PadProperties& values) const
 {
     values.name = Text(kName);
-    values.shape = Index(kShape);
+    StoreIndex(kShape, &values.shape);
     values.width = Number(kWidth);
     values.height = Number(kHeight);
     values.hole = Number(kHole);
-    values.layer = Index(kLayer);
+    StoreIndex(kLayer, &values.layer);
     values.rotation = ToRadians(Number(kRotation));
     values.position = Position(Number(kX), Number(kY));
 }

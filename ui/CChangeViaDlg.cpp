@@ -89,8 +89,8 @@ void CChangeViaDlg::Store(ViaProperties& values) const
 {
     values.diameter = Number(kDiameter);
     values.hole = Number(kHole);
-    values.startLayer = Index(kStart);
-    values.endLayer = Index(kEnd);
+    StoreIndex(kStart, &values.startLayer);
+    StoreIndex(kEnd, &values.endLayer);
     values.position = Position(Number(kX), Number(kY));
 }
 

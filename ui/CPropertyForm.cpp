@@ -183,6 +183,12 @@ int CPropertyForm::Index(int id) const
     return list ? list->currentIndex() : -1;
 }
 
+void CPropertyForm::StoreIndex(int id, int* value) const
+{
+    if (const int index = Index(id); index >= 0)
+        *value = index;
+}
+
 void CPropertyForm::SetChecked(int id, int checked)
 {
     if (auto* check = DialogControls::Find<QCheckBox>(this, id))

@@ -79,6 +79,9 @@ class CPropertyForm : public QDialog
     std::string Text(int id) const;
     void SetIndex(int id, int index);
     int Index(int id) const;
+    // The chosen index into `value`; `value` is kept when none is chosen (it was not
+    // one of the list's entries).
+    void StoreIndex(int id, int* value) const;
     void SetChecked(int id, int checked);
     int Checked(int id) const;
 

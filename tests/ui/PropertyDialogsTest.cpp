@@ -319,17 +319,24 @@ TEST_F(PropertyDialogsTest, PadIsShownInMillimetresAndHandedBackInMils)
 
 TEST_F(PropertyDialogsTest, EveryDialogHandsBackWhatItWasGiven)
 {
-    auto roundTrip = [](auto dlg, auto values) {
+    // Loads `values`, confirms, and stores into `back` (default values unless given).
+    auto roundTrip = [](auto dlg, auto values, decltype(values) back = {}) {
         dlg->Load(values);
         dlg->show();
         dlg->accept();
         EXPECT_EQ(dlg->result(), QDialog::Accepted);
-        decltype(values) back;
         dlg->Store(back);
         return back;
     };
     const TrackProperties track{12.5, Position(1, 2), Position(-3, 4), 15};
     EXPECT_EQ(roundTrip(std::make_unique<CChangeLineDlg>(false), track), track);
+    // A layer the list does not hold is kept, never written back as "none chosen".
+    const TrackProperties offList{12.5, Position(1, 2), Position(-3, 4), LAYER_HIGHLIGHT};
+    EXPECT_EQ(roundTrip(std::make_unique<CChangeLineDlg>(false), offList, offList).layer,
+              LAYER_HIGHLIGHT);
+    const ViaProperties via{40, 20, LAYER_MULTI, 2, Position(5, 5)};
+    const ViaProperties viaBack = roundTrip(std::make_unique<CChangeViaDlg>(true), via, via);
+    EXPECT_EQ(std::pair(viaBack.startLayer, viaBack.endLayer), std::pair(int(LAYER_MULTI), 2));
     const FillProperties fill{27, Position(-10, 20), Position(30, 40)};
     EXPECT_EQ(roundTrip(std::make_unique<CChangeFillAreaDlg>(false), fill), fill);
     ComponentProperties comp{1,
