@@ -115,6 +115,11 @@ struct DpiValues {
     unsigned horizontal = 800;
 };
 
+// The grid step, in mils.
+struct GridValues {
+    double step = 0.0;
+};
+
 // One colour key of the layer table.
 struct LayerEntry {
     COLORREF color = 0;
@@ -161,10 +166,11 @@ struct ListChoice {
 };
 
 // Every dialog's values, one pointer type per dialog.
-using DialogValues = std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*,
-                                  TextProperties*, FillProperties*, PolygonProperties*,
-                                  ComponentProperties*, DpiValues*, LayersValues*, FilePrompt*,
-                                  Question*, SaveQuestion*, ListChoice*, DesignatorValues*>;
+using DialogValues =
+    std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
+                 FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
+                 LayersValues*, FilePrompt*, Question*, SaveQuestion*, ListChoice*,
+                 DesignatorValues*, GridValues*>;
 
 class UiServices
 {

@@ -1,5 +1,6 @@
 #include "CVantorApp.h"
 
+#include "CInputComponentPatternDlg.h"
 #include "CMainFrame.h"
 #include "CVantorView.h"
 #include "CommandIds.h"
@@ -16,8 +17,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QPointer>
 #include <QSettings>
 
@@ -52,24 +51,6 @@ class FrameLibraryWindow : public LibraryProgressWindow
   private:
     QPointer<CMainFrame> m_frame;
 };
-
-// The pattern name of a component going to the user's library: at most 12 characters.
-bool AskPattern(QWidget* parent, std::string& pattern)
-{
-    QInputDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Add Component to my library"));
-    dialog.setLabelText(QStringLiteral("Please input pattern of the component:"));
-    dialog.setOkButtonText(QStringLiteral("Pick pin1"));
-    dialog.setCancelButtonText(QStringLiteral("Cancel"));
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setTextValue(QtUiServices::ToQString(pattern));
-    if (QLineEdit* edit = dialog.findChild<QLineEdit*>())
-        edit->setMaxLength(12);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    pattern = dialog.textValue().left(12).toStdString();
-    return true;
-}
 
 } // namespace
 
@@ -124,7 +105,7 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
     // The libraries of the last run open in the background.
     CMainFrame* frame = m_frame.get();
     theInfomation->SetPatternPrompt(
-        [frame](std::string& pattern) { return AskPattern(frame, pattern); });
+        [frame](std::string& pattern) { return CInputComponentPatternDlg::Ask(frame, pattern); });
     m_libraryWindow = std::make_unique<FrameLibraryWindow>(frame);
     theInfomation->StartLoadLibraries(m_libraryWindow.get());
     return true;

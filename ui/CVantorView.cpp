@@ -10,6 +10,7 @@
 #include "commands/ToolTable.h"
 #include "model/CComponent.h"
 #include "model/Constants.h"
+#include "model/UiServices.h"
 #include "platform/qt/QtDrawContext.h"
 
 #include <QApplication>
@@ -33,6 +34,8 @@ constexpr int kCrossHairMode = 3;
 // Virtual keys of the keypad's plus and minus.
 constexpr UINT kAdd = 0x6B;
 constexpr UINT kSubtract = 0x6D;
+// The largest grid step the grid menu lists, in mils; "Other...." is checked above it.
+constexpr double kLargestListedStep = 10.0;
 // Pixels one click on a scroll bar arrow moves.
 constexpr int kScrollLine = 20;
 
@@ -441,6 +444,12 @@ bool CVantorView::OnCommand(int id)
         case Cmd::ID_VIEW_CAPTURE:
             theInfomation->m_snap = !theInfomation->m_snap;
             break;
+        case Cmd::ID_GRID_OTHER:
+            OnGridOther();
+            break;
+        case Cmd::ID_VIEW_LAYERS:
+            theInfomation->ShowLayersDialog();
+            break;
         case Cmd::ID_ZOOM_IN:
         case Cmd::ID_ZOOM_OUT: {
             const Point scroll = GetScrollPosition();
@@ -473,6 +482,13 @@ bool CVantorView::OnCommand(int id)
     return true;
 }
 
+void CVantorView::OnGridOther()
+{
+    GridValues values{theInfomation->GetGrid().GetStep()};
+    if (UiServices::Current().Ask(values))
+        theInfomation->GetGrid().SetStep(values.step);
+}
+
 bool CVantorView::UpdateCommand(int id, bool* enabled, bool* checked)
 {
     const CommandRoute route = RouteOf(id);
@@ -495,6 +511,8 @@ bool CVantorView::UpdateCommand(int id, bool* enabled, bool* checked)
         *enabled = theInfomation->SelectionList.size() == 1;
     else if (IsGridCommand(id))
         *checked = step + Cmd::ID_GRID_1 - 1 == double(id);
+    else if (id == Cmd::ID_GRID_OTHER)
+        *checked = step > kLargestListedStep;
     else if (id == Cmd::ID_EDIT_REDO)
         *enabled = theInfomation->CanRedo() != 0;
     else if (id == Cmd::ID_EDIT_UNDO)

@@ -83,6 +83,8 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool ZoomOut(const Position& p);
     // Back to one photograph pixel per view pixel.
     void OnPhotoActualSize();
+    // Asks another grid step ("Other....") and takes it when confirmed.
+    void OnGridOther();
     // Repaints one rectangle (client pixels) at once.
     void RepaintRect(Rect r);
     // The timers' work; the QTimers call it, tests may call it directly.

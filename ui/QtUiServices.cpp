@@ -1,9 +1,17 @@
 #include "QtUiServices.h"
 
+#include "CChangeArcDlg.h"
+#include "CChangeCompDlg.h"
+#include "CChangeFillAreaDlg.h"
+#include "CChangeLineDlg.h"
+#include "CChangePadDlg.h"
 #include "CChangePolygonDlg.h"
 #include "CChangeTxtDlg.h"
+#include "CChangeViaDlg.h"
 #include "CGetDPIDlg.h"
 #include "CInputComponentTxtDlg.h"
+#include "CSetGridDlg.h"
+#include "CSetLayerColorDlg.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -40,6 +48,14 @@ const DialogRow kDialogs[] = {
     Row<PolygonProperties, &CChangePolygonDlg::Ask>(),
     Row<TextProperties, &CChangeTxtDlg::Ask>(),
     Row<DesignatorValues, &CInputComponentTxtDlg::Ask>(),
+    Row<TrackProperties, &CChangeLineDlg::Ask>(),
+    Row<ArcProperties, &CChangeArcDlg::Ask>(),
+    Row<PadProperties, &CChangePadDlg::Ask>(),
+    Row<ViaProperties, &CChangeViaDlg::Ask>(),
+    Row<FillProperties, &CChangeFillAreaDlg::Ask>(),
+    Row<ComponentProperties, &CChangeCompDlg::Ask>(),
+    Row<LayersValues, &CSetLayerColorDlg::Ask>(),
+    Row<GridValues, &CSetGridDlg::Ask>(),
 };
 
 } // namespace

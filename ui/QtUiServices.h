@@ -1,6 +1,7 @@
 // The user-interface port over Qt: a table from each values type to the dialog that
-// edits it (the DPI question, file prompts, yes/no questions and popup choices), and
-// messages. A values type with no dialog in the table answers "cancelled".
+// edits it (the property dialogs, layers and colours, the grid step, the DPI question,
+// file prompts, yes/no questions and popup choices), and messages. A values type with
+// no dialog in the table answers "cancelled".
 #pragma once
 
 #include "model/UiServices.h"

@@ -10,14 +10,17 @@
 #include "model/CPolygon.h"
 #include "model/CTxtTag.h"
 #include "model/CViaPad.h"
+#include "model/LayerId.h"
 #include "model/Utilities.h"
 #include "support/BoardFixture.h"
 #include "support/FakeUiServices.h"
+#include "ui/CChangeLineDlg.h"
 #include "ui/CGetDPIDlg.h"
 #include "ui/CVantorApp.h"
 #include "ui/CVantorView.h"
 #include "ui/CommandIds.h"
 #include "ui/CommandTable.h"
+#include "ui/DialogControls.h"
 #include "ui/QtUiServices.h"
 
 #include <QAbstractButton>
@@ -293,6 +296,8 @@ TEST_F(CMainFrameTest, UpdateAndRoutingFollowThePhotographAndTheBoard)
                    ID_EDIT_CUT, ID_NEXT_PANE})
         EXPECT_FALSE(StateOf(id).enabled) << id;
     EXPECT_FALSE(frame->OnCommand(ID_PLACE_TRACK));
+    EXPECT_FALSE(StateOf(ID_GRID_OTHER).enabled);
+    EXPECT_FALSE(StateOf(ID_VIEW_LAYERS).enabled);
     EXPECT_TRUE(StateOf(ID_HELP_MANUAL).enabled);
     EXPECT_TRUE(StateOf(ID_LANGUAGE_DEFAULT).checked);
 
@@ -308,10 +313,32 @@ TEST_F(CMainFrameTest, UpdateAndRoutingFollowThePhotographAndTheBoard)
     EXPECT_TRUE(StateOf(ID_PLACE_POLYGON).checked);
     EXPECT_FALSE(StateOf(ID_PLACE_TRACK).checked);
 
-    // The grid items check the current step.
+    // The grid items check the current step; "Other...." is checked above 10 mils and
+    // sets the step it is given.
+    EXPECT_TRUE(StateOf(ID_GRID_OTHER).checked);
     EXPECT_TRUE(frame->OnCommand(ID_GRID_BASE + 5));
     EXPECT_TRUE(StateOf(ID_GRID_BASE + 5).checked);
     EXPECT_FALSE(StateOf(ID_GRID_BASE + 4).checked);
+    EXPECT_FALSE(StateOf(ID_GRID_OTHER).checked);
+    ui.Expect<GridValues>(false, [](GridValues& v) { v.step = 30; });
+    ui.Expect<GridValues>(true, [](GridValues& v) { v.step = 12.5; });
+    EXPECT_TRUE(frame->OnCommand(ID_GRID_OTHER));
+    EXPECT_EQ(board().GetGrid().GetStep(), 5.0);
+    EXPECT_TRUE(frame->OnCommand(ID_GRID_OTHER));
+    EXPECT_EQ(board().GetGrid().GetStep(), 12.5);
+    EXPECT_EQ(ui.Received<GridValues>().at(1).step, 5.0);
+    EXPECT_TRUE(StateOf(ID_GRID_OTHER).checked);
+    EXPECT_FALSE(StateOf(ID_GRID_BASE + 5).checked);
+
+    // The layers dialog receives the board's table and current layer; OK hides a layer.
+    EXPECT_TRUE(StateOf(ID_VIEW_LAYERS).enabled);
+    board().SetCurrentLayer(7);
+    ui.Expect<LayersValues>(true, [](LayersValues& v) { v.table[LAYER_TOP].shown = 0; });
+    EXPECT_TRUE(frame->OnCommand(ID_VIEW_LAYERS));
+    EXPECT_EQ(ui.Received<LayersValues>().at(0).current, 7);
+    EXPECT_EQ(ui.Received<LayersValues>().at(0).table.size(), 40u);
+    EXPECT_EQ(board().GetLayerTable().entries.at(LAYER_TOP).shown, 0);
+    EXPECT_TRUE(board().GetElements().GetHiddenLayers().count(LAYER_TOP) != 0);
 
     // The unit switch names the unit it switches to, however often it is updated.
     QAction* unit = frame->Action(ID_VIEW_UNIT_SWITCH);
@@ -491,12 +518,23 @@ TEST(QtUiServicesTest, OpensTheDialogListedForTheValuesAndCancelsTheOthers)
 {
     QtUiServices qt;
     UiServices::Install(&qt);
-    // No dialog for a track yet: cancelled, the values untouched, nothing left open.
-    TrackProperties track{20.0, Position(1, 2), Position(3, 4), 1};
-    const TrackProperties shown = track;
-    EXPECT_FALSE(UiServices::Current().Ask(track));
-    EXPECT_EQ(track, shown);
+    // No dialog for a text yet: cancelled, the values untouched, nothing left open.
+    TextProperties text{"U1", 8.0, 60.0, 16, 0.0, Position(1, 2), 0};
+    const TextProperties shown = text;
+    EXPECT_FALSE(UiServices::Current().Ask(text));
+    EXPECT_EQ(text, shown);
     EXPECT_FALSE(QtUiServices::IsModalOpen());
+
+    // A track opens its property dialog and takes what was entered.
+    QTimer::singleShot(0, [] {
+        auto* dlg = qobject_cast<CChangeLineDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        DialogControls::Find<QLineEdit>(dlg, 1014)->setText("12.5");
+        dlg->accept();
+    });
+    TrackProperties track{20.0, Position(1, 2), Position(3, 4), 1};
+    EXPECT_TRUE(UiServices::Current().Ask(track));
+    EXPECT_EQ(track, (TrackProperties{12.5, Position(1, 2), Position(3, 4), 1}));
 
     // The resolution question opens its own dialog and returns what was entered.
     QTimer::singleShot(0, [] {

@@ -1,0 +1,26 @@
+#include "DialogControls.h"
+
+namespace
+{
+
+const char* const kLayerNames[DialogControls::kLayerCount] = {
+    "Top Layer",          "MidLayer 1",          "MidLayer 2",         "MidLayer 3",
+    "MidLayer 4",         "MidLayer 5",          "MidLayer 6",         "MidLayer 7",
+    "MidLayer 8",         "MidLayer 9",          "MidLayer 10",        "MidLayer 11",
+    "MidLayer 12",        "MidLayer 13",         "MidLayer 14",        "Bottom Layer",
+    "Top Overlay",        "Bottom Overlay",      "Top Paste Mask",     "Bottom Paste Mask",
+    "Top Solider Mask",   "Bottom Solider Mask", "Internal Plane 1",   "Internal Plane 2",
+    "Internal Plane 3",   "Internal Plane 4",    "Drill Guide",        "Keep Out Layer",
+    "Mechanical Layer 1", "Mechanical Layer 2",  "Mechanical Layer 3", "Mechanical Layer 4",
+    "Drill Drawing",      "Multi-Layer",
+};
+
+} // namespace
+
+QStringList DialogControls::LayerNames(int count)
+{
+    QStringList names;
+    for (int i = 0; i < count && i < kLayerCount; ++i)
+        names << QString::fromLatin1(kLayerNames[i]);
+    return names;
+}
