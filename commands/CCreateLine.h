@@ -31,6 +31,8 @@ class CCreateLine : public CCommand
     int OnMouseMove(UINT nFlags, const Position& pt) override;
     int OnRButtonDown(UINT nFlags, const Position& pt) override;
     int OnLButtonUp(UINT nFlags, const Position& pt) override;
+    // The chain's committed segments, which Backspace takes back.
+    bool HoldsBoardObjects() const override { return !m_committed.empty(); }
 
     // The mode Space switches to from `mode`: 0 -> 1 -> 3 -> 2 -> 0.
     static int NextRoutingMode(int mode);

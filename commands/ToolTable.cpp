@@ -1,7 +1,9 @@
 #include "ToolTable.h"
 
+#include "CAreaSelect.h"
 #include "CCreateLine.h"
 #include "CMeasure.h"
+#include "CMove.h"
 #include "CNormalStatus.h"
 #include "CSetOriginPos.h"
 #include "CommandKinds.h"
@@ -26,6 +28,13 @@ std::unique_ptr<CCommand> MakeOfKind(CNormalStatus* owner, int kind, CommandPara
     return std::make_unique<Tool>(owner, kind);
 }
 
+// The move tool in its two modes; a copy takes over the clones it is given.
+std::unique_ptr<CCommand> MakeMove(CNormalStatus* owner, int kind, CommandParam& param)
+{
+    return std::make_unique<CMove>(owner, std::move(param.entities),
+                                   kind == Copy ? CMove::CopyMode : CMove::MoveMode);
+}
+
 constexpr bool kSnapped = true;
 constexpr bool kFree = false;
 constexpr bool kCross = true;
@@ -34,14 +43,14 @@ constexpr bool kAsIs = false;
 const ToolInfo kTools[] = {
     {Track, kSnapped, kCross, &Make<CCreateLine>},
     {ArcByCentre, kSnapped, kCross, nullptr},
-    {Move, kSnapped, kCross, nullptr},
+    {Move, kSnapped, kCross, &MakeMove},
     {14, kSnapped, kCross, nullptr},
     {Pad, kSnapped, kCross, nullptr},
     {Via, kSnapped, kCross, nullptr},
     {String, kSnapped, kCross, nullptr},
     {Fill, kSnapped, kCross, nullptr},
     {Component, kSnapped, kCross, nullptr},
-    {AreaSelect, kFree, kAsIs, nullptr},
+    {AreaSelect, kFree, kAsIs, &Make<CAreaSelect>},
     {SetOrigin, kFree, kAsIs, &MakeOfKind<CSetOriginPos>},
     {Polygon, kSnapped, kCross, nullptr},
     {Measure, kSnapped, kCross, &Make<CMeasure>},
@@ -50,7 +59,7 @@ const ToolInfo kTools[] = {
     {Chamfer, kFree, kCross, nullptr},
     {Fillet, kFree, kCross, nullptr},
     {ArcBy3Points, kSnapped, kCross, nullptr},
-    {Copy, kSnapped, kAsIs, nullptr},
+    {Copy, kSnapped, kAsIs, &MakeMove},
     {PinOne, kSnapped, kCross, &MakeOfKind<CSetOriginPos>},
 };
 

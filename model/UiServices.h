@@ -110,6 +110,14 @@ struct DpiValues {
     unsigned horizontal = 800;
 };
 
+// Objects inserted evenly between two: how many, and the step of their name numbers.
+struct InsertValues {
+    static constexpr int kMinCount = 1;
+    static constexpr int kMaxCount = 1000;
+    int count = 0;
+    int increment = 0;
+};
+
 // One colour key of the layer table.
 struct LayerEntry {
     COLORREF color = 0;
@@ -151,7 +159,7 @@ struct ListChoice {
 using DialogValues =
     std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
                  FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
-                 LayersValues*, FilePrompt*, Question*, ListChoice*>;
+                 LayersValues*, FilePrompt*, Question*, ListChoice*, InsertValues*>;
 
 class UiServices
 {

@@ -1,6 +1,7 @@
 #include "QtUiServices.h"
 
 #include "CGetDPIDlg.h"
+#include "CInsertEntityDlg.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -29,10 +30,9 @@ template <class Values, bool (*Dialog)(QWidget*, Values&)> constexpr DialogRow R
 }
 
 const DialogRow kDialogs[] = {
-    Row<DpiValues, &CGetDPIDlg::Ask>(),
-    Row<FilePrompt, &QtUiServices::PromptFile>(),
-    Row<Question, &QtUiServices::AskYesNo>(),
-    Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<DpiValues, &CGetDPIDlg::Ask>(),          Row<FilePrompt, &QtUiServices::PromptFile>(),
+    Row<Question, &QtUiServices::AskYesNo>(),    Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<InsertValues, &CInsertEntityDlg::Ask>(),
 };
 
 } // namespace
