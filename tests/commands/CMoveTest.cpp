@@ -2,6 +2,7 @@
 
 #include "CommandFixture.h"
 #include "commands/EditCommands.h"
+#include "model/CComponent.h"
 #include "model/CFreePad.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +149,40 @@ TEST_F(MoveTool, ATrackChainIsEndedBeforeUndoTakesItsSegmentBack)
     // Backspace can no longer reach into the board.
     Key(VK::Back);
     EXPECT_EQ(Records(), 2u);
+}
+
+} // namespace
+
+namespace
+{
+
+using MovePartTool = CommandTest;
+
+TEST_F(MovePartTool, APressOnAPartOfASelectedComponentMovesThatPartAlone)
+{
+    auto* part = new CComponent("TWO");
+    part->SetLocked(0);
+    CFreePad pad(Position(0, 0));
+    CFreePad other(Position(200, 0));
+    part->AddEntity(&pad, 0);
+    part->AddEntity(&other, 0);
+    board().AddEntity(part);
+    Select(part);
+    CEntity* first = part->GetChildren().at(0);
+    CEntity* second = part->GetChildren().at(1);
+
+    Press(0, 0);
+    ASSERT_TRUE(ns.HasCommand());
+    EXPECT_EQ(static_cast<CMove*>(ns.GetCurrentCommand())->Objects(), (std::list<CEntity*>{first}));
+    EXPECT_EQ(first->GetPosition(), Position(0, 0)); // not moved by the pick
+    Move(0, 0);
+    Move(30, 40);
+    Press(30, 40);
+    EXPECT_EQ(first->GetPosition(), Position(30, 40));
+    EXPECT_EQ(second->GetPosition(), Position(200, 0));
+    EXPECT_EQ(Records(), 2u);
+    EditCommands(ns, board()).Undo();
+    EXPECT_EQ(first->GetPosition(), Position(0, 0));
 }
 
 } // namespace
