@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 CInfomation* theInfomation = nullptr;
@@ -476,6 +477,20 @@ void CInfomation::SelectInBox(std::list<CEntity*>* out, const BOX2D* box)
     m_elements.SelectInBox(out, box, box ? nullptr : &SelectionList);
 }
 
+void CInfomation::SelectInBox(std::list<CEntity*>* out, const BOX2D& box, BoxSelect mode)
+{
+    if (mode == BoxSelect::Replace)
+        ClearSelection();
+    std::list<CEntity*> found;
+    m_elements.SelectInBox(&found, box, BoxSelect::Add);
+    const std::unordered_set<CEntity*> selected(SelectionList.begin(), SelectionList.end());
+    for (CEntity* e : found)
+        if (!selected.contains(e))
+            SelectionList.push_back(e);
+    if (out)
+        out->splice(out->end(), found);
+}
+
 int CInfomation::IsPasteBufferEmpty()
 {
     if (!PasteBuffer.empty())
@@ -506,8 +521,12 @@ void CInfomation::CutSelection()
     if (PasteBuffer.empty())
         return;
     std::list<CEntity*> cut = PasteBuffer;
+    // The cut objects are no longer selected, flags and list alike: undo brings them
+    // back unselected.
+    for (CEntity* e : SelectionList)
+        if (e->IsSelected())
+            e->ToggleSelect();
     m_redoUndo.AddAction(&cut, UA_CUT);
-    // The cut objects are no longer selected.
     SelectionList.clear();
     NotifyModified();
 }

@@ -112,6 +112,10 @@ class CInfomation : public BoardServices
     // --- selection and internal clipboard -------------------------------------------
     void ClearSelection();
     void SelectInBox(std::list<CEntity*>* out, const BOX2D* box);
+    // Selects the live objects on shown layers meeting `box` and lists them in `out`;
+    // Replace first clears the selection, Add keeps it. The selection list takes each
+    // newly selected object once, so it always matches the selected flags.
+    void SelectInBox(std::list<CEntity*>* out, const BOX2D& box, BoxSelect mode);
     int IsSelectionEmpty() const { return SelectionList.empty() ? 1 : 0; }
     int IsPasteBufferEmpty();
     int CanPaste() const;

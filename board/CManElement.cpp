@@ -169,6 +169,22 @@ void CManElement::SelectInBox(std::list<CEntity*>* out, const BOX2D* box,
     }
 }
 
+void CManElement::SelectInBox(std::list<CEntity*>* out, const BOX2D& box, BoxSelect mode)
+{
+    if (mode == BoxSelect::Replace) {
+        SelectInBox(out, &box);
+        return;
+    }
+    for (CEntity* e : m_entities) {
+        if (!e->IsActive() || IsHidden(e->GetLayer()) || !e->IntersectsBox(box))
+            continue;
+        if (!e->IsSelected())
+            e->ToggleSelect();
+        if (out)
+            out->push_back(e);
+    }
+}
+
 void CManElement::DeselectAll()
 {
     for (CEntity* e : m_entities)

@@ -18,6 +18,10 @@
 class CArchive;
 class DrawContext;
 
+// What a selection box does to the objects outside it: Replace deselects them, Add
+// leaves them as they are.
+enum class BoxSelect { Replace, Add };
+
 class CManElement
 {
   public:
@@ -55,6 +59,9 @@ class CManElement
     // then everything live and shown is selected, listed in `out` and in `selection`.
     void SelectInBox(std::list<CEntity*>* out, const BOX2D* box,
                      std::list<CEntity*>* selection = nullptr);
+    // The live objects on shown layers meeting `box` are selected and listed in `out`;
+    // in the Add form the others keep their selection.
+    void SelectInBox(std::list<CEntity*>* out, const BOX2D& box, BoxSelect mode);
     void DeselectAll();
     // Moves every object, live or not, by -p.
     void MoveAll(const Position& p);

@@ -26,7 +26,8 @@ enum class EndReason { User, Teardown };
 
 // What a tool is started with, besides its kind.
 struct CommandParam {
-    // The objects a tool works on (moved, copied, arrayed); board-owned.
+    // The objects a tool works on (moved, copied, arrayed); board-owned, except the
+    // clones handed to a copy (kind 29), which the tool takes over.
     std::list<CEntity*> entities;
     // A component handed over to the tool (placing a component from the browser).
     std::unique_ptr<CComponent> component;
@@ -78,6 +79,10 @@ class CCommand
     virtual void OnEndCommand(EndReason why);
     // A layer was chosen in the toolbar's layer list while the tool is current.
     virtual void OnLayerChosen(int layer);
+    // True while the tool keeps pointers to board objects that a change of the board
+    // (undo, redo, cut, delete, insert) could take away or change under it; the
+    // dispatcher then ends the tool first.
+    virtual bool HoldsBoardObjects() const { return false; }
 
     // Asks the owner to end this tool; returns 0. The owner frees the tool only once
     // the outermost event handler has returned, so the caller may still touch its

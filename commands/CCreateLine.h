@@ -35,6 +35,8 @@ class CCreateLine : public CCommand
     // segment in progress keeps its layer. (The polygon tool's segments take the
     // polygon's layer, so it ignores the list.)
     void OnLayerChosen(int layer) override;
+    // The chain's committed segments, which Backspace takes back.
+    bool HoldsBoardObjects() const override { return !m_committed.empty(); }
 
     // The mode Space switches to from `mode`: 0 -> 1 -> 3 -> 2 -> 0.
     static int NextRoutingMode(int mode);

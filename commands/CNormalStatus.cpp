@@ -87,6 +87,12 @@ void CNormalStatus::EndCurrentCommand(EndReason why)
         view->ReleaseCapture();
 }
 
+void CNormalStatus::EndToolHoldingObjects()
+{
+    if (m_pCurrent && m_pCurrent->HoldsBoardObjects())
+        EndCurrentCommand(EndReason::User);
+}
+
 int CNormalStatus::SetCommand(int kind, CommandParam param)
 {
     CallScope scope(*this);
@@ -347,6 +353,9 @@ int CNormalStatus::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
             dir = Position(step, 0);
         else
             dir = Position(0, -step);
+        // The selection moves: a tool holding board objects ends first.
+        if (!theInfomation->SelectionList.empty())
+            EndToolHoldingObjects();
         // MoveSelection moves by the opposite of what it is given.
         if (!theInfomation->MoveSelection(Position(0, 0) - dir)) {
             JumpPointer(about + dir);

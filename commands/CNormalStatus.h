@@ -57,6 +57,9 @@ class CNormalStatus : public CCommand
     void OnLayerChosen(int layer) override;
     // Ends the current tool, telling it why; idle afterwards.
     void EndCurrentCommand(EndReason why);
+    // Before the board changes under the current tool (undo, redo, cut, delete, insert):
+    // a tool that holds board objects is ended as if the user had ended it.
+    void EndToolHoldingObjects();
 
     // Opens the keyboard popups of the main frame; unset: the keys do nothing.
     void SetKeyMenuHandler(std::function<void(KeyMenu)> handler) { m_keyMenu = std::move(handler); }

@@ -1,5 +1,6 @@
 #include "ToolTable.h"
 
+#include "CAreaSelect.h"
 #include "CCreateArc.h"
 #include "CCreateArcBy3pt.h"
 #include "CCreateComponent.h"
@@ -10,6 +11,7 @@
 #include "CCreateTxt.h"
 #include "CCreateViaPad.h"
 #include "CMeasure.h"
+#include "CMove.h"
 #include "CNormalStatus.h"
 #include "CSetOriginPos.h"
 #include "CommandKinds.h"
@@ -41,6 +43,13 @@ std::unique_ptr<CCommand> MakeComponentTool(CNormalStatus* owner, int, CommandPa
     return std::make_unique<CCreateComponent>(owner, std::move(param.component));
 }
 
+// The move tool in its two modes; a copy takes over the clones it is given.
+std::unique_ptr<CCommand> MakeMove(CNormalStatus* owner, int kind, CommandParam& param)
+{
+    return std::make_unique<CMove>(owner, std::move(param.entities),
+                                   kind == Copy ? CMove::CopyMode : CMove::MoveMode);
+}
+
 constexpr bool kSnapped = true;
 constexpr bool kFree = false;
 constexpr bool kCross = true;
@@ -49,14 +58,14 @@ constexpr bool kAsIs = false;
 const ToolInfo kTools[] = {
     {Track, kSnapped, kCross, &Make<CCreateLine>},
     {ArcByCentre, kSnapped, kCross, &Make<CCreateArc>},
-    {Move, kSnapped, kCross, nullptr},
+    {Move, kSnapped, kCross, &MakeMove},
     {14, kSnapped, kCross, nullptr},
     {Pad, kSnapped, kCross, &Make<CCreateFreePad>},
     {Via, kSnapped, kCross, &Make<CCreateViaPad>},
     {String, kSnapped, kCross, &Make<CCreateTxt>},
     {Fill, kSnapped, kCross, &Make<CCreateFillArea>},
     {Component, kSnapped, kCross, &MakeComponentTool},
-    {AreaSelect, kFree, kAsIs, nullptr},
+    {AreaSelect, kFree, kAsIs, &Make<CAreaSelect>},
     {SetOrigin, kFree, kAsIs, &MakeOfKind<CSetOriginPos>},
     {Polygon, kSnapped, kCross, &Make<CCreatePolygon>},
     {Measure, kSnapped, kCross, &Make<CMeasure>},
@@ -65,7 +74,7 @@ const ToolInfo kTools[] = {
     {Chamfer, kFree, kCross, nullptr},
     {Fillet, kFree, kCross, nullptr},
     {ArcBy3Points, kSnapped, kCross, &Make<CCreateArcBy3pt>},
-    {Copy, kSnapped, kAsIs, nullptr},
+    {Copy, kSnapped, kAsIs, &MakeMove},
     {PinOne, kSnapped, kCross, &MakeOfKind<CSetOriginPos>},
 };
 

@@ -120,6 +120,14 @@ struct GridValues {
     double step = 0.0;
 };
 
+// Objects inserted evenly between two: how many, and the step of their name numbers.
+struct InsertValues {
+    static constexpr int kMinCount = 1;
+    static constexpr int kMaxCount = 1000;
+    int count = 0;
+    int increment = 0;
+};
+
 // One colour key of the layer table.
 struct LayerEntry {
     COLORREF color = 0;
@@ -170,7 +178,7 @@ using DialogValues =
     std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
                  FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
                  LayersValues*, FilePrompt*, Question*, SaveQuestion*, ListChoice*,
-                 DesignatorValues*, GridValues*>;
+                 DesignatorValues*, GridValues*, InsertValues*>;
 
 class UiServices
 {

@@ -408,6 +408,11 @@ void CVantorView::RepaintRect(Rect r)
         viewport()->repaint(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
 
+EditCommands CVantorView::Edit()
+{
+    return EditCommands(m_status, *theInfomation);
+}
+
 bool CVantorView::OnCommand(int id)
 {
     const CommandRoute route = RouteOf(id);
@@ -425,12 +430,28 @@ bool CVantorView::OnCommand(int id)
     } else {
         switch (id) {
         case Cmd::ID_EDIT_REDO:
-            if (theInfomation->CanRedo())
-                theInfomation->Redo();
+            Edit().Redo();
             break;
         case Cmd::ID_EDIT_UNDO:
-            if (theInfomation->CanUndo())
-                theInfomation->Undo();
+            Edit().Undo();
+            break;
+        case Cmd::ID_EDIT_CUT:
+            Edit().Cut();
+            break;
+        case Cmd::ID_EDIT_COPY:
+            Edit().Copy();
+            break;
+        case Cmd::ID_EDIT_PASTE:
+            Edit().Paste((QApplication::keyboardModifiers() & Qt::ShiftModifier) != 0);
+            break;
+        case Cmd::ID_EDIT_CLEAR:
+            Edit().ClearAll();
+            break;
+        case Cmd::ID_EDIT_SELECT_ALL:
+            Edit().SelectAll();
+            break;
+        case Cmd::ID_PLACE_INSERT:
+            Edit().Insert();
             break;
         case Cmd::ID_VIEW_CROSS_LINE:
             m_crossLine = !m_crossLine;
@@ -517,6 +538,12 @@ bool CVantorView::UpdateCommand(int id, bool* enabled, bool* checked)
         *enabled = theInfomation->CanRedo() != 0;
     else if (id == Cmd::ID_EDIT_UNDO)
         *enabled = theInfomation->CanUndo() != 0;
+    else if (id == Cmd::ID_EDIT_CUT || id == Cmd::ID_EDIT_COPY || id == Cmd::ID_EDIT_CLEAR)
+        *enabled = Edit().CanCut();
+    else if (id == Cmd::ID_EDIT_PASTE)
+        *enabled = Edit().CanPaste();
+    else if (id == Cmd::ID_PLACE_INSERT)
+        *enabled = Edit().CanInsert();
     else if (id == Cmd::ID_VIEW_CROSS_LINE)
         *checked = m_crossLine != 0;
     else if (id == Cmd::ID_VIEW_CAPTURE)

@@ -8,6 +8,7 @@
 
 #include "board/ViewPort.h"
 #include "commands/CNormalStatus.h"
+#include "commands/EditCommands.h"
 
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -52,6 +53,9 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     ~CVantorView() override;
 
     CNormalStatus& Dispatcher() { return m_status; }
+    // The edit commands on the board through this view's dispatcher; the board state
+    // must exist.
+    EditCommands Edit();
     CVantorDoc* GetDocument() const { return m_doc; }
 
     // Board commands. OnCommand: true when the id is the view's (it has run);

@@ -44,14 +44,14 @@ const CommandInfo kCommands[] = {
     {ID_EDIT_REDO, "Redo(&Y)\tCtrl+Y", "Ctrl+Y", ICON("redo"), "Redo the change undone last",
      CommandRoute::View},
     {ID_EDIT_CUT, "Cut(&T)\tCtrl+X", "Ctrl+X", ICON("cut"),
-     "Cut the selection and put it on the clipboard"},
+     "Cut the selection and put it on the clipboard", CommandRoute::View},
     {ID_EDIT_COPY, "&Copy(&C)\tCtrl+C", "Ctrl+C;Ctrl+Ins", ICON("copy"),
-     "Copy the selection and put it on the clipboard"},
+     "Copy the selection and put it on the clipboard", CommandRoute::View},
     {ID_EDIT_PASTE, "&Paste(&V)\tCtrl+V", "Ctrl+V;Ctrl+Shift+V;Shift+Ins", ICON("paste"),
-     "Insert the clipboard's contents at the pointer"},
-    {ID_EDIT_CLEAR, "Clear all(Del)\tDel", "Del", "", "Delete the selection"},
+     "Insert the clipboard's contents at the pointer", CommandRoute::View},
+    {ID_EDIT_CLEAR, "Clear all(Del)\tDel", "Del", "", "Delete the selection", CommandRoute::View},
     {ID_EDIT_SELECT_ALL, "Select all(&A)\tCtrl+A", "Ctrl+A", "",
-     "Select every object on a shown layer"},
+     "Select every object on a shown layer", CommandRoute::View},
     {ID_NEXT_PANE, "Next pane", "F6", "", "Switch to the next window pane"},
     {ID_PREV_PANE, "Previous pane", "Shift+F6", "", "Switch back to the previous window pane"},
 
@@ -103,7 +103,7 @@ const CommandInfo kCommands[] = {
     {ID_PLACE_ARRAY, "Arra&y...", "", "", "Place copies of the selected object in an array",
      CommandRoute::Tool, CommandKind::Array},
     {ID_PLACE_INSERT, "&Insert entitys", "", "",
-     "Insert objects evenly between the two selected ones"},
+     "Insert objects evenly between the two selected ones", CommandRoute::View},
 
     // Tools
     {ID_TOOL_MEASURE, "Measure", "", ICON("measure"), "Measure the distance between two points",

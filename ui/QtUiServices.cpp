@@ -10,6 +10,7 @@
 #include "CChangeViaDlg.h"
 #include "CGetDPIDlg.h"
 #include "CInputComponentTxtDlg.h"
+#include "CInsertEntityDlg.h"
 #include "CSetGridDlg.h"
 #include "CSetLayerColorDlg.h"
 
@@ -56,6 +57,7 @@ const DialogRow kDialogs[] = {
     Row<ComponentProperties, &CChangeCompDlg::Ask>(),
     Row<LayersValues, &CSetLayerColorDlg::Ask>(),
     Row<GridValues, &CSetGridDlg::Ask>(),
+    Row<InsertValues, &CInsertEntityDlg::Ask>(),
 };
 
 } // namespace

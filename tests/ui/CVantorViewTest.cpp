@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <list>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -631,3 +632,34 @@ TEST_F(CVantorViewTest, TheViewLetsGoOfTheMouseWhenATrackChainEnds)
 }
 
 } // namespace
+
+TEST_F(CVantorViewTest, EditCommandsFollowTheSelectionAndAViewClosedMidMovePutsItBack)
+{
+    LoadPhoto(200, 150);
+    auto* t = new CLine(Position(0, 0), Position(100, 0));
+    board().AddEntity(t);
+    const auto enabled = [&](int id) {
+        bool on = false;
+        bool checked = false;
+        EXPECT_TRUE(v->UpdateCommand(id, &on, &checked)) << id;
+        return on;
+    };
+    for (int id : {Cmd::ID_EDIT_CUT, Cmd::ID_EDIT_COPY, Cmd::ID_EDIT_CLEAR, Cmd::ID_EDIT_PASTE,
+                   Cmd::ID_PLACE_INSERT})
+        EXPECT_FALSE(enabled(id)) << id;
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_EDIT_SELECT_ALL));
+    EXPECT_EQ(board().SelectionList, (std::list<CEntity*>{t}));
+    for (int id : {Cmd::ID_EDIT_CUT, Cmd::ID_EDIT_COPY, Cmd::ID_EDIT_CLEAR})
+        EXPECT_TRUE(enabled(id)) << id;
+    ASSERT_TRUE(v->OnCommand(Cmd::ID_EDIT_COPY));
+    EXPECT_TRUE(enabled(Cmd::ID_EDIT_PASTE));
+
+    CNormalStatus& ns = v->Dispatcher();
+    ns.OnLButtonDown(MK::LButton, Position(50, 0));
+    ns.OnMouseMove(MK::LButton, Position(50, 0));
+    ns.OnMouseMove(MK::LButton, Position(80, 30));
+    EXPECT_EQ(t->GetStart(), Position(30, 30));
+    window.reset();
+    EXPECT_EQ(t->GetStart(), Position(0, 0));
+    EXPECT_EQ(board().GetRedoUndo().UndoCount(), 1u);
+}
