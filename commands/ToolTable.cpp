@@ -1,8 +1,12 @@
 #include "ToolTable.h"
 
+#include "CChamferCmd.h"
 #include "CCreateLine.h"
+#include "CFilletCmd.h"
 #include "CMeasure.h"
 #include "CNormalStatus.h"
+#include "COffsetCmd.h"
+#include "CSetArray.h"
 #include "CSetOriginPos.h"
 #include "CommandKinds.h"
 
@@ -26,6 +30,13 @@ std::unique_ptr<CCommand> MakeOfKind(CNormalStatus* owner, int kind, CommandPara
     return std::make_unique<Tool>(owner, kind);
 }
 
+// Tools that work on the objects they are started with.
+template <class Tool>
+std::unique_ptr<CCommand> MakeWithObjects(CNormalStatus* owner, int, CommandParam& param)
+{
+    return std::make_unique<Tool>(owner, std::move(param.entities));
+}
+
 constexpr bool kSnapped = true;
 constexpr bool kFree = false;
 constexpr bool kCross = true;
@@ -45,10 +56,10 @@ const ToolInfo kTools[] = {
     {SetOrigin, kFree, kAsIs, &MakeOfKind<CSetOriginPos>},
     {Polygon, kSnapped, kCross, nullptr},
     {Measure, kSnapped, kCross, &Make<CMeasure>},
-    {Array, kFree, kCross, nullptr},
-    {Offset, kFree, kCross, nullptr},
-    {Chamfer, kFree, kCross, nullptr},
-    {Fillet, kFree, kCross, nullptr},
+    {Array, kFree, kCross, &MakeWithObjects<CSetArray>},
+    {Offset, kFree, kCross, &Make<COffsetCmd>},
+    {Chamfer, kFree, kCross, &Make<CChamferCmd>},
+    {Fillet, kFree, kCross, &Make<CFilletCmd>},
     {ArcBy3Points, kSnapped, kCross, nullptr},
     {Copy, kSnapped, kAsIs, nullptr},
     {PinOne, kSnapped, kCross, &MakeOfKind<CSetOriginPos>},
