@@ -1,6 +1,10 @@
 #include "QtUiServices.h"
 
+#include "CChamferDlg.h"
+#include "CFilletDlg.h"
 #include "CGetDPIDlg.h"
+#include "COffsetDialog.h"
+#include "CSetArrayDlg.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -29,10 +33,10 @@ template <class Values, bool (*Dialog)(QWidget*, Values&)> constexpr DialogRow R
 }
 
 const DialogRow kDialogs[] = {
-    Row<DpiValues, &CGetDPIDlg::Ask>(),
-    Row<FilePrompt, &QtUiServices::PromptFile>(),
-    Row<Question, &QtUiServices::AskYesNo>(),
-    Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<DpiValues, &CGetDPIDlg::Ask>(),       Row<FilePrompt, &QtUiServices::PromptFile>(),
+    Row<Question, &QtUiServices::AskYesNo>(), Row<ListChoice, &QtUiServices::ChooseFromList>(),
+    Row<OffsetValues, &COffsetDialog::Ask>(), Row<ChamferValues, &CChamferDlg::Ask>(),
+    Row<FilletValues, &CFilletDlg::Ask>(),    Row<ArrayValues, &CSetArrayDlg::Ask>(),
 };
 
 } // namespace
