@@ -7,6 +7,7 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
+#include <string>
 
 // Sub-codes of the board notification (argument in `arg`).
 enum BoardNotify {
@@ -51,4 +52,7 @@ class ViewPort
     // Whether the key of virtual-key code `vk` (VK::Control or VK::Shift) is
     // held down now; views that cannot tell say no.
     virtual bool IsKeyDown(int /*vk*/) const { return false; }
+    // A passing note in the status bar (why a tool did nothing); views without one
+    // drop it.
+    virtual void ShowStatusMessage(const std::string& /*text*/) {}
 };

@@ -1,6 +1,7 @@
 #include "ToolTable.h"
 
 #include "CAreaSelect.h"
+#include "CChamferCmd.h"
 #include "CCreateArc.h"
 #include "CCreateArcBy3pt.h"
 #include "CCreateComponent.h"
@@ -10,9 +11,12 @@
 #include "CCreatePolygon.h"
 #include "CCreateTxt.h"
 #include "CCreateViaPad.h"
+#include "CFilletCmd.h"
 #include "CMeasure.h"
 #include "CMove.h"
 #include "CNormalStatus.h"
+#include "COffsetCmd.h"
+#include "CSetArray.h"
 #include "CSetOriginPos.h"
 #include "CommandKinds.h"
 #include "model/CComponent.h"
@@ -50,6 +54,13 @@ std::unique_ptr<CCommand> MakeMove(CNormalStatus* owner, int kind, CommandParam&
                                    kind == Copy ? CMove::CopyMode : CMove::MoveMode);
 }
 
+// Tools that work on the objects they are started with.
+template <class Tool>
+std::unique_ptr<CCommand> MakeWithObjects(CNormalStatus* owner, int, CommandParam& param)
+{
+    return std::make_unique<Tool>(owner, std::move(param.entities));
+}
+
 constexpr bool kSnapped = true;
 constexpr bool kFree = false;
 constexpr bool kCross = true;
@@ -69,10 +80,10 @@ const ToolInfo kTools[] = {
     {SetOrigin, kFree, kAsIs, &MakeOfKind<CSetOriginPos>},
     {Polygon, kSnapped, kCross, &Make<CCreatePolygon>},
     {Measure, kSnapped, kCross, &Make<CMeasure>},
-    {Array, kFree, kCross, nullptr},
-    {Offset, kFree, kCross, nullptr},
-    {Chamfer, kFree, kCross, nullptr},
-    {Fillet, kFree, kCross, nullptr},
+    {Array, kFree, kCross, &MakeWithObjects<CSetArray>},
+    {Offset, kFree, kCross, &Make<COffsetCmd>},
+    {Chamfer, kFree, kCross, &Make<CChamferCmd>},
+    {Fillet, kFree, kCross, &Make<CFilletCmd>},
     {ArcBy3Points, kSnapped, kCross, &Make<CCreateArcBy3pt>},
     {Copy, kSnapped, kAsIs, &MakeMove},
     {PinOne, kSnapped, kCross, &MakeOfKind<CSetOriginPos>},

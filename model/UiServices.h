@@ -173,12 +173,54 @@ struct ListChoice {
     int checked = -1;
 };
 
+// The offset tool's parameters (dialog 157); the distance in mils, shown in
+// millimetres when `millimetres` is set.
+struct OffsetValues {
+    double distance = 0.0;
+    bool millimetres = false;
+};
+
+// The chamfer tool's parameters (dialog 158): the bevel's distances from the crossing
+// point along the first and the second track, in mils; trim cuts both tracks back.
+struct ChamferValues {
+    double distance1 = 0.0;
+    double distance2 = 0.0;
+    int trim = 0;
+    bool millimetres = false;
+};
+
+// The fillet tool's parameters (dialog 159): the arc's radius in mils; trim cuts both
+// tracks back to the tangent points.
+struct FilletValues {
+    double radius = 0.0;
+    int trim = 0;
+    bool millimetres = false;
+};
+
+// The array tool's parameters (dialog 155): one of the three types, the spacings in
+// mils, the circular step in radians, the copies per object, the name step and the
+// two options. The defaults are the dialog's own.
+struct ArrayValues {
+    int circular = 0;
+    int linear = 1;
+    int rectangle = 0;
+    double xSpacing = 0.0;
+    double ySpacing = 0.0;
+    double angle = 0.0; // radians
+    int count = 1;
+    int textIncrement = 0;
+    int beginAtCurrent = 0;
+    int rotateItems = 1;
+    bool millimetres = false;
+};
+
 // Every dialog's values, one pointer type per dialog.
 using DialogValues =
     std::variant<TrackProperties*, ArcProperties*, PadProperties*, ViaProperties*, TextProperties*,
                  FillProperties*, PolygonProperties*, ComponentProperties*, DpiValues*,
                  LayersValues*, FilePrompt*, Question*, SaveQuestion*, ListChoice*,
-                 DesignatorValues*, GridValues*, InsertValues*>;
+                 DesignatorValues*, GridValues*, InsertValues*, OffsetValues*, ChamferValues*,
+                 FilletValues*, ArrayValues*>;
 
 class UiServices
 {

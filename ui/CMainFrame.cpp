@@ -106,6 +106,8 @@ CMainFrame::CMainFrame(CVantorDoc* doc, AppServices* app, QWidget* parent)
     m_layerList->setCurrentIndex(kMultiLayer);
 
     connect(m_view, &CVantorView::statusTextChanged, m_coordinatePane, &QLabel::setText);
+    connect(m_view, &CVantorView::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kNoteMs); });
     connect(m_view, &CVantorView::documentModified, this, [this] {
         if (m_doc)
             m_doc->SetModifiedFlag(true);

@@ -53,6 +53,8 @@ class CMainFrame : public QMainWindow
     static constexpr int kUpdatePeriodMs = 250;
     // How long a library loading message stays in the status bar.
     static constexpr int kLoadMessageMs = 2500;
+    // How long a tool's note stays in the status bar.
+    static constexpr int kNoteMs = 4000;
 
     // `doc` is not owned; `app` may be null (then application commands are disabled).
     explicit CMainFrame(CVantorDoc* doc, AppServices* app = nullptr, QWidget* parent = nullptr);

@@ -331,6 +331,11 @@ void CVantorView::SetCursorShape(CursorShape shape)
     viewport()->setCursor(ToQtCursor(shape));
 }
 
+void CVantorView::ShowStatusMessage(const std::string& text)
+{
+    emit statusMessage(QString::fromStdString(text));
+}
+
 bool CVantorView::IsKeyDown(int vk) const
 {
     const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
@@ -423,8 +428,10 @@ bool CVantorView::OnCommand(int id)
         return true;
 
     if (kind != CommandKind::None) {
-        if (kind != CommandKind::Array || !theInfomation->IsSelectionEmpty())
+        if (kind != CommandKind::Array)
             m_status.SetCommand(kind);
+        else if (!theInfomation->IsSelectionEmpty())
+            m_status.SetCommand(kind, CommandParam(theInfomation->SelectionList));
     } else if (IsGridCommand(id)) {
         theInfomation->GetGrid().SetStep(double(id - Cmd::ID_GRID_BASE));
     } else {

@@ -112,9 +112,12 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool ZoomStep(bool zoomIn, const Position& about) override;
     void PostBoardNotify(int code, std::intptr_t arg) override;
     bool IsKeyDown(int vk) const override;
+    void ShowStatusMessage(const std::string& text) override;
 
   signals:
     void statusTextChanged(const QString& text);
+    // A passing note for the status bar.
+    void statusMessage(const QString& text);
     // The board changed: the document is modified.
     void documentModified();
     // Sub-codes for the frame and the start-up window.

@@ -1,5 +1,6 @@
 #include "QtUiServices.h"
 
+#include "CChamferDlg.h"
 #include "CChangeArcDlg.h"
 #include "CChangeCompDlg.h"
 #include "CChangeFillAreaDlg.h"
@@ -8,9 +9,12 @@
 #include "CChangePolygonDlg.h"
 #include "CChangeTxtDlg.h"
 #include "CChangeViaDlg.h"
+#include "CFilletDlg.h"
 #include "CGetDPIDlg.h"
 #include "CInputComponentTxtDlg.h"
 #include "CInsertEntityDlg.h"
+#include "COffsetDialog.h"
+#include "CSetArrayDlg.h"
 #include "CSetGridDlg.h"
 #include "CSetLayerColorDlg.h"
 
@@ -58,6 +62,10 @@ const DialogRow kDialogs[] = {
     Row<LayersValues, &CSetLayerColorDlg::Ask>(),
     Row<GridValues, &CSetGridDlg::Ask>(),
     Row<InsertValues, &CInsertEntityDlg::Ask>(),
+    Row<OffsetValues, &COffsetDialog::Ask>(),
+    Row<ChamferValues, &CChamferDlg::Ask>(),
+    Row<FilletValues, &CFilletDlg::Ask>(),
+    Row<ArrayValues, &CSetArrayDlg::Ask>(),
 };
 
 } // namespace

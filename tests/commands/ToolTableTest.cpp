@@ -25,6 +25,10 @@ TEST_F(ToolKinds, EveryKindWithAFactoryStartsItsOwnToolAndNoOtherKindStartsOne)
             ui.Expect<DesignatorValues>(true);
             param = CommandParam(std::make_unique<CComponent>());
         }
+        if (kind == CommandKind::Array) { // starts on objects, through its dialog
+            ui.Expect<ArrayValues>(true);
+            param = CommandParam({AddTrack({0, 0}, {10, 0})});
+        }
         ns.SetCommand(kind, std::move(param));
         CCommand* tool = ns.GetCurrentCommand();
         const ToolInfo* row = ToolTable::Find(kind);

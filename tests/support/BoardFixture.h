@@ -38,6 +38,7 @@ class FakeViewPort : public ViewPort
     bool ZoomStep(bool zoomIn, const Position& about) override;
     void PostBoardNotify(int code, std::intptr_t arg) override { notices.emplace_back(code, arg); }
     bool IsKeyDown(int vk) const override { return vk == heldKey; }
+    void ShowStatusMessage(const std::string& text) override { statusMessages.push_back(text); }
 
     // Notices of one sub-code.
     int NoticeCount(int code) const;
@@ -58,6 +59,7 @@ class FakeViewPort : public ViewPort
     std::vector<Point> scrolledTo;
     std::vector<std::pair<bool, Position>> zoomSteps; // (zoom in, about)
     std::vector<std::pair<int, std::intptr_t>> notices;
+    std::vector<std::string> statusMessages;
 };
 
 class BoardTest : public ::testing::Test

@@ -514,17 +514,10 @@ TEST(CGetDPIDlgTest, OpensWith800SelectedAndRefusesValuesOutOfRange)
     }
 }
 
-TEST(QtUiServicesTest, OpensTheDialogListedForTheValuesAndCancelsTheOthers)
+TEST(QtUiServicesTest, OpensTheDialogListedForTheValues)
 {
     QtUiServices qt;
     UiServices::Install(&qt);
-    // No dialog for a text yet: cancelled, the values untouched, nothing left open.
-    TextProperties text{"U1", 8.0, 60.0, 16, 0.0, Position(1, 2), 0};
-    const TextProperties shown = text;
-    EXPECT_FALSE(UiServices::Current().Ask(text));
-    EXPECT_EQ(text, shown);
-    EXPECT_FALSE(QtUiServices::IsModalOpen());
-
     // A track opens its property dialog and takes what was entered.
     QTimer::singleShot(0, [] {
         auto* dlg = qobject_cast<CChangeLineDlg*>(QApplication::activeModalWidget());

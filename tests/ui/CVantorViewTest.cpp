@@ -2,6 +2,7 @@
 
 #include "board/CDib.h"
 #include "board/CVantorDoc.h"
+#include "commands/CSetArray.h"
 #include "commands/CommandKinds.h"
 #include "model/CComponent.h"
 #include "model/CLine.h"
@@ -629,6 +630,34 @@ TEST_F(CVantorViewTest, TheViewLetsGoOfTheMouseWhenATrackChainEnds)
     v->OnTimer(CVantorView::kAutoScrollTimer);
     EXPECT_EQ(v->GetScrollPosition(), scroll);
     EXPECT_FALSE(v->IsAutoScrolling());
+}
+
+TEST_F(CVantorViewTest, TheEditingToolsAreOnTheMenusAndTheArrayStartsOnTheSelection)
+{
+    LoadPhoto(200, 150);
+    bool enabled = false;
+    bool checked = false;
+    for (int id : {Cmd::ID_TOOL_OFFSET, Cmd::ID_TOOL_CHAMFER, Cmd::ID_TOOL_FILLET}) {
+        ASSERT_TRUE(v->UpdateCommand(id, &enabled, &checked));
+        EXPECT_TRUE(enabled) << id;
+    }
+    auto* track = new CLine(Position(0, 0), Position(50, 0), nullptr);
+    board().AddEntity(track);
+    ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_ARRAY, &enabled, &checked));
+    EXPECT_FALSE(enabled); // nothing selected
+    EXPECT_TRUE(v->OnCommand(Cmd::ID_PLACE_ARRAY));
+    EXPECT_FALSE(v->Dispatcher().HasCommand());
+
+    track->ToggleSelect();
+    board().SelectionList.push_back(track);
+    ASSERT_TRUE(v->UpdateCommand(Cmd::ID_PLACE_ARRAY, &enabled, &checked));
+    EXPECT_TRUE(enabled);
+    ui.Expect<ArrayValues>(true);
+    EXPECT_TRUE(v->OnCommand(Cmd::ID_PLACE_ARRAY));
+    auto* tool = dynamic_cast<CSetArray*>(v->Dispatcher().GetCurrentCommand());
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->objects, std::list<CEntity*>{track});
+    Press(Qt::Key_Escape);
 }
 
 } // namespace
