@@ -1,5 +1,6 @@
 #include "CVantorView.h"
 
+#include "CBrowserLibDlg.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "ViewEventMapper.h"
@@ -154,6 +155,9 @@ CVantorView::~CVantorView()
     m_autoScrollTimer.stop();
     m_status.EndCurrentCommand(EndReason::Teardown);
     LetGoCapture();
+    // The browser goes while the board state it lists still stands.
+    if (m_browser && m_browser->parent() == this)
+        delete m_browser;
     if (theInfomation && theInfomation->GetView() == this)
         theInfomation->SetView(nullptr);
 }
@@ -353,6 +357,22 @@ void CVantorView::PlaceComponent(std::unique_ptr<CComponent> component)
         m_status.SetCommand(CommandKind::Component, CommandParam(std::move(component)));
 }
 
+void CVantorView::OnLibraryBrowser()
+{
+    if (!theInfomation)
+        return;
+    if (!m_browser) {
+        auto* browser = new CBrowserLibDlg(theInfomation->GetLibrarySet(), this);
+        browser->SetPlaceHandler([this](std::unique_ptr<CComponent> component) {
+            PlaceComponent(std::move(component));
+        });
+        m_browser = browser;
+    }
+    m_browser->show();
+    m_browser->raise();
+    m_browser->activateWindow();
+}
+
 void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
 {
     // Place-component and repaint-rect carry objects: they come through PlaceComponent
@@ -439,6 +459,9 @@ bool CVantorView::OnCommand(int id)
         }
         case Cmd::ID_ZOOM_ALL:
             theInfomation->ZoomToFit();
+            break;
+        case Cmd::ID_PLACE_COMPONENT:
+            OnLibraryBrowser();
             break;
         case Cmd::ID_TOOL_RESET_ORIGIN:
             // Back to the photograph's bottom-left corner.

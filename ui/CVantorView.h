@@ -91,6 +91,10 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     int IsCrossLine() const { return m_crossLine; }
     // The library browser shown again when a component placing tool ends.
     void SetBrowserDialog(QWidget* browser) { m_browser = browser; }
+    QWidget* BrowserDialog() const { return m_browser; }
+    // The library command: the one browser of the view is made the first time and
+    // shown again after that; what it places goes to PlaceComponent.
+    void OnLibraryBrowser();
 
     // --- view port --------------------------------------------------------------------
     void InvalidateRect(const Rect& clientRect) override;
