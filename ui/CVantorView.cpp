@@ -1,6 +1,7 @@
 #include "CVantorView.h"
 
 #include "CBrowserLibDlg.h"
+#include "CMyWnd.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "ViewEventMapper.h"
@@ -357,6 +358,11 @@ void CVantorView::PlaceComponent(std::unique_ptr<CComponent> component)
         m_status.SetCommand(CommandKind::Component, CommandParam(std::move(component)));
 }
 
+void CVantorView::SetOverlayWindow(CMyWnd* overlay)
+{
+    m_overlay = overlay;
+}
+
 void CVantorView::OnLibraryBrowser()
 {
     if (!theInfomation)
@@ -592,6 +598,10 @@ void CVantorView::Dispatch(const ViewEvent& ev)
 {
     if (!theInfomation)
         return;
+    // The overlay window gets its copy first.
+    if (m_overlay && (ev.type == ViewEvent::LButtonDown || ev.type == ViewEvent::LButtonUp ||
+                      ev.type == ViewEvent::RButtonDown))
+        m_overlay->OnMouse(ev.type, ev.flags, ev.client);
     switch (ev.type) {
     case ViewEvent::LButtonDown:
         UpdateCursorShape();
@@ -669,6 +679,8 @@ void CVantorView::OnMouseMove(UINT nFlags, Point client)
     const Point scroll = GetScrollPosition();
     const Position p(Point{client.x + scroll.x, client.y + scroll.y});
     SetStatusText(FormatStatus(p, theInfomation->GetUnitName()));
+    if (m_overlay)
+        m_overlay->OnMouse(ViewEvent::MouseMove, nFlags, client);
     m_status.OnMouseMove(nFlags, p);
     if (CrossHairShown())
         viewport()->update();

@@ -19,6 +19,7 @@
 #include <memory>
 
 class CComponent;
+class CMyWnd;
 class CDib;
 class CVantorDoc;
 class DrawContext;
@@ -95,6 +96,8 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // The library command: the one browser of the view is made the first time and
     // shown again after that; what it places goes to PlaceComponent.
     void OnLibraryBrowser();
+    // The overlay window that receives copies of the mouse messages (not owned).
+    void SetOverlayWindow(CMyWnd* overlay);
 
     // --- view port --------------------------------------------------------------------
     void InvalidateRect(const Rect& clientRect) override;
@@ -154,6 +157,7 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     int m_crossLine = 0;
     CNormalStatus m_status;
     QPointer<QWidget> m_browser;
+    QPointer<CMyWnd> m_overlay;
     QTimer m_hoverTimer;
     QTimer m_autoScrollTimer;
     QSize m_extent{kEmptyExtent, kEmptyExtent};
