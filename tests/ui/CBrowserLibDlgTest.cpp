@@ -15,6 +15,7 @@
 #include "ui/CommandIds.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +136,8 @@ TEST_F(CBrowserLibDlgTest, TypingPreviewsAndDoubleClickPlacesACopy)
     EXPECT_EQ(dlg.Preview()->GetComponent()->GetPattern(), "R1");
     EXPECT_EQ(dlg.ComponentList()->selectedItems().size(), 0);
     EXPECT_GT(NonBlackPixels(dlg.Preview()), 50);
+    QDir().mkpath(QStringLiteral("screenshots"));
+    EXPECT_TRUE(dlg.grab().save(QStringLiteral("screenshots/browser.png")));
     // The board's view transform is as it was.
     EXPECT_DOUBLE_EQ(board().GetScaleX(), 1.0);
 

@@ -9,6 +9,7 @@
 #include "support/BoardFixture.h"
 #include "support/FakeClock.h"
 #include "support/FakeUiServices.h"
+#include "ui/CAboutDlg.h"
 #include "ui/CMainFrame.h"
 #include "ui/CVantorApp.h"
 #include "ui/CommandIds.h"
@@ -16,9 +17,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -235,6 +238,25 @@ TEST_F(StartUpTest, TheAboutFormClosesOnTheFirstKeyAndLeavesTheFrameAlone)
     EXPECT_TRUE(seen);
     app.ExitInstance();
     ASSERT_NE(CInfomation::Create(settingsFolder), nullptr);
+}
+
+TEST(CAboutDlgTest, ShowsTheNameVersionAndAnOkButton)
+{
+    CAboutDlg dlg;
+    EXPECT_EQ(dlg.windowTitle(), "About Vantor");
+    EXPECT_EQ(dlg.property("dialogId").toInt(), 100);
+    QStringList texts;
+    for (QLabel* label : dlg.findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains("Vantor  Version 1.0"));
+    QPushButton* ok = dlg.findChild<QPushButton*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), "ok");
+    EXPECT_EQ(ok->property("controlId").toInt(), 1);
+    dlg.show();
+    SaveScreenshot(&dlg, QStringLiteral("about-dialog"));
+    ok->click();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
 } // namespace
