@@ -161,6 +161,7 @@ BOOL LibrarySet::AddLibrary(const std::string& path, CLoadLibrary* library)
     if (!library || key.empty() || LibraryMap.count(key))
         return FALSE;
     LibraryMap[key] = library;
+    Notify(LibraryEvent::Added, key, library);
     return TRUE;
 }
 
@@ -187,9 +188,44 @@ void LibrarySet::RemoveLibrary(const std::string& path)
     auto it = LibraryMap.find(LibraryList::CanonicalPath(path));
     if (it == LibraryMap.end())
         return;
+    const std::string key = it->first;
     CLoadLibrary* library = it->second;
-    LibraryMap.erase(it);
+    Notify(LibraryEvent::Removing, key, library);
+    LibraryMap.erase(key);
     delete library;
+}
+
+BOOL LibrarySet::RemoveComponent(const std::string& path, CComponent* comp)
+{
+    CLoadLibrary* library = FindLibrary(path);
+    if (!library || !comp)
+        return FALSE;
+    const std::string key = LibraryList::CanonicalPath(path);
+    Notify(LibraryEvent::ComponentsChanging, key, library);
+    const bool removed = library->RemoveComponent(comp) != nullptr;
+    Notify(LibraryEvent::ComponentsChanged, key, library);
+    return removed ? TRUE : FALSE;
+}
+
+int LibrarySet::AddListener(Listener listener)
+{
+    const int id = m_nextListener++;
+    m_listeners[id] = std::move(listener);
+    return id;
+}
+
+void LibrarySet::RemoveListener(int id)
+{
+    m_listeners.erase(id);
+}
+
+void LibrarySet::Notify(LibraryEvent event, const std::string& path, CLoadLibrary* library)
+{
+    // A listener may remove itself or another one while it is told.
+    const std::map<int, Listener> listeners = m_listeners;
+    for (const auto& [id, listener] : listeners)
+        if (m_listeners.count(id))
+            listener(event, path, library);
 }
 
 void LibrarySet::DeleteLibraries()
@@ -296,6 +332,15 @@ void LibrarySet::CompleteAddToMyLibrary(const Position* picked)
     int flag = 0;
     component->Move(Position(0.0, 0.0), pin, &flag);
 
+    // Nothing may go on showing the component that is replaced.
+    const std::string key = LibraryList::CanonicalPath(target);
+    Notify(LibraryEvent::ComponentsChanging, key, library);
+    StoreReplacing(library, std::move(component));
+    Notify(LibraryEvent::ComponentsChanged, key, library);
+}
+
+void LibrarySet::StoreReplacing(CLoadLibrary* library, std::unique_ptr<CComponent> component)
+{
     const std::string pattern = component->GetPattern();
     CComponent* old = library->FindComponent(pattern);
     CComponent* stored = component.get();

@@ -20,9 +20,17 @@ class CEntity;
 class LibraryLoader;
 class LibraryProgressWindow;
 
+// What happens to a library of the set, told to its listeners on the GUI thread.
+// Removing and ComponentsChanging come before the change, while everything still stands,
+// so that nothing is left pointing at what goes; Added and ComponentsChanged after it.
+enum class LibraryEvent { Added, Removing, ComponentsChanging, ComponentsChanged };
+
 class LibrarySet
 {
   public:
+    // `path` is the library's name in the set.
+    using Listener = std::function<void(LibraryEvent, const std::string& path, CLoadLibrary*)>;
+
     // `settingsFolder` ends in '/' (empty: the working folder); "lib.dat" lives there.
     explicit LibrarySet(std::string settingsFolder = {});
     LibrarySet(const LibrarySet&) = delete;
@@ -64,6 +72,13 @@ class LibrarySet
     CLoadLibrary* FindLibrary(const std::string& path) const;
     // Takes the library out of the set and deletes it (it saves itself when modified).
     void RemoveLibrary(const std::string& path);
+    // Takes the component out of the open library of `path` and deletes it; FALSE when
+    // it is not there.
+    BOOL RemoveComponent(const std::string& path, CComponent* comp);
+
+    // Listeners are told every change of the set; the id removes the listener again.
+    int AddListener(Listener listener);
+    void RemoveListener(int id);
     // Writes "lib.dat": the open libraries in set order, then the listed paths not
     // loaded. Destroy calls it after stopping the loader.
     bool WriteLibraryList(std::string* error);
@@ -102,6 +117,9 @@ class LibrarySet
     // The listed path is settled (opened or failed): it leaves the unloaded paths.
     void SettleLibraryPath(const std::string& path);
     void DeleteLibraries();
+    // Stores the component, replacing one of the same name once it is stored.
+    static void StoreReplacing(CLoadLibrary* library, std::unique_ptr<CComponent> component);
+    void Notify(LibraryEvent event, const std::string& path, CLoadLibrary* library);
     // Opens the library file at `path` and enters it: FALSE for a path already open or
     // without a name, and, with a message, for a file that cannot be opened.
     BOOL OpenAndAddLibrary(const std::string& path, const CLoadLibrary::ProgressSink& progress);
@@ -114,4 +132,6 @@ class LibrarySet
     bool m_libraryListRead = false;
     bool m_pumpingLibraries = false;
     PatternPrompt m_patternPrompt;
+    std::map<int, Listener> m_listeners;
+    int m_nextListener = 1;
 };

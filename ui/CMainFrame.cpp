@@ -1,6 +1,7 @@
 #include "CMainFrame.h"
 
 #include "AppServices.h"
+#include "CMyWnd.h"
 #include "CVantorView.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
@@ -16,6 +17,7 @@
 #include "model/CPolygon.h"
 #include "model/CTxtTag.h"
 #include "model/UiServices.h"
+#include "platform/LockKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,6 +65,18 @@ const char* const kLayerNames[CMainFrame::kLayerCount] = {
     "Drill Drawing",      "Multi-Layer",
 };
 
+// The status bar's lock indicators: id, text, lock.
+struct LockPane {
+    int id;
+    const char* text;
+    LockKey key;
+};
+const LockPane kLockIndicators[] = {
+    {ID_INDICATOR_CAPS, "CAP", LockKey::Caps},
+    {ID_INDICATOR_NUM, "NUM", LockKey::Num},
+    {ID_INDICATOR_SCRL, "SCRL", LockKey::Scroll},
+};
+
 // A separator in the menu and toolbar lists.
 constexpr int kSeparator = 0;
 
@@ -91,6 +105,10 @@ CMainFrame::CMainFrame(CVantorDoc* doc, AppServices* app, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    // The overlay window lies over the view and receives copies of its messages.
+    m_overlay = new CMyWnd(this);
+    m_overlay->show();
+    m_view->SetOverlayWindow(m_overlay);
     ApplyLanguage();
 
     // New pads, fills, tracks, texts and arcs start on the multi-layer until a layer is
@@ -164,6 +182,12 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
+    // The overlay follows the view wherever the toolbar and the status bar put it.
+    if (m_view && m_overlay && (watched == m_view || watched == m_view->viewport()) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        m_overlay->FitTo(m_view->viewport());
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+        UpdateLockIndicators();
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this)
         UpdateCommands();
@@ -366,12 +390,38 @@ void CMainFrame::CreateStatusBar()
                                       8);
     m_coordinatePane->setToolTip(QStringLiteral("World coordinate"));
     bar->addPermanentWidget(m_coordinatePane);
+    for (const LockPane& lock : kLockIndicators) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QString::fromLatin1(lock.text));
+        label->setMinimumWidth(
+            label->fontMetrics().horizontalAdvance(QString::fromLatin1(lock.text)) + 8);
+        label->setAlignment(Qt::AlignCenter);
+        bar->addPermanentWidget(label);
+        m_lockIndicators.insert(lock.id, label);
+    }
+    UpdateLockIndicators();
     // The message pane says "Ready" whenever no prompt is shown.
     connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
         if (text.isEmpty())
             bar->showMessage(IdleText());
     });
     bar->showMessage(IdleText());
+}
+
+QLabel* CMainFrame::LockIndicator(int id) const
+{
+    return m_lockIndicators.value(id, nullptr);
+}
+
+void CMainFrame::UpdateLockIndicators()
+{
+    for (const LockPane& lock : kLockIndicators) {
+        QLabel* label = m_lockIndicators.value(lock.id, nullptr);
+        const QString text =
+            LockKeys::IsOn(lock.key).value_or(false) ? QString::fromLatin1(lock.text) : QString();
+        if (label && label->text() != text)
+            label->setText(text);
+    }
 }
 
 QMenu* CMainFrame::TopLevelMenu(int index) const

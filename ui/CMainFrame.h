@@ -18,6 +18,7 @@
 class AppServices;
 struct LibraryLoadProgress;
 class CVantorDoc;
+class CMyWnd;
 class CVantorView;
 class QAction;
 class QComboBox;
@@ -71,6 +72,13 @@ class CMainFrame : public QMainWindow
     QComboBox* LayerList() const { return m_layerList; }
     QLabel* CoordinatePane() const { return m_coordinatePane; }
     QToolBar* ToolBar() const { return m_toolBar; }
+    // The overlay window over the view (owned by the frame).
+    CMyWnd* Overlay() const { return m_overlay; }
+    // The lock indicators: "CAP", "NUM" and "SCRL", each shown while its lock is on.
+    QLabel* LockIndicator(int id) const;
+    // Brings the lock indicators up to date with the keyboard's locks (where the
+    // platform reports them).
+    void UpdateLockIndicators();
     // A top-level menu by position.
     QMenu* TopLevelMenu(int index) const;
     // A pop-up of a menu by its position among the menu's items (separators count).
@@ -156,6 +164,8 @@ class CMainFrame : public QMainWindow
     QToolBar* m_toolBar = nullptr;
     QComboBox* m_layerList = nullptr;
     QLabel* m_coordinatePane = nullptr;
+    QMap<int, QLabel*> m_lockIndicators;
+    CMyWnd* m_overlay = nullptr;
     QMenu* m_recentMenu = nullptr;
     QMenu* m_languageMenu = nullptr;
     QTimer m_updateTimer;

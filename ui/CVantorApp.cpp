@@ -1,5 +1,6 @@
 #include "CVantorApp.h"
 
+#include "CDlgStartUpWindow.h"
 #include "CInputComponentPatternDlg.h"
 #include "CMainFrame.h"
 #include "CVantorView.h"
@@ -17,7 +18,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPageSetupDialog>
 #include <QPointer>
+#include <QPrinter>
 #include <QSettings>
 
 using namespace Cmd;
@@ -25,12 +28,14 @@ using namespace Cmd;
 namespace
 {
 
-// The library loading thread's progress goes to the main frame's status bar; its
-// hand-overs are taken in on the GUI thread by a queued call.
-class FrameLibraryWindow : public LibraryProgressWindow
+// The library loading thread's progress goes to the start-up window while it shows,
+// then to the main frame's status bar (libraries added later); its hand-overs are taken
+// in on the GUI thread by a queued call.
+class AppLibraryWindow : public LibraryProgressWindow
 {
   public:
-    explicit FrameLibraryWindow(CMainFrame* frame) : m_frame(frame) {}
+    explicit AppLibraryWindow(CMainFrame* frame) : m_frame(frame) {}
+    void SetStartUpWindow(CDlgStartUpWindow* window) { m_startUp = window; }
 
     void WakeLibraryLoading() override
     {
@@ -44,12 +49,15 @@ class FrameLibraryWindow : public LibraryProgressWindow
     }
     void OnLibraryLoadNotify(int code, const LibraryLoadProgress* progress) override
     {
-        if (m_frame)
+        if (m_startUp)
+            m_startUp->OnLibraryLoadNotify(code, progress);
+        else if (m_frame)
             m_frame->OnLibraryLoadNotify(code, progress);
     }
 
   private:
     QPointer<CMainFrame> m_frame;
+    QPointer<CDlgStartUpWindow> m_startUp;
 };
 
 } // namespace
@@ -95,7 +103,6 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
     m_frame = std::make_unique<CMainFrame>(m_doc.get(), this);
     m_ui->SetParent(m_frame.get());
     ShowRecentFiles();
-    m_frame->showMaximized();
 
     if (arguments.size() > 1 && !arguments[1].isEmpty()) {
         if (!OpenDocumentFile(arguments[1]))
@@ -106,7 +113,11 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
     CMainFrame* frame = m_frame.get();
     theInfomation->SetPatternPrompt(
         [frame](std::string& pattern) { return CInputComponentPatternDlg::Ask(frame, pattern); });
-    m_libraryWindow = std::make_unique<FrameLibraryWindow>(frame);
+    // The frame stays hidden behind the start-up window while the libraries load; the
+    // window's closing shows it.
+    auto libraryWindow = std::make_unique<AppLibraryWindow>(frame);
+    libraryWindow->SetStartUpWindow(new CDlgStartUpWindow(frame, CDlgStartUpWindow::StartUp));
+    m_libraryWindow = std::move(libraryWindow);
     theInfomation->StartLoadLibraries(m_libraryWindow.get());
     return true;
 }
@@ -211,9 +222,29 @@ bool CVantorApp::OnCommand(int id)
         if (m_frame)
             m_frame->close();
         return true;
+    case ID_APP_ABOUT:
+        OnAppAbout();
+        return true;
+    case ID_FILE_PRINT_SETUP:
+        OnFilePrintSetup();
+        return true;
     default:
         return false;
     }
+}
+
+CDlgStartUpWindow* CVantorApp::OnAppAbout()
+{
+    return new CDlgStartUpWindow(m_frame.get(), CDlgStartUpWindow::About);
+}
+
+bool CVantorApp::OnFilePrintSetup()
+{
+    // Only the settings are kept: nothing in the program prints.
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    QPageSetupDialog dialog(m_printer.get(), m_frame.get());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool CVantorApp::UpdateCommand(int id, bool* enabled, bool* checked)
@@ -221,12 +252,9 @@ bool CVantorApp::UpdateCommand(int id, bool* enabled, bool* checked)
     *checked = false;
     switch (id) {
     case ID_APP_EXIT:
-        *enabled = true;
-        return true;
-    // Printing and the about window are not there yet (New and Open are the document's).
     case ID_FILE_PRINT_SETUP:
     case ID_APP_ABOUT:
-        *enabled = false;
+        *enabled = true;
         return true;
     default:
         return false;

@@ -11,9 +11,11 @@
 
 #include <memory>
 
+class CDlgStartUpWindow;
 class CMainFrame;
 class CVantorDoc;
 class LibraryProgressWindow;
+class QPrinter;
 class QtUiServices;
 
 class CVantorApp : public AppServices
@@ -49,6 +51,13 @@ class CVantorApp : public AppServices
     void AddToRecentFileList(const QString& path) override;
     QStringList RecentFiles() const { return m_recentFiles; }
 
+    // The start-up picture in its about form, closed by a key or a click; it deletes
+    // itself.
+    CDlgStartUpWindow* OnAppAbout();
+    // The system's page setup dialog; the settings are kept for this run. True when
+    // confirmed.
+    bool OnFilePrintSetup();
+
     // "Version %u.%02u.%02u" of the program's version.
     static QString GetProgramVersionString();
 
@@ -69,6 +78,7 @@ class CVantorApp : public AppServices
     std::unique_ptr<CMainFrame> m_frame;
     // Where the library loading thread's progress goes (the main frame).
     std::unique_ptr<LibraryProgressWindow> m_libraryWindow;
+    std::unique_ptr<QPrinter> m_printer;
     QStringList m_recentFiles;
     bool m_boardCreated = false;
 };

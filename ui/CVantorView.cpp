@@ -1,5 +1,7 @@
 #include "CVantorView.h"
 
+#include "CBrowserLibDlg.h"
+#include "CMyWnd.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "ViewEventMapper.h"
@@ -157,6 +159,9 @@ CVantorView::~CVantorView()
     m_autoScrollTimer.stop();
     m_status.EndCurrentCommand(EndReason::Teardown);
     LetGoCapture();
+    // The browser goes while the board state it lists still stands.
+    if (m_browser && m_browser->parent() == this)
+        delete m_browser;
     if (theInfomation && theInfomation->GetView() == this)
         theInfomation->SetView(nullptr);
 }
@@ -376,6 +381,27 @@ void CVantorView::PlaceComponent(std::unique_ptr<CComponent> component)
         m_status.SetCommand(CommandKind::Component, CommandParam(std::move(component)));
 }
 
+void CVantorView::SetOverlayWindow(CMyWnd* overlay)
+{
+    m_overlay = overlay;
+}
+
+void CVantorView::OnLibraryBrowser()
+{
+    if (!theInfomation)
+        return;
+    if (!m_browser) {
+        auto* browser = new CBrowserLibDlg(theInfomation->GetLibrarySet(), this);
+        browser->SetPlaceHandler([this](std::unique_ptr<CComponent> component) {
+            PlaceComponent(std::move(component));
+        });
+        m_browser = browser;
+    }
+    m_browser->show();
+    m_browser->raise();
+    m_browser->activateWindow();
+}
+
 void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
 {
     // Place-component and repaint-rect carry objects: they come through PlaceComponent
@@ -491,6 +517,9 @@ bool CVantorView::OnCommand(int id)
         }
         case Cmd::ID_ZOOM_ALL:
             theInfomation->ZoomToFit();
+            break;
+        case Cmd::ID_PLACE_COMPONENT:
+            OnLibraryBrowser();
             break;
         case Cmd::ID_TOOL_RESET_ORIGIN:
             theInfomation->SetOrigin(Position(PhotoBottomLeft()));
@@ -634,6 +663,10 @@ void CVantorView::Dispatch(const ViewEvent& ev)
 {
     if (!theInfomation)
         return;
+    // The overlay window gets its copy first.
+    if (m_overlay && (ev.type == ViewEvent::LButtonDown || ev.type == ViewEvent::LButtonUp ||
+                      ev.type == ViewEvent::RButtonDown))
+        m_overlay->OnMouse(ev.type, ev.flags, ev.client);
     switch (ev.type) {
     case ViewEvent::LButtonDown:
         UpdateCursorShape();
@@ -711,6 +744,8 @@ void CVantorView::OnMouseMove(UINT nFlags, Point client)
     const Point scroll = GetScrollPosition();
     const Position p(Point{client.x + scroll.x, client.y + scroll.y});
     SetStatusText(FormatStatus(p, theInfomation->GetUnitName()));
+    if (m_overlay)
+        m_overlay->OnMouse(ViewEvent::MouseMove, nFlags, client);
     m_status.OnMouseMove(nFlags, p);
     if (CrossHairShown())
         viewport()->update();

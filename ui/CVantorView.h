@@ -20,6 +20,7 @@
 #include <memory>
 
 class CComponent;
+class CMyWnd;
 class CDib;
 class CVantorDoc;
 class DrawContext;
@@ -97,6 +98,12 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     int IsCrossLine() const { return m_crossLine; }
     // The library browser shown again when a component placing tool ends.
     void SetBrowserDialog(QWidget* browser) { m_browser = browser; }
+    QWidget* BrowserDialog() const { return m_browser; }
+    // The library command: the one browser of the view is made the first time and
+    // shown again after that; what it places goes to PlaceComponent.
+    void OnLibraryBrowser();
+    // The overlay window that receives copies of the mouse messages (not owned).
+    void SetOverlayWindow(CMyWnd* overlay);
 
     // --- view port --------------------------------------------------------------------
     void InvalidateRect(const Rect& clientRect) override;
@@ -162,6 +169,7 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     int m_crossLine = 0;
     CNormalStatus m_status;
     QPointer<QWidget> m_browser;
+    QPointer<CMyWnd> m_overlay;
     QTimer m_hoverTimer;
     QTimer m_autoScrollTimer;
     QSize m_extent{kEmptyExtent, kEmptyExtent};

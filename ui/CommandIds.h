@@ -87,6 +87,11 @@ constexpr int ID_TOOL_CHAMFER = 32844;
 // --- Toolbar -----------------------------------------------------------
 constexpr int ID_LAYER_SELECT = 32816; // the current-layer list
 
+// --- Status bar indicators -----------------------------------------------
+constexpr int ID_INDICATOR_CAPS = 59137;
+constexpr int ID_INDICATOR_NUM = 59138;
+constexpr int ID_INDICATOR_SCRL = 59139;
+
 // --- Help --------------------------------------------------------------
 constexpr int ID_HELP_HOMEPAGE = 32768;
 constexpr int ID_HELP_MANUAL = 32850;
