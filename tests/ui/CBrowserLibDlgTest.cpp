@@ -207,10 +207,13 @@ TEST_F(CBrowserLibDlgTest, TheLibraryCommandShowsOneBrowserAgainAndAgain)
 
     // Placing hides it and starts the component tool; the tool's end shows it again.
     browser->FindBox()->setText("cap");
+    ui.Expect<DesignatorValues>(true);
     browser->Button(1025)->click();
     EXPECT_FALSE(browser->isVisible());
-    // The copy went to the view, which starts the component tool where there is one.
-    EXPECT_EQ(boardView->Dispatcher().HasCommand(), CNormalStatus::HasTool(CommandKind::Component));
+    // The copy went to the view, which started the component tool with it.
+    ASSERT_NE(boardView->Dispatcher().GetCurrentCommand(), nullptr);
+    EXPECT_EQ(boardView->Dispatcher().GetCurrentCommand()->GetCommandType(),
+              CommandKind::Component);
     boardView->OnBoardNotify(BN_SHOW_BROWSER, 0);
     EXPECT_TRUE(browser->isVisible());
 }
