@@ -1,4 +1,5 @@
 #include "CChamferDlg.h"
+#include "Language.h"
 
 #include "DialogFields.h"
 
@@ -24,10 +25,10 @@ CChamferDlg::CChamferDlg(const ChamferValues& values, QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("First line distance:"), this), 0, 0);
     grid->addWidget(m_distance1, 0, 1);
-    grid->addWidget(Numbered(new QLabel(unit, this), IDC_UNIT1), 0, 2);
+    grid->addWidget(Language::KeepText(Numbered(new QLabel(unit, this), IDC_UNIT1)), 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("Second line distance:"), this), 1, 0);
     grid->addWidget(m_distance2, 1, 1);
-    grid->addWidget(Numbered(new QLabel(unit, this), IDC_UNIT2), 1, 2);
+    grid->addWidget(Language::KeepText(Numbered(new QLabel(unit, this), IDC_UNIT2)), 1, 2);
     grid->addWidget(m_trim, 2, 0, 1, 3);
     grid->addWidget(OkCancel(this), 3, 0, 1, 3);
 }

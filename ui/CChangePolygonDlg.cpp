@@ -1,4 +1,5 @@
 #include "CChangePolygonDlg.h"
+#include "Language.h"
 
 #include "CMainFrame.h"
 #include "board/CInfomation.h"
@@ -60,7 +61,7 @@ CChangePolygonDlg::CChangePolygonDlg(const PolygonProperties& values, const std:
         grid->addWidget(text, r, 0);
         grid->addWidget(field, r, 1);
         if (unitId)
-            grid->addWidget(Numbered(new QLabel(unitText, this), unitId), r, 2);
+            grid->addWidget(Language::KeepText(Numbered(new QLabel(unitText, this), unitId)), r, 2);
     };
     row(0, "Hatching Style:", m_style, 0, {});
     row(1, "Grid size:", m_grid, IDC_GRID_UNIT, unit);

@@ -1,4 +1,5 @@
 #include "CChangeTxtDlg.h"
+#include "Language.h"
 
 #include "CMainFrame.h"
 #include "QtUiServices.h"
@@ -64,7 +65,8 @@ CChangeTxtDlg::CChangeTxtDlg(const TextProperties& values, const std::string& un
     for (const LengthRow& r : kLengths) {
         auto* edit = Numbered(new QLineEdit(Number(shown[row - 1] * scale), this), r.id);
         addRow(r.label, edit, row);
-        auto* unit = Numbered(new QLabel(QString::fromStdString(unitName), this), r.unitLabel);
+        auto* unit = Language::KeepText(
+            Numbered(new QLabel(QString::fromStdString(unitName), this), r.unitLabel));
         grid->addWidget(unit, row, 2);
         ++row;
     }

@@ -1,4 +1,5 @@
 #include "CFilletDlg.h"
+#include "Language.h"
 
 #include "DialogFields.h"
 
@@ -21,7 +22,9 @@ CFilletDlg::CFilletDlg(const FilletValues& values, QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Radius:"), this), 0, 0);
     grid->addWidget(m_radius, 0, 1);
-    grid->addWidget(Numbered(new QLabel(UnitLabel(values.millimetres), this), IDC_UNIT), 0, 2);
+    grid->addWidget(
+        Language::KeepText(Numbered(new QLabel(UnitLabel(values.millimetres), this), IDC_UNIT)), 0,
+        2);
     grid->addWidget(m_trim, 1, 0, 1, 3);
     grid->addWidget(OkCancel(this), 2, 0, 1, 3);
 }

@@ -1,7 +1,5 @@
 #include "CGetDPIDlg.h"
 
-#include "Language.h"
-
 #include "model/UiServices.h"
 
 #include <QDialogButtonBox>
@@ -48,7 +46,6 @@ CGetDPIDlg::CGetDPIDlg(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
-    Language::Current().LangTranslateDialog(this, IDD);
 }
 
 bool CGetDPIDlg::Ask(QWidget* parent, DpiValues& values)

@@ -1,4 +1,5 @@
 #include "COffsetDialog.h"
+#include "Language.h"
 
 #include "DialogFields.h"
 
@@ -18,7 +19,9 @@ COffsetDialog::COffsetDialog(const OffsetValues& values, QWidget* parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Offset distance:"), this), 0, 0);
     grid->addWidget(m_distance, 0, 1);
-    grid->addWidget(Numbered(new QLabel(UnitLabel(values.millimetres), this), IDC_UNIT), 0, 2);
+    grid->addWidget(
+        Language::KeepText(Numbered(new QLabel(UnitLabel(values.millimetres), this), IDC_UNIT)), 0,
+        2);
     grid->addWidget(OkCancel(this), 1, 0, 1, 3);
 }
 

@@ -1,4 +1,5 @@
 #include "CPropertyForm.h"
+#include "Language.h"
 
 #include "DialogControls.h"
 #include "QtUiServices.h"
@@ -83,7 +84,7 @@ QLineEdit* CPropertyForm::AddLength(QGridLayout* grid, int id, const QString& la
                                     Range range)
 {
     QLineEdit* edit = AddNumber(grid, id, label, true, range);
-    auto* unit = DialogControls::Numbered(new QLabel(UnitName(), this), unitId);
+    auto* unit = Language::KeepText(DialogControls::Numbered(new QLabel(UnitName(), this), unitId));
     grid->addWidget(unit, grid->rowCount() - 1, kUnit);
     return edit;
 }

@@ -1,4 +1,5 @@
 #include "CSetArrayDlg.h"
+#include "Language.h"
 
 #include "DialogFields.h"
 #include "model/Utilities.h"
@@ -66,10 +67,10 @@ CSetArrayDlg::CSetArrayDlg(const ArrayValues& values, QWidget* parent)
     grid->addWidget(m_rectangle, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("X-Spacing"), this), 1, 0);
     grid->addWidget(m_xSpacing, 1, 1);
-    grid->addWidget(Numbered(new QLabel(unit, this), IDC_UNIT1), 1, 2);
+    grid->addWidget(Language::KeepText(Numbered(new QLabel(unit, this), IDC_UNIT1)), 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Y-Spacing"), this), 2, 0);
     grid->addWidget(m_ySpacing, 2, 1);
-    grid->addWidget(Numbered(new QLabel(unit, this), IDC_UNIT2), 2, 2);
+    grid->addWidget(Language::KeepText(Numbered(new QLabel(unit, this), IDC_UNIT2)), 2, 2);
     grid->addWidget(new QLabel(QStringLiteral("Spacing"), this), 3, 0);
     grid->addWidget(m_angle, 3, 1);
     grid->addWidget(new QLabel(QStringLiteral("Degrees"), this), 3, 2);

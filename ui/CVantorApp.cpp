@@ -95,6 +95,7 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
 
     // The language is chosen before the first window is made.
     Language::Current().LangInitialize();
+    Language::Current().TranslateDialogsWhenShown(QCoreApplication::instance());
 
     m_ui = std::make_unique<QtUiServices>();
     UiServices::Install(m_ui.get());
@@ -116,7 +117,8 @@ bool CVantorApp::InitInstance(const QStringList& arguments)
     // The frame stays hidden behind the start-up window while the libraries load; the
     // window's closing shows it.
     auto libraryWindow = std::make_unique<AppLibraryWindow>(frame);
-    libraryWindow->SetStartUpWindow(new CDlgStartUpWindow(frame, CDlgStartUpWindow::StartUp));
+    libraryWindow->SetStartUpWindow(
+        new CDlgStartUpWindow(frame, CDlgStartUpWindow::StartUp, Language::Current().ActivePath()));
     m_libraryWindow = std::move(libraryWindow);
     theInfomation->StartLoadLibraries(m_libraryWindow.get());
     return true;
@@ -235,7 +237,8 @@ bool CVantorApp::OnCommand(int id)
 
 CDlgStartUpWindow* CVantorApp::OnAppAbout()
 {
-    return new CDlgStartUpWindow(m_frame.get(), CDlgStartUpWindow::About);
+    return new CDlgStartUpWindow(m_frame.get(), CDlgStartUpWindow::About,
+                                 Language::Current().ActivePath());
 }
 
 bool CVantorApp::OnFilePrintSetup()

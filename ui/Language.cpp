@@ -8,6 +8,7 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
@@ -260,9 +261,39 @@ void Language::LangTranslateDialog(QWidget* dialog, int dialogId) const
     dialog->setFont(m_font ? *m_font : QFont());
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
         const QVariant id = w->property("controlId");
-        if (id.isValid())
+        if (id.isValid() && !w->property(kKeepText).toBool())
             SetText(w, lookup(w, QString::number(id.toInt()), TextOf(w)));
     }
+}
+
+namespace
+{
+
+// Translates a dialog each time it is shown.
+class ShowFilter : public QObject
+{
+  public:
+    explicit ShowFilter(QObject* parent) : QObject(parent) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            const QVariant id = w->property("dialogId");
+            if (w->isWindow() && id.isValid())
+                Language::Current().LangTranslateDialog(w, id.toInt());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+void Language::TranslateDialogsWhenShown(QObject* application)
+{
+    if (m_showFilter && m_showFilter->parent() == application)
+        return;
+    m_showFilter = new ShowFilter(application);
+    application->installEventFilter(m_showFilter);
 }
 
 bool Language::IsSimplifiedChinese() const

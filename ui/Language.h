@@ -16,6 +16,7 @@
 // properties. GUI thread only.
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 
 #include <map>
@@ -58,10 +59,22 @@ class Language
     // Gives every item of `menu` (a menu bar or a pop-up, by its actions) the active
     // file's text from section `menuId`, or its own text back when no file is active.
     void LangTranslateMenu(QWidget* menu, int menuId);
-    // Gives `dialog` (its title, labels, buttons and group boxes; never an input field,
-    // whose text is a value) the active file's texts from section `dialogId`, and the
-    // file's font. Call it before the dialog's values are filled.
+    // Gives `dialog` (its title, labels, buttons and group boxes) the active file's texts
+    // from section `dialogId`, and the file's font. Values are never translated: input
+    // fields, and labels marked with KeepText (a unit label), keep what the dialog shows.
     void LangTranslateDialog(QWidget* dialog, int dialogId) const;
+    // Marks a label whose text the dialog sets from its values (the unit of a length),
+    // so that no language file replaces it; returns it.
+    template <class W> static W* KeepText(W* widget)
+    {
+        widget->setProperty(kKeepText, true);
+        return widget;
+    }
+    static constexpr const char* kKeepText = "languageKeepsText";
+
+    // Translates every window that carries a "dialogId" as it is shown, so dialogs need
+    // no call of their own. For the program's application object.
+    void TranslateDialogsWhenShown(QObject* application);
 
     int CheckedId() const { return m_checkedId; }
     const QString& ActivePath() const { return m_activePath; }
@@ -89,4 +102,5 @@ class Language
     std::map<int, QString> m_menuFiles; // entry id -> file
     int m_checkedId = kMenuDefault;
     std::optional<QFont> m_font;
+    QPointer<QObject> m_showFilter;
 };

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -222,6 +223,35 @@ TEST_F(LanguageFiles, MenusAndDialogsAreTranslatedAndGivenTheirOwnTextsBack)
     EXPECT_NE(dialog.windowTitle(), "Aufloesung");
     for (QPushButton* b : dialog.findChildren<QPushButton*>())
         EXPECT_NE(b->text(), "Gut");
+}
+
+TEST_F(LanguageFiles, ADialogIsTranslatedAsItIsShownAndItsValuesAreKept)
+{
+    AddFile(program, "Deutsch", kGerman + "5=Breite\n6=XX\n7=YY\n");
+    QMenu popup;
+    popup.addAction("&Default")->setData(Language::kMenuDefault);
+    Language::Current().TranslateDialogsWhenShown(QCoreApplication::instance());
+    Language::Current().TranslateDialogsWhenShown(QCoreApplication::instance()); // once
+
+    QDialog dialog;
+    dialog.setProperty("dialogId", 129);
+    auto* label = new QLabel("Width", &dialog);
+    label->setProperty("controlId", 5);
+    auto* unit = Language::KeepText(new QLabel("MM", &dialog));
+    unit->setProperty("controlId", 6);
+    auto* edit = new QLineEdit("12.5", &dialog);
+    edit->setProperty("controlId", 7);
+    Language::Current().SetFolders(settings.path(), program.path());
+    Language::Current().LangBuildMenu(&popup);
+    Language::Current().LangSelect(nullptr, 5051);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Aufloesung");
+    EXPECT_EQ(label->text(), "Breite");
+    EXPECT_EQ(unit->text(), "MM");
+    EXPECT_EQ(edit->text(), "12.5");
+    dialog.hide();
+    Language::Current().LangSelect(nullptr, Language::kMenuDefault);
+    Language::Current().SetFolders({}, {});
 }
 
 class LanguageFrame : public BoardTest
