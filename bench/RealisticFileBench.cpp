@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -101,6 +102,7 @@ void BM_SaveRealistic_100k(benchmark::State& state)
             state.SkipWithError("the board was not saved");
             break;
         }
+    state.counters["MB"] = double(QFileInfo(QString::fromStdString(theFile)).size()) / 1e6;
 }
 
 void BM_OpenRealistic_100k(benchmark::State& state)

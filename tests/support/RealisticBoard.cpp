@@ -60,7 +60,7 @@ CLine* MakeLine(const Position& a, const Position& b, double width, int layer)
 
 } // namespace
 
-RealisticBoard::RealisticBoard(std::uint32_t seed, Position origin)
+RealisticBoard::RealisticBoard(std::uint32_t seed, const Position& origin)
     : m_state(seed * 2654435761u + 1u), m_origin(origin)
 {
 }

@@ -24,7 +24,7 @@ class RealisticBoard
     static constexpr double kHeightMils = 8000.0;
 
     // `seed` fixes every choice; the board's lower-left corner is `origin`.
-    explicit RealisticBoard(std::uint32_t seed = 15, Position origin = Position(0.0, 0.0));
+    explicit RealisticBoard(std::uint32_t seed = 15, const Position& origin = Position(0.0, 0.0));
 
     // Appends `count` top-level objects to `elements` (no undo records): about 68 in a
     // hundred tracks, 14 vias, 4 components, 4 free pads, 3 arcs, 4 texts, 2 fills and
