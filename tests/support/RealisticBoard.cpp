@@ -81,17 +81,19 @@ double RealisticBoard::Between(double lo, double hi)
 
 Position RealisticBoard::SomePoint(double margin)
 {
-    return Position(m_origin.x + Between(margin, kWidthMils - margin),
-                    m_origin.y + Between(margin, kHeightMils - margin));
+    // One draw after the other: the order of a call's arguments is not fixed.
+    const double x = Between(margin, kWidthMils - margin);
+    const double y = Between(margin, kHeightMils - margin);
+    return Position(m_origin.x + x, m_origin.y + y);
 }
 
 void RealisticBoard::Fill(CManElement& elements, int count)
 {
     for (int i = 0; i < count; ++i)
-        elements.AddEntity(Next());
+        elements.AddEntity(Next().release());
 }
 
-CEntity* RealisticBoard::Next()
+std::unique_ptr<CEntity> RealisticBoard::Next()
 {
     const int share = Below(100);
     Kind kind = Kind::Track;
@@ -102,23 +104,25 @@ CEntity* RealisticBoard::Next()
         }
     switch (kind) {
     case Kind::Track:
-        return Track();
+        return std::unique_ptr<CEntity>(Track());
     case Kind::Via:
-        return Via();
+        return std::unique_ptr<CEntity>(Via());
     case Kind::Component:
-        return Component();
-    case Kind::Pad:
-        return Pad(SomePoint(100.0), Below(64) + 1, false);
-    case Kind::Arc:
-        return Arc();
-    case Kind::Text:
-        return Text();
-    case Kind::Fill:
-        return Fill();
-    case Kind::Pour:
-        return Pour();
+        return std::unique_ptr<CEntity>(Component());
+    case Kind::Pad: {
+        const Position at = SomePoint(100.0);
+        return std::unique_ptr<CEntity>(Pad(at, Below(64) + 1, false));
     }
-    return Track();
+    case Kind::Arc:
+        return std::unique_ptr<CEntity>(Arc());
+    case Kind::Text:
+        return std::unique_ptr<CEntity>(Text());
+    case Kind::Fill:
+        return std::unique_ptr<CEntity>(Fill());
+    case Kind::Pour:
+        return std::unique_ptr<CEntity>(Pour());
+    }
+    return std::unique_ptr<CEntity>(Track());
 }
 
 // Tracks come in routed chains of a few segments at multiples of 45 degrees, now and
@@ -136,9 +140,8 @@ CEntity* RealisticBoard::Track()
     const Position hi(m_origin.x + kWidthMils - 50.0, m_origin.y + kHeightMils - 50.0);
     if (end.x < lo.x || end.y < lo.y || end.x > hi.x || end.y > hi.y)
         end = m_chainEnd.PolarOffset(Between(30.0, 200.0), angle + PI);
-    CLine* line =
-        MakeLine(m_chainEnd, end, kTrackWidths[std::size_t(Below(int(kTrackWidths.size())))],
-                 kCopperLayers[std::size_t(Below(2))]);
+    const double width = kTrackWidths[std::size_t(Below(int(kTrackWidths.size())))];
+    CLine* line = MakeLine(m_chainEnd, end, width, kCopperLayers[std::size_t(Below(2))]);
     m_chainEnd = end;
     return line;
 }
@@ -170,8 +173,9 @@ CEntity* RealisticBoard::Pad(const Position& at, int number, bool component)
 CEntity* RealisticBoard::Arc()
 {
     const double start = Below(8) * PI / 4.0;
-    auto* arc = new CArc(SomePoint(300.0), Between(25.0, 250.0), start,
-                         start + Between(PI / 4.0, 2.0 * PI));
+    const Position centre = SomePoint(300.0);
+    const double radius = Between(25.0, 250.0);
+    auto* arc = new CArc(centre, radius, start, start + Between(PI / 4.0, 2.0 * PI));
     const double width = kTrackWidths[std::size_t(Below(7))];
     arc->SetLineWidth(&width);
     arc->SetLayer(Below(3) == 0 ? LAYER_TOP_OVERLAY : kCopperLayers[std::size_t(Below(2))]);
@@ -185,7 +189,9 @@ CEntity* RealisticBoard::Text()
     std::string text = kWords[std::size_t(Below(int(kWords.size())))];
     text += std::to_string(Below(100));
     const int layer = Below(2) ? LAYER_TOP_OVERLAY : kCopperLayers[std::size_t(Below(2))];
-    return MakeText(text, SomePoint(400.0), 40.0 + 20.0 * Below(4), Below(4) * PI / 2.0, layer);
+    const Position at = SomePoint(400.0);
+    const double height = 40.0 + 20.0 * Below(4);
+    return MakeText(text, at, height, Below(4) * PI / 2.0, layer);
 }
 
 CEntity* RealisticBoard::Fill()
@@ -193,7 +199,8 @@ CEntity* RealisticBoard::Fill()
     auto* fill = new CFillArea();
     const Position at = SomePoint(300.0);
     fill->SetCorner1(at);
-    fill->SetCorner2(at + Position(Between(30.0, 250.0), Between(30.0, 250.0)));
+    const double w = Between(30.0, 250.0);
+    fill->SetCorner2(at + Position(w, Between(30.0, 250.0)));
     fill->SetLayer(kCopperLayers[std::size_t(Below(2))]);
     return fill;
 }

@@ -13,6 +13,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <memory>
 
 class CEntity;
 class CManElement;
@@ -30,8 +31,8 @@ class RealisticBoard
     // hundred tracks, 14 vias, 4 components, 4 free pads, 3 arcs, 4 texts, 2 fills and
     // one pour.
     void Fill(CManElement& elements, int count);
-    // The next top-level object of the mix (owned by the caller).
-    CEntity* Next();
+    // The next top-level object of the mix.
+    std::unique_ptr<CEntity> Next();
 
     // Something like a board scan, `width` x `height` pixels: a green substrate with
     // noise and fine bright traces.
@@ -43,6 +44,7 @@ class RealisticBoard
     int Below(int n) { return int(Random() % std::uint32_t(n)); }
     double Between(double lo, double hi);
     Position SomePoint(double margin);
+    // The objects of each kind, new (the caller owns them).
     CEntity* Track();
     CEntity* Via();
     CEntity* Pad(const Position& at, int number, bool component);
