@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev qt6-image-formats-plugins
   libcgal-dev libgmp-dev libmpfr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  hershey-fonts-data
+  hershey-fonts-data fonts-dejavu-core
   locales python3
   xvfb xauth
 )

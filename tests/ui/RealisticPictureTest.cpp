@@ -1,0 +1,183 @@
+// The realistic board of 20,000 objects over its photograph, drawn by the view at the
+// scales of fit (8 mils per pixel in a full-HD view), actual size (1) and 4x (0.25),
+// with a selection and a track being drawn, against the pictures kept in
+// tests/data/pictures: at most 0.1 % of the pixels may differ by more than 24 in any
+// channel. Each picture is the middle of the board, 480 x 300 pixels.
+//
+// With VANTOR_WRITE_PICTURES set, the pictures are written instead (only when the
+// drawing is meant to change).
+#include "ui/CVantorView.h"
+
+#include "board/CDib.h"
+#include "board/CVantorDoc.h"
+#include "model/CLine.h"
+#include "model/Utilities.h"
+#include "support/BoardFixture.h"
+#include "support/FakeUiServices.h"
+#include "support/RealisticBoard.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+
+class ApplicationEnvironment : public ::testing::Environment
+{
+  public:
+    void SetUp() override
+    {
+        if (!QCoreApplication::instance())
+            m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+  private:
+    int m_argc = 1;
+    char m_name[8] = "vantor";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+const ::testing::Environment* const theApplication =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+constexpr int kViewW = 480;
+constexpr int kViewH = 300;
+// The photograph: 11.8 x 8.5 inches at 250 dpi, 4 mils per pixel at actual size.
+constexpr int kPhotoW = 2950;
+constexpr int kPhotoH = 2125;
+constexpr unsigned kPhotoDpi = 250;
+const Position kBoardOrigin(900.0, 250.0);
+constexpr int kObjects = 20000;
+constexpr int kChannelTolerance = 24;
+constexpr double kPixelShare = 0.001;
+
+struct Picture {
+    const char* file;
+    double milsPerPixel;
+};
+constexpr Picture kPictures[] = {
+    {"realistic-fit.png", 8.0}, {"realistic-actual.png", 1.0}, {"realistic-4x.png", 0.25}};
+
+// Pixels of which some channel differs by more than the tolerance.
+int DifferingPixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* pa = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* pb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            const bool differs = std::abs(qRed(pa[x]) - qRed(pb[x])) > kChannelTolerance ||
+                                 std::abs(qGreen(pa[x]) - qGreen(pb[x])) > kChannelTolerance ||
+                                 std::abs(qBlue(pa[x]) - qBlue(pb[x])) > kChannelTolerance;
+            count += differs ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+class RealisticPictureTest : public BoardTest
+{
+  protected:
+    void SetUp() override
+    {
+        BoardTest::SetUp();
+        UiServices::Install(&ui);
+        m_savedSwitch = thePlatformFlag;
+        thePlatformFlag = 0;
+        doc = std::make_unique<CVantorDoc>();
+        view = std::make_unique<CVantorView>(doc.get());
+        view->setFrameShape(QFrame::NoFrame);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->resize(kViewW, kViewH);
+        view->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        board().ClearTempEntities();
+        view.reset();
+        doc.reset();
+        thePlatformFlag = m_savedSwitch;
+        BoardTest::TearDown();
+    }
+
+    void LoadPhoto()
+    {
+        const std::string path = settingsFolder + "photo.bmp";
+        ASSERT_TRUE(RealisticBoard::Photo(kPhotoW, kPhotoH).save(QString::fromStdString(path)));
+        ui.Expect<DpiValues>(true, [](DpiValues& d) { d.horizontal = d.vertical = kPhotoDpi; });
+        ui.Expect<Question>(true);
+        ASSERT_TRUE(doc->GetPhoto().Load(path));
+        view->PhotoChanged();
+    }
+
+    static Position Centre()
+    {
+        return kBoardOrigin +
+               Position(RealisticBoard::kWidthMils / 2.0, RealisticBoard::kHeightMils / 2.0);
+    }
+
+    // The view at `milsPerPixel`, centred on the middle of the board.
+    void ZoomTo(double milsPerPixel)
+    {
+        view->OnPhotoActualSize();
+        while (board().GetScaleX() > milsPerPixel * 1.01 && view->ZoomIn(Centre())) {
+        }
+        while (board().GetScaleX() < milsPerPixel * 0.99 && view->ZoomOut(Centre())) {
+        }
+        view->ScrollToLogical(Centre().ToScreen());
+        ASSERT_NEAR(board().GetScaleX(), milsPerPixel, milsPerPixel * 0.01);
+    }
+
+    FakeUiServices ui;
+    std::unique_ptr<CVantorDoc> doc;
+    std::unique_ptr<CVantorView> view;
+
+  private:
+    int m_savedSwitch = 0;
+};
+
+TEST_F(RealisticPictureTest, TheBoardLooksAsItDidAtFitActualSizeAndFourTimes)
+{
+    if (QFontInfo(QFont(QStringLiteral("Sans"))).family() != QStringLiteral("DejaVu Sans"))
+        GTEST_SKIP() << "pad numbers are drawn in the system's Sans, DejaVu Sans here";
+    LoadPhoto();
+    RealisticBoard(15, kBoardOrigin).Fill(board().GetElements(), kObjects);
+    const Position c = Centre();
+    board().SelectInBox(nullptr, BOX2D(c.x - 300.0, c.y + 25.0, c.x - 40.0, c.y + 150.0),
+                        BoxSelect::Replace);
+    ASSERT_FALSE(board().IsSelectionEmpty());
+    CLine band(c + Position(-50.0, -20.0), c + Position(60.0, 30.0));
+    const double width = 10.0;
+    band.SetLineWidth(&width);
+    board().SetTempEntity(&band);
+
+    const bool write = std::getenv("VANTOR_WRITE_PICTURES") != nullptr;
+    for (const Picture& picture : kPictures) {
+        SCOPED_TRACE(picture.file);
+        ZoomTo(picture.milsPerPixel);
+        const QImage drawn =
+            view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(drawn.size(), QSize(kViewW, kViewH));
+        const QString path = QStringLiteral(VANTOR_PICTURE_DIR "/") + QLatin1String(picture.file);
+        if (write) {
+            ASSERT_TRUE(drawn.save(path));
+            continue;
+        }
+        const QImage kept = QImage(path).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(kept.size(), drawn.size());
+        EXPECT_LE(DifferingPixels(kept, drawn), int(kViewW * kViewH * kPixelShare));
+    }
+    board().SetTempEntity(nullptr);
+}
+
+} // namespace
