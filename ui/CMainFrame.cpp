@@ -689,7 +689,8 @@ std::unique_ptr<QMenu> CMainFrame::LoadMenuResource(int id)
         QAction* a = popup->addAction(QString::fromLatin1(text));
         a->setData(command);
         a->setEnabled(Action(command) && Action(command)->isEnabled());
-        connect(a, &QAction::triggered, this, [this, command] { OnCommand(command); });
+        const int item = command;
+        connect(a, &QAction::triggered, this, [this, item] { OnCommand(item); });
     }
     Language::Current().LangTranslateMenu(menu.get(), id);
     return menu;

@@ -460,83 +460,97 @@ bool CVantorView::OnCommand(int id)
             m_status.SetCommand(kind, CommandParam(theInfomation->SelectionList));
     } else if (IsGridCommand(id)) {
         theInfomation->GetGrid().SetStep(double(id - Cmd::ID_GRID_BASE));
-    } else {
-        switch (id) {
-        case Cmd::ID_EDIT_REDO:
-            Edit().Redo();
-            break;
-        case Cmd::ID_EDIT_UNDO:
-            Edit().Undo();
-            break;
-        case Cmd::ID_EDIT_CUT:
-            Edit().Cut();
-            break;
-        case Cmd::ID_EDIT_COPY:
-            Edit().Copy();
-            break;
-        case Cmd::ID_EDIT_PASTE:
-            Edit().Paste((QApplication::keyboardModifiers() & Qt::ShiftModifier) != 0);
-            break;
-        case Cmd::ID_EDIT_CLEAR:
-            Edit().ClearAll();
-            break;
-        case Cmd::ID_EDIT_SELECT_ALL:
-            Edit().SelectAll();
-            break;
-        case Cmd::ID_PLACE_INSERT:
-            Edit().Insert();
-            break;
-        case Cmd::ID_VIEW_CROSS_LINE:
-            m_crossLine = !m_crossLine;
-            break;
-        case Cmd::ID_VIEW_ACTUAL_SIZE:
-            OnPhotoActualSize();
-            break;
-        case Cmd::ID_VIEW_UNIT_SWITCH:
-            theInfomation->SetUnit(theInfomation->GetUnit() == 1 ? 0 : 1);
-            break;
-        case Cmd::ID_VIEW_CAPTURE:
-            theInfomation->m_snap = !theInfomation->m_snap;
-            break;
-        case Cmd::ID_GRID_OTHER:
-            OnGridOther();
-            break;
-        case Cmd::ID_VIEW_LAYERS:
-            theInfomation->ShowLayersDialog();
-            break;
-        case Cmd::ID_ZOOM_IN:
-        case Cmd::ID_ZOOM_OUT: {
-            const Point scroll = GetScrollPosition();
-            const Position centre(
-                Point{viewport()->width() / 2 + scroll.x, viewport()->height() / 2 + scroll.y});
-            if (id == Cmd::ID_ZOOM_IN)
-                ZoomIn(centre);
-            else
-                ZoomOut(centre);
-            break;
-        }
-        case Cmd::ID_ZOOM_ALL:
-            theInfomation->ZoomToFit();
-            break;
-        case Cmd::ID_PLACE_COMPONENT:
-            OnLibraryBrowser();
-            break;
-        case Cmd::ID_TOOL_RESET_ORIGIN:
-            theInfomation->SetOrigin(Position(PhotoBottomLeft()));
-            break;
-        case Cmd::ID_TOOL_JUMP_ORIGIN: {
-            int origin[2] = {0, 0};
-            theInfomation->GetScreenOrigin(origin);
-            ScrollToLogical(Point{origin[0], origin[1]});
-            theInfomation->SetCursorPosition(Position(0.0, 0.0));
-            break;
-        }
-        default:
-            break;
-        }
+    } else if (!EditCommand(id)) {
+        ViewCommand(id);
     }
     viewport()->update();
     return true;
+}
+
+bool CVantorView::EditCommand(int id)
+{
+    switch (id) {
+    case Cmd::ID_EDIT_REDO:
+        Edit().Redo();
+        break;
+    case Cmd::ID_EDIT_UNDO:
+        Edit().Undo();
+        break;
+    case Cmd::ID_EDIT_CUT:
+        Edit().Cut();
+        break;
+    case Cmd::ID_EDIT_COPY:
+        Edit().Copy();
+        break;
+    case Cmd::ID_EDIT_PASTE:
+        Edit().Paste((QApplication::keyboardModifiers() & Qt::ShiftModifier) != 0);
+        break;
+    case Cmd::ID_EDIT_CLEAR:
+        Edit().ClearAll();
+        break;
+    case Cmd::ID_EDIT_SELECT_ALL:
+        Edit().SelectAll();
+        break;
+    case Cmd::ID_PLACE_INSERT:
+        Edit().Insert();
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void CVantorView::ViewCommand(int id)
+{
+    switch (id) {
+    case Cmd::ID_VIEW_CROSS_LINE:
+        m_crossLine = !m_crossLine;
+        break;
+    case Cmd::ID_VIEW_ACTUAL_SIZE:
+        OnPhotoActualSize();
+        break;
+    case Cmd::ID_VIEW_UNIT_SWITCH:
+        theInfomation->SetUnit(theInfomation->GetUnit() == 1 ? 0 : 1);
+        break;
+    case Cmd::ID_VIEW_CAPTURE:
+        theInfomation->m_snap = !theInfomation->m_snap;
+        break;
+    case Cmd::ID_GRID_OTHER:
+        OnGridOther();
+        break;
+    case Cmd::ID_VIEW_LAYERS:
+        theInfomation->ShowLayersDialog();
+        break;
+    case Cmd::ID_ZOOM_IN:
+    case Cmd::ID_ZOOM_OUT: {
+        const Point scroll = GetScrollPosition();
+        const Position centre(
+            Point{viewport()->width() / 2 + scroll.x, viewport()->height() / 2 + scroll.y});
+        if (id == Cmd::ID_ZOOM_IN)
+            ZoomIn(centre);
+        else
+            ZoomOut(centre);
+        break;
+    }
+    case Cmd::ID_ZOOM_ALL:
+        theInfomation->ZoomToFit();
+        break;
+    case Cmd::ID_PLACE_COMPONENT:
+        OnLibraryBrowser();
+        break;
+    case Cmd::ID_TOOL_RESET_ORIGIN:
+        theInfomation->SetOrigin(Position(PhotoBottomLeft()));
+        break;
+    case Cmd::ID_TOOL_JUMP_ORIGIN: {
+        int origin[2] = {0, 0};
+        theInfomation->GetScreenOrigin(origin);
+        ScrollToLogical(Point{origin[0], origin[1]});
+        theInfomation->SetCursorPosition(Position(0.0, 0.0));
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void CVantorView::OnGridOther()

@@ -90,6 +90,10 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     void OnPhotoActualSize();
     // Asks another grid step ("Other....") and takes it when confirmed.
     void OnGridOther();
+    // The edit commands; false for any other id.
+    bool EditCommand(int id);
+    // The view's settings, zoom, origin and dialog commands.
+    void ViewCommand(int id);
     // Repaints one rectangle (client pixels) at once.
     void RepaintRect(Rect r);
     // The timers' work; the QTimers call it, tests may call it directly.
