@@ -1,6 +1,7 @@
 #include "CChangePolygonDlg.h"
 
-#include "CMainFrame.h"
+#include "DialogControls.h"
+
 #include "board/CInfomation.h"
 #include "model/Constants.h"
 
@@ -16,11 +17,7 @@ namespace
 {
 
 // Every control carries its number, so that translations can find it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 const char* const kHatchStyles[] = {"None", "90 Degree", "45 Degree", "Horizontal", "Vertical"};
 
@@ -48,8 +45,7 @@ CChangePolygonDlg::CChangePolygonDlg(const PolygonProperties& values, const std:
     m_grid = Numbered(new QLineEdit(this), IDC_GRID);
     m_width = Numbered(new QLineEdit(this), IDC_WIDTH);
     m_layer = Numbered(new QComboBox(this), IDC_LAYER);
-    for (int layer = 0; layer < CMainFrame::kLayerCount; ++layer)
-        m_layer->addItem(CMainFrame::LayerName(layer));
+    m_layer->addItems(DialogControls::LayerNames());
 
     const QString unit = QString::fromStdString(unitName);
     auto* grid = new QGridLayout;
@@ -67,11 +63,7 @@ CChangePolygonDlg::CChangePolygonDlg(const PolygonProperties& values, const std:
     row(2, "Track Width:", m_width, IDC_WIDTH_UNIT, unit);
     row(3, "Layer:", m_layer, 0, {});
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CChangePolygonDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CChangePolygonDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -1,6 +1,7 @@
 #include "CChangeTxtDlg.h"
 
-#include "CMainFrame.h"
+#include "DialogControls.h"
+
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
 #include "model/Constants.h"
@@ -18,11 +19,7 @@ namespace
 {
 
 // Every control carries its number, so that translations can find it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 QString Number(double v)
 {
@@ -69,8 +66,7 @@ CChangeTxtDlg::CChangeTxtDlg(const TextProperties& values, const std::string& un
         ++row;
     }
     m_layer = Numbered(new QComboBox(this), IDC_LAYER);
-    for (int i = 0; i < CMainFrame::kLayerCount; ++i)
-        m_layer->addItem(CMainFrame::LayerName(i));
+    m_layer->addItems(DialogControls::LayerNames());
     m_layer->setCurrentIndex(values.layer);
     addRow("Layer", m_layer, row++);
     addRow("Rotation",
@@ -80,11 +76,7 @@ CChangeTxtDlg::CChangeTxtDlg(const TextProperties& values, const std::string& un
     m_mirror->setChecked(values.mirror != 0);
     grid->addWidget(m_mirror, row, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CChangeTxtDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CChangeTxtDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
