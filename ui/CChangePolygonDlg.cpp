@@ -111,9 +111,7 @@ bool CChangePolygonDlg::Exchange(QLineEdit* edit, double* mils)
                       .arg(Shown(kMinLength), Shown(kMaxLength));
     }
     if (!problem.isEmpty()) {
-        UiServices::Current().MessageBox(problem.toStdString());
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
+        DialogControls::Refuse(edit, problem);
         return false;
     }
     *mils = value;

@@ -93,10 +93,7 @@ bool CChangeTxtDlg::Ask(QWidget* parent, TextProperties& values)
 
 QLineEdit* CChangeTxtDlg::Edit(int id) const
 {
-    for (QLineEdit* edit : findChildren<QLineEdit*>())
-        if (edit->property("controlId").toInt() == id)
-            return edit;
-    return nullptr;
+    return DialogControls::Find<QLineEdit>(this, id);
 }
 
 void CChangeTxtDlg::showEvent(QShowEvent* e)
@@ -121,9 +118,7 @@ bool CChangeTxtDlg::ReadField(int id, double toValue, bool ranged, double* value
         problem = QStringLiteral("Please enter a number between 0 and %1.")
                       .arg(Number(kMaxSize / toValue));
     if (!problem.isEmpty()) {
-        UiServices::Current().MessageBox(problem.toStdString());
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
+        DialogControls::Refuse(edit, problem);
         return false;
     }
     *value = converted;
