@@ -8,7 +8,7 @@
 #include <list>
 #include <memory>
 
-CChamferCmd::CChamferCmd(CCommand* owner) : CPickCommand(owner) {}
+CChamferCmd::CChamferCmd(CCommand* owner) : CTrackCornerCmd(owner) {}
 
 CChamferCmd::~CChamferCmd() = default;
 
@@ -27,29 +27,8 @@ void CChamferCmd::EditParameters()
     params.ChamferTrim = values.trim ? 1 : 0;
 }
 
-int CChamferCmd::OnLButtonDown(UINT nFlags, const Position& pt)
+void CChamferCmd::Join(CLine* first, CLine* second, const Corner& corner)
 {
-    CCommand::OnLButtonDown(nFlags, pt);
-    DropDeadPick();
-    CLine* hit = TrackAt(pt);
-    if (!m_pEntity) {
-        if (hit) {
-            Pick(hit);
-            firstPress = pt;
-        }
-        return 0;
-    }
-    if (hit && hit != m_pEntity)
-        Join(hit, pt);
-    return 0;
-}
-
-void CChamferCmd::Join(CLine* second, const Position& pt)
-{
-    auto* first = static_cast<CLine*>(m_pEntity);
-    Corner corner;
-    if (!FindCorner(*first, firstPress, *second, pt, &corner))
-        return;
     const ToolParameters& params = Board().GetToolParameters();
     const Position a =
         corner.crossing.PolarOffset(std::max(0.0, params.ChamferDistance1), corner.first);

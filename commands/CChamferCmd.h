@@ -5,25 +5,21 @@
 // bevel come in another); without it only the bevel is added. Tab sets the parameters.
 #pragma once
 
-#include "CPickCommand.h"
+#include "CTrackCornerCmd.h"
 #include "CommandKinds.h"
 
-class CChamferCmd : public CPickCommand
+class CChamferCmd : public CTrackCornerCmd
 {
   public:
     explicit CChamferCmd(CCommand* owner);
     ~CChamferCmd() override;
 
     int GetCommandType() override { return CommandKind::Chamfer; }
-    int OnLButtonDown(UINT nFlags, const Position& pt) override;
 
     static constexpr const char* kBeyondEnd =
         "Chamfer: the chamfer point lies beyond the end of the track";
 
   protected:
     void EditParameters() override;
-
-  private:
-    // Joins the picked track to `second`, picked at `pt`.
-    void Join(CLine* second, const Position& pt);
+    void Join(CLine* first, CLine* second, const Corner& corner) override;
 };

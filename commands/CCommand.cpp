@@ -10,6 +10,31 @@
 #include <algorithm>
 #include <vector>
 
+namespace
+{
+
+template <class Shape> void TurnOrMirrorShape(Shape& shape, UINT nChar, const Position& about)
+{
+    if (nChar == VK::Space)
+        shape.Rotate(about, PI * 0.5);
+    else if (nChar == 'X')
+        shape.MirrorX(about);
+    else
+        shape.MirrorY(about);
+}
+
+} // namespace
+
+void CCommand::TurnOrMirror(CEntity& entity, UINT nChar, const Position& about)
+{
+    TurnOrMirrorShape(entity, nChar, about);
+}
+
+void CCommand::TurnOrMirror(BOX2D& box, UINT nChar, const Position& about)
+{
+    TurnOrMirrorShape(box, nChar, about);
+}
+
 CommandParam::CommandParam() = default;
 CommandParam::CommandParam(CommandParam&&) noexcept = default;
 CommandParam& CommandParam::operator=(CommandParam&&) noexcept = default;

@@ -121,6 +121,11 @@ class CCommand
     // the snap points.
     static void JumpToObjectPoint(const Position& pt, const std::string& before,
                                   const std::string& after);
+    // The turn and mirror keys: Space turns `entity` (or `box`) a quarter turn
+    // counter-clockwise about `about`, 'X' mirrors it with MirrorX and any other key with
+    // MirrorY, across the line through `about`.
+    static void TurnOrMirror(CEntity& entity, UINT nChar, const Position& about);
+    static void TurnOrMirror(BOX2D& box, UINT nChar, const Position& about);
 
   public:
     int m_nStep = 0;

@@ -32,7 +32,7 @@ CArc* ShortArc(const Position& centre, double radius, const Position& a, const P
 
 } // namespace
 
-CFilletCmd::CFilletCmd(CCommand* owner) : CPickCommand(owner) {}
+CFilletCmd::CFilletCmd(CCommand* owner) : CTrackCornerCmd(owner) {}
 
 CFilletCmd::~CFilletCmd() = default;
 
@@ -49,29 +49,8 @@ void CFilletCmd::EditParameters()
     params.FilletTrim = values.trim ? 1 : 0;
 }
 
-int CFilletCmd::OnLButtonDown(UINT nFlags, const Position& pt)
+void CFilletCmd::Join(CLine* first, CLine* second, const Corner& corner)
 {
-    CCommand::OnLButtonDown(nFlags, pt);
-    DropDeadPick();
-    CLine* hit = TrackAt(pt);
-    if (!m_pEntity) {
-        if (hit) {
-            Pick(hit);
-            firstPress = pt;
-        }
-        return 0;
-    }
-    if (hit && hit != m_pEntity)
-        Join(hit, pt);
-    return 0;
-}
-
-void CFilletCmd::Join(CLine* second, const Position& pt)
-{
-    auto* first = static_cast<CLine*>(m_pEntity);
-    Corner corner;
-    if (!FindCorner(*first, firstPress, *second, pt, &corner))
-        return;
     const ToolParameters& params = Board().GetToolParameters();
     const double radius = std::max(0.0, params.FilletRadius);
     const double d = radius / std::sin(corner.opening * 0.5);

@@ -5,25 +5,21 @@
 // parameters.
 #pragma once
 
-#include "CPickCommand.h"
+#include "CTrackCornerCmd.h"
 #include "CommandKinds.h"
 
-class CFilletCmd : public CPickCommand
+class CFilletCmd : public CTrackCornerCmd
 {
   public:
     explicit CFilletCmd(CCommand* owner);
     ~CFilletCmd() override;
 
     int GetCommandType() override { return CommandKind::Fillet; }
-    int OnLButtonDown(UINT nFlags, const Position& pt) override;
 
     static constexpr const char* kBeyondEnd =
         "Fillet: the tangent point lies beyond the end of the track";
 
   protected:
     void EditParameters() override;
-
-  private:
-    // Joins the picked track to `second`, picked at `pt`.
-    void Join(CLine* second, const Position& pt);
+    void Join(CLine* first, CLine* second, const Corner& corner) override;
 };

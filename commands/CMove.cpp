@@ -195,20 +195,9 @@ void CMove::EditSingle()
 void CMove::Transform(UINT nChar, const Position& about)
 {
     BOX2D turned = m_box;
-    for (CEntity* e : m_objects) {
-        if (nChar == VK::Space)
-            e->Rotate(about, PI * 0.5);
-        else if (nChar == 'X')
-            e->MirrorX(about);
-        else
-            e->MirrorY(about);
-    }
-    if (nChar == VK::Space)
-        turned.Rotate(about, PI * 0.5);
-    else if (nChar == 'X')
-        turned.MirrorX(about);
-    else
-        turned.MirrorY(about);
+    for (CEntity* e : m_objects)
+        TurnOrMirror(*e, nChar, about);
+    TurnOrMirror(turned, nChar, about);
     Board().GetDrawingQueue().AddArea(m_box.Union(turned));
     m_box = turned;
     m_changed = true;

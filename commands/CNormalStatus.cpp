@@ -292,12 +292,7 @@ void CNormalStatus::TransformSelection(UINT nChar, const Position& about)
     UndoScope change(*theInfomation, theInfomation->SelectionList);
     for (CEntity* e : change.Objects()) {
         e->Invalidate();
-        if (nChar == VK::Space)
-            e->Rotate(about, PI * 0.5);
-        else if (nChar == 'X')
-            e->MirrorX(about);
-        else
-            e->MirrorY(about);
+        TurnOrMirror(*e, nChar, about);
         e->Invalidate();
     }
     change.Commit();

@@ -374,42 +374,40 @@ void CArc::Rotate(const Position& c, const double& a)
 // take directions from; its angles are mirrored directly.
 void CArc::MirrorY(const Position& p)
 {
-    Position s = GetStartPoint();
-    Position e = GetEndPoint();
-    const double oldStart = m_startAngle;
-    const double oldEnd = m_endAngle;
+    const MirroredEnds ends = MirrorEnds(p, &Position::MirrorHorizontal);
     CEntity::MirrorY(p);
-    if (m_radius > 0.0) {
-        s.MirrorHorizontal(p);
-        e.MirrorHorizontal(p);
-        m_startAngle = ArcAngle(CLine(m_position, e).GetAngle());
-        m_endAngle = ArcAngle(CLine(m_position, s).GetAngle());
-    } else {
-        m_startAngle = ArcAngle(-oldEnd);
-        m_endAngle = ArcAngle(-oldStart);
-    }
+    TakeMirroredEnds(ends, [](double a) { return -a; });
     if (this != &thePrototypeArc && !IsComponentPart())
         thePrototypeArc.MirrorY(p);
 }
 
 void CArc::MirrorX(const Position& p)
 {
-    Position s = GetStartPoint();
-    Position e = GetEndPoint();
-    const double oldStart = m_startAngle;
-    const double oldEnd = m_endAngle;
+    const MirroredEnds ends = MirrorEnds(p, &Position::MirrorVertical);
     CEntity::MirrorX(p);
-    if (m_radius > 0.0) {
-        s.MirrorVertical(p);
-        e.MirrorVertical(p);
-        m_startAngle = ArcAngle(CLine(m_position, e).GetAngle());
-        m_endAngle = ArcAngle(CLine(m_position, s).GetAngle());
-    } else {
-        m_startAngle = ArcAngle(PI - oldEnd);
-        m_endAngle = ArcAngle(PI - oldStart);
-    }
+    TakeMirroredEnds(ends, [](double a) { return PI - a; });
     if (this != &thePrototypeArc && !IsComponentPart())
         thePrototypeArc.MirrorX(p);
+}
+
+CArc::MirroredEnds CArc::MirrorEnds(const Position& p,
+                                    void (Position::*mirror)(const Position&)) const
+{
+    MirroredEnds ends{GetEndPoint(), GetStartPoint(), m_startAngle, m_endAngle};
+    (ends.start.*mirror)(p);
+    (ends.end.*mirror)(p);
+    return ends;
+}
+
+void CArc::TakeMirroredEnds(const MirroredEnds& ends, double (*reflect)(double))
+{
+    if (m_radius > 0.0) {
+        m_startAngle = ArcAngle(CLine(m_position, ends.start).GetAngle());
+        m_endAngle = ArcAngle(CLine(m_position, ends.end).GetAngle());
+    } else {
+        m_startAngle = ArcAngle(reflect(ends.oldEnd));
+        m_endAngle = ArcAngle(reflect(ends.oldStart));
+    }
 }
 
 int CArc::SetPosition(const Position& p, int /*flag*/)

@@ -81,6 +81,20 @@ class CArc : public CEntity
     explicit CArc(PrototypeTag);
 
   private:
+    // The end points mirrored across the line through a point, swapped so that the arc
+    // stays counter-clockwise, and the angles they had (radians).
+    struct MirroredEnds {
+        Position start;
+        Position end;
+        double oldStart;
+        double oldEnd;
+    };
+    // Taken before the centre moves; `mirror` is the point's mirror across that line.
+    MirroredEnds MirrorEnds(const Position& p, void (Position::*mirror)(const Position&)) const;
+    // The angles after the centre has moved: towards the mirrored ends, or for an arc
+    // without extent the old angles swapped and mirrored by `reflect`.
+    void TakeMirroredEnds(const MirroredEnds& ends, double (*reflect)(double));
+
     CEntity* m_attached = nullptr;
     double m_radius = 0.0;
     double m_startAngle = 0.0;

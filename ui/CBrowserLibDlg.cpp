@@ -1,5 +1,7 @@
 #include "CBrowserLibDlg.h"
 
+#include "DialogControls.h"
+
 #include "CPreViewStatic.h"
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
@@ -21,11 +23,7 @@
 namespace
 {
 
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 QStringList ToList(const std::vector<std::string>& texts)
 {

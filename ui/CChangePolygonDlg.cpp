@@ -1,7 +1,8 @@
 #include "CChangePolygonDlg.h"
 #include "Language.h"
 
-#include "CMainFrame.h"
+#include "DialogControls.h"
+
 #include "board/CInfomation.h"
 #include "model/Constants.h"
 
@@ -17,11 +18,7 @@ namespace
 {
 
 // Every control carries its number, so that translations can find it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 const char* const kHatchStyles[] = {"None", "90 Degree", "45 Degree", "Horizontal", "Vertical"};
 
@@ -49,8 +46,7 @@ CChangePolygonDlg::CChangePolygonDlg(const PolygonProperties& values, const std:
     m_grid = Numbered(new QLineEdit(this), IDC_GRID);
     m_width = Numbered(new QLineEdit(this), IDC_WIDTH);
     m_layer = Numbered(new QComboBox(this), IDC_LAYER);
-    for (int layer = 0; layer < CMainFrame::kLayerCount; ++layer)
-        m_layer->addItem(CMainFrame::LayerName(layer));
+    m_layer->addItems(DialogControls::LayerNames());
 
     const QString unit = QString::fromStdString(unitName);
     auto* grid = new QGridLayout;
@@ -68,11 +64,7 @@ CChangePolygonDlg::CChangePolygonDlg(const PolygonProperties& values, const std:
     row(2, "Track Width:", m_width, IDC_WIDTH_UNIT, unit);
     row(3, "Layer:", m_layer, 0, {});
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CChangePolygonDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CChangePolygonDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -120,9 +112,7 @@ bool CChangePolygonDlg::Exchange(QLineEdit* edit, double* mils)
                       .arg(Shown(kMinLength), Shown(kMaxLength));
     }
     if (!problem.isEmpty()) {
-        UiServices::Current().MessageBox(problem.toStdString());
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
+        DialogControls::Refuse(edit, problem);
         return false;
     }
     *mils = value;

@@ -1,7 +1,8 @@
 #include "CChangeTxtDlg.h"
 #include "Language.h"
 
-#include "CMainFrame.h"
+#include "DialogControls.h"
+
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
 #include "model/Constants.h"
@@ -19,11 +20,7 @@ namespace
 {
 
 // Every control carries its number, so that translations can find it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 QString Number(double v)
 {
@@ -71,8 +68,7 @@ CChangeTxtDlg::CChangeTxtDlg(const TextProperties& values, const std::string& un
         ++row;
     }
     m_layer = Numbered(new QComboBox(this), IDC_LAYER);
-    for (int i = 0; i < CMainFrame::kLayerCount; ++i)
-        m_layer->addItem(CMainFrame::LayerName(i));
+    m_layer->addItems(DialogControls::LayerNames());
     m_layer->setCurrentIndex(values.layer);
     addRow("Layer", m_layer, row++);
     addRow("Rotation",
@@ -82,11 +78,7 @@ CChangeTxtDlg::CChangeTxtDlg(const TextProperties& values, const std::string& un
     m_mirror->setChecked(values.mirror != 0);
     grid->addWidget(m_mirror, row, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CChangeTxtDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CChangeTxtDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
@@ -103,10 +95,7 @@ bool CChangeTxtDlg::Ask(QWidget* parent, TextProperties& values)
 
 QLineEdit* CChangeTxtDlg::Edit(int id) const
 {
-    for (QLineEdit* edit : findChildren<QLineEdit*>())
-        if (edit->property("controlId").toInt() == id)
-            return edit;
-    return nullptr;
+    return DialogControls::Find<QLineEdit>(this, id);
 }
 
 void CChangeTxtDlg::showEvent(QShowEvent* e)
@@ -131,9 +120,7 @@ bool CChangeTxtDlg::ReadField(int id, double toValue, bool ranged, double* value
         problem = QStringLiteral("Please enter a number between 0 and %1.")
                       .arg(Number(kMaxSize / toValue));
     if (!problem.isEmpty()) {
-        UiServices::Current().MessageBox(problem.toStdString());
-        edit->setFocus(Qt::OtherFocusReason);
-        edit->selectAll();
+        DialogControls::Refuse(edit, problem);
         return false;
     }
     *value = converted;

@@ -1,5 +1,7 @@
 #include "CGetDPIDlg.h"
 
+#include "DialogControls.h"
+
 #include "model/UiServices.h"
 
 #include <QDialogButtonBox>
@@ -13,11 +15,7 @@ namespace
 {
 
 // Every control carries its number, so that translations can find it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 } // namespace
 
@@ -37,11 +35,7 @@ CGetDPIDlg::CGetDPIDlg(QWidget* parent) : QDialog(parent)
     grid->addWidget(m_horizontalEdit, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("DPI"), this), 1, 2);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CGetDPIDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CGetDPIDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

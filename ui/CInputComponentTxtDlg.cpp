@@ -1,5 +1,7 @@
 #include "CInputComponentTxtDlg.h"
 
+#include "DialogControls.h"
+
 #include "QtUiServices.h"
 
 #include <QDialogButtonBox>
@@ -16,11 +18,7 @@ CInputComponentTxtDlg::CInputComponentTxtDlg(const std::string& text, QWidget* p
     m_edit->setProperty("controlId", IDC_DESIGNATOR);
     m_edit->installEventFilter(this);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setProperty("controlId", 1);
-    buttons->button(QDialogButtonBox::Cancel)->setProperty("controlId", 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CInputComponentTxtDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CInputComponentTxtDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_edit);
     layout->addWidget(buttons);

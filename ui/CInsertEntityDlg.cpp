@@ -1,5 +1,7 @@
 #include "CInsertEntityDlg.h"
 
+#include "DialogControls.h"
+
 #include "model/UiServices.h"
 
 #include <QDialogButtonBox>
@@ -15,11 +17,7 @@ namespace
 {
 
 // Every control carries its number, so that translations can find it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
+using DialogControls::Numbered;
 
 // The whole number in `edit` within [low, high]; false (after the message, with the
 // field focused and selected) when there is none.
@@ -57,11 +55,7 @@ CInsertEntityDlg::CInsertEntityDlg(const InsertValues& values, QWidget* parent)
         Numbered(new QLabel(QStringLiteral("Text Increment"), this), IDC_INCREMENT_LABEL), 1, 0);
     grid->addWidget(m_incrementEdit, 1, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CInsertEntityDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CInsertEntityDlg::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -5,6 +5,7 @@
 #include "CVantorView.h"
 #include "CommandIds.h"
 #include "CommandTable.h"
+#include "DialogControls.h"
 #include "Language.h"
 #include "QtUiServices.h"
 #include "board/CInfomation.h"
@@ -52,18 +53,6 @@ static void InitResources()
 
 namespace
 {
-
-const char* const kLayerNames[CMainFrame::kLayerCount] = {
-    "Top Layer",          "MidLayer 1",          "MidLayer 2",         "MidLayer 3",
-    "MidLayer 4",         "MidLayer 5",          "MidLayer 6",         "MidLayer 7",
-    "MidLayer 8",         "MidLayer 9",          "MidLayer 10",        "MidLayer 11",
-    "MidLayer 12",        "MidLayer 13",         "MidLayer 14",        "Bottom Layer",
-    "Top Overlay",        "Bottom Overlay",      "Top Paste Mask",     "Bottom Paste Mask",
-    "Top Solider Mask",   "Bottom Solider Mask", "Internal Plane 1",   "Internal Plane 2",
-    "Internal Plane 3",   "Internal Plane 4",    "Drill Guide",        "Keep Out Layer",
-    "Mechanical Layer 1", "Mechanical Layer 2",  "Mechanical Layer 3", "Mechanical Layer 4",
-    "Drill Drawing",      "Multi-Layer",
-};
 
 // The status bar's lock indicators: id, text, lock.
 struct LockPane {
@@ -192,13 +181,6 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         static_cast<QWidget*>(watched)->window() == this)
         UpdateCommands();
     return QMainWindow::eventFilter(watched, event);
-}
-
-QString CMainFrame::LayerName(int layer)
-{
-    if (layer < 0 || layer >= kLayerCount)
-        return {};
-    return QString::fromLatin1(kLayerNames[layer]);
 }
 
 // ---------------------------------------------------------------------------------
@@ -374,7 +356,7 @@ void CMainFrame::CreateToolBar()
     m_layerList->setStatusTip(Action(ID_LAYER_SELECT)->statusTip());
     m_layerList->setFocusPolicy(Qt::NoFocus);
     for (int layer = 0; layer < kLayerCount; ++layer)
-        m_layerList->addItem(LayerName(layer), 0);
+        m_layerList->addItem(DialogControls::LayerName(layer), 0);
     m_layerList->setCurrentIndex(theInfomation ? theInfomation->GetCurrentLayer() : 0);
     connect(m_layerList, &QComboBox::activated, this, [this] { OnCommand(ID_LAYER_SELECT); });
     m_toolBar->addWidget(m_layerList);

@@ -5,6 +5,8 @@
 // UpdateCommands sets each action's enabled, checked and text state the same way.
 #pragma once
 
+#include "DialogControls.h"
+
 #include <QMainWindow>
 
 #include <QMap>
@@ -33,7 +35,7 @@ class CMainFrame : public QMainWindow
 
   public:
     // Number of board layers in the current-layer list.
-    static constexpr int kLayerCount = 34;
+    static constexpr int kLayerCount = DialogControls::kLayerCount;
     static constexpr int kMultiLayer = 33;
     // The coordinate pane is as wide as this text.
     static constexpr const char* kCoordinatePaneText = "x:????????,y:????????";
@@ -60,8 +62,6 @@ class CMainFrame : public QMainWindow
     // `doc` is not owned; `app` may be null (then application commands are disabled).
     explicit CMainFrame(CVantorDoc* doc, AppServices* app = nullptr, QWidget* parent = nullptr);
     ~CMainFrame() override;
-
-    static QString LayerName(int layer);
 
     CVantorView* GetActiveView() const { return m_view; }
     CVantorDoc* GetDocument() const { return m_doc; }

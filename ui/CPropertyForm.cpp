@@ -124,12 +124,8 @@ QCheckBox* CPropertyForm::AddCheck(QGridLayout* grid, int id, const QString& lab
 
 void CPropertyForm::AddButtons(const QString& okText)
 {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    QPushButton* ok = DialogControls::Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    ok->setText(okText);
-    DialogControls::Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    connect(buttons, &QDialogButtonBox::accepted, this, &CPropertyForm::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CPropertyForm::reject);
+    QDialogButtonBox* buttons = DialogControls::OkCancel(this);
+    buttons->button(QDialogButtonBox::Ok)->setText(okText);
     m_layout->addWidget(buttons);
 }
 
@@ -202,13 +198,6 @@ int CPropertyForm::Checked(int id) const
     return check && check->isChecked() ? 1 : 0;
 }
 
-void CPropertyForm::Refuse(QLineEdit* edit, const QString& message)
-{
-    UiServices::Current().MessageBox(message.toStdString());
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
-}
-
 QString CPropertyForm::RangeMessage(double min, double max)
 {
     if (std::isinf(max))
@@ -223,7 +212,7 @@ bool CPropertyForm::ReadNumber(int id, double* shown)
     const double value = edit ? edit->text().trimmed().toDouble(&ok) : 0.0;
     if (!ok || !std::isfinite(value)) {
         if (edit)
-            Refuse(edit, QStringLiteral("Please enter a number."));
+            DialogControls::Refuse(edit, QStringLiteral("Please enter a number."));
         return false;
     }
     *shown = value;
@@ -240,7 +229,7 @@ void CPropertyForm::accept()
         const double scale = f.length && m_millimetres ? kMilsPerMm : 1.0;
         value *= scale;
         if (value < f.range.min || value > f.range.max) {
-            Refuse(f.edit, RangeMessage(f.range.min / scale, f.range.max / scale));
+            DialogControls::Refuse(f.edit, RangeMessage(f.range.min / scale, f.range.max / scale));
             return;
         }
         values.push_back(value);

@@ -103,8 +103,6 @@ class CPropertyForm : public QDialog
 
     // The number typed into a field: false (after the message) when it is no number.
     bool ReadNumber(int id, double* shown);
-    // Refuses the field `edit` with `message`: shown, then the field focused and selected.
-    static void Refuse(QLineEdit* edit, const QString& message);
 
     void showEvent(QShowEvent* e) override;
 

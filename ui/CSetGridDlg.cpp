@@ -35,7 +35,7 @@ void CSetGridDlg::accept()
         const QString message = QStringLiteral("只能是大于%1mm,小于%2mm的值")
                                     .arg(QString::number(1.0 / kMilsPerMm, 'f', 6),
                                          QString::number(kMaxMillimetreStep / kMilsPerMm, 'f', 6));
-        Refuse(DialogControls::Find<QLineEdit>(this, IDC_STEP), message);
+        DialogControls::Refuse(DialogControls::Find<QLineEdit>(this, IDC_STEP), message);
         return;
     }
     CPropertyForm::accept();

@@ -1,12 +1,8 @@
 #include "DialogFields.h"
 
 #include "model/Constants.h"
-#include "model/UiServices.h"
 
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPushButton>
 
 namespace DialogFields
 {
@@ -16,9 +12,7 @@ namespace
 
 bool Refuse(QLineEdit* edit, const QString& why)
 {
-    UiServices::Current().MessageBox(why.toStdString());
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
+    DialogControls::Refuse(edit, why);
     return false;
 }
 
@@ -32,16 +26,6 @@ QString Number(double v)
 QString UnitLabel(bool millimetres)
 {
     return millimetres ? QStringLiteral("mm") : QStringLiteral("mil");
-}
-
-QDialogButtonBox* OkCancel(QDialog* dialog)
-{
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    Numbered(buttons->button(QDialogButtonBox::Ok), 1);
-    Numbered(buttons->button(QDialogButtonBox::Cancel), 2);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
 }
 
 QLineEdit* Edit(QWidget* parent, int id)

@@ -1,29 +1,24 @@
-// Small helpers shared by the tools' parameter dialogs: numbered controls for the
-// language module, and fields that show a length in mils or millimetres and read it
-// back in mils. A refused field shows the reason, takes the focus with its text
-// selected and keeps what was typed. The GUI thread only.
+// Fields of the tools' parameter dialogs that are not a form of rows: a length shown in
+// mils or millimetres and read back in mils, and whole numbers. A refused field shows the
+// reason, takes the focus with its text selected and keeps what was typed. The numbered
+// controls and OK/Cancel are those of every dialog (DialogControls). The GUI thread only.
 #pragma once
+
+#include "DialogControls.h"
 
 #include <QString>
 
-class QDialog;
-class QDialogButtonBox;
 class QLineEdit;
 class QWidget;
 
 namespace DialogFields
 {
 
+using DialogControls::Numbered;
+using DialogControls::OkCancel;
+
 // The unit label of a dialog showing lengths in `millimetres` or mils.
 QString UnitLabel(bool millimetres);
-// Tags `widget` with its control number and returns it.
-template <class W> W* Numbered(W* widget, int id)
-{
-    widget->setProperty("controlId", id);
-    return widget;
-}
-// OK (1) and Cancel (2) wired to the dialog's accept and reject.
-QDialogButtonBox* OkCancel(QDialog* dialog);
 // A line edit tagged with its control number.
 QLineEdit* Edit(QWidget* parent, int id);
 // Shows a length given in mils, in millimetres when asked.

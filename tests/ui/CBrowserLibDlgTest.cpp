@@ -14,7 +14,6 @@
 #include "ui/CVantorView.h"
 #include "ui/CommandIds.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QLabel>
@@ -30,22 +29,6 @@ using namespace Cmd;
 
 namespace
 {
-
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[16] = "CBrowserLibTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 class CBrowserLibDlgTest : public BoardTest
 {

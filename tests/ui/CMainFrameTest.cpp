@@ -54,24 +54,6 @@ using namespace Cmd;
 namespace
 {
 
-// Widgets need a running application; it goes before the program ends, so that the
-// font database is released.
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[15] = "CMainFrameTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 struct SwitchSetting {
     explicit SwitchSetting(int on) : saved(thePlatformFlag) { thePlatformFlag = on; }
     ~SwitchSetting() { thePlatformFlag = saved; }

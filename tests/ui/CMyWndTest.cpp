@@ -23,22 +23,6 @@ using namespace Cmd;
 namespace
 {
 
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[11] = "CMyWndTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 // Records what reaches it: "down x,y", "move x,y", "up x,y", "timer".
 class RecordingTool : public CCommand
 {

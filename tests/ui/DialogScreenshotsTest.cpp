@@ -21,22 +21,6 @@
 namespace
 {
 
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[22] = "DialogScreenshotsTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 // The system's own file dialog and the pop-up list are not the program's windows.
 template <class Values>
 constexpr bool kOwnWindow =

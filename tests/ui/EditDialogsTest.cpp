@@ -2,7 +2,6 @@
 #include "support/FakeUiServices.h"
 #include "ui/CInsertEntityDlg.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -12,23 +11,6 @@
 
 namespace
 {
-
-// Widgets need a running application.
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[16] = "EditDialogsTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] const auto* const theApplication =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 // The control carrying resource number `id`, or null.
 template <class W> W* Control(QWidget& dlg, int id)

@@ -21,22 +21,6 @@
 namespace
 {
 
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[11] = "ManualTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 // A command's name as the menu shows it: "Arra&y..." is "Array...", "&Set the
 // Origin(&S)" is "Set the Origin", "&Manual...\t F1" is "Manual...".
 QString ShownName(const char* text)

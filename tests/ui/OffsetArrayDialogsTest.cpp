@@ -6,7 +6,6 @@
 #include "ui/CSetArrayDlg.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -19,22 +18,6 @@
 
 namespace
 {
-
-// Widgets need a running application, gone before the program ends.
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[8] = "dialogs";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-const auto* const kApplication = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 QWidget* Control(QDialog& dlg, int id)
 {

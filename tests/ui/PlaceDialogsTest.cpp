@@ -20,26 +20,6 @@
 namespace
 {
 
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance())
-            m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[8] = "vantor";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-const ::testing::Environment* const theApplication =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 std::set<int> ControlIds(const QDialog& dlg)
 {
     std::set<int> ids;

@@ -17,23 +17,6 @@
 namespace
 {
 
-// Widgets need a running application; it goes before the program ends.
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override { m_app = std::make_unique<QApplication>(m_argc, m_argv); }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[19] = "PolygonDialogsTest";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 const PolygonProperties kGiven{2, 12.0, 8.0, 15}; // 45 degrees, bottom layer
 
 // The control carrying resource number `id`.

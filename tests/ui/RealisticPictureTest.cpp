@@ -28,26 +28,6 @@
 namespace
 {
 
-class ApplicationEnvironment : public ::testing::Environment
-{
-  public:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance())
-            m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-  private:
-    int m_argc = 1;
-    char m_name[8] = "vantor";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-const ::testing::Environment* const theApplication =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
 constexpr int kViewW = 480;
 constexpr int kViewH = 300;
 // The photograph: 11.8 x 8.5 inches at 250 dpi, 4 mils per pixel at actual size.
