@@ -16,33 +16,42 @@ CSetArray::CSetArray(CCommand* owner, std::list<CEntity*> list) : objects(std::m
 
 CSetArray::~CSetArray() = default;
 
+namespace
+{
+
+// Copies the remembered array settings into the dialog's values, or back.
+void ExchangeArrayValues(ToolParameters& params, ArrayValues& values, bool toDialog)
+{
+    const auto pass = [toDialog](auto& kept, auto& shown) {
+        if (toDialog)
+            shown = kept;
+        else
+            kept = shown;
+    };
+    pass(params.ArrayCircular, values.circular);
+    pass(params.ArrayLinear, values.linear);
+    pass(params.ArrayRectangle, values.rectangle);
+    pass(params.ArrayXSpacing, values.xSpacing);
+    pass(params.ArrayYSpacing, values.ySpacing);
+    pass(params.ArrayAngle, values.angle);
+    pass(params.ArrayCount, values.count);
+    pass(params.ArrayTextIncrement, values.textIncrement);
+    pass(params.ArrayBeginAtCurrent, values.beginAtCurrent);
+    pass(params.ArrayRotateItems, values.rotateItems);
+}
+
+} // namespace
+
 bool CSetArray::Setup()
 {
     ToolParameters& params = Board().GetToolParameters();
     ArrayValues values;
-    values.circular = params.ArrayCircular;
-    values.linear = params.ArrayLinear;
-    values.rectangle = params.ArrayRectangle;
-    values.xSpacing = params.ArrayXSpacing;
-    values.ySpacing = params.ArrayYSpacing;
-    values.angle = params.ArrayAngle;
-    values.count = params.ArrayCount;
-    values.textIncrement = params.ArrayTextIncrement;
-    values.beginAtCurrent = params.ArrayBeginAtCurrent;
-    values.rotateItems = params.ArrayRotateItems;
+    ExchangeArrayValues(params, values, true);
     values.millimetres = Board().GetUnitName() == "MM";
     if (!UiServices::Current().Ask(values))
         return false;
-    params.ArrayCircular = values.circular;
-    params.ArrayLinear = values.linear;
-    params.ArrayRectangle = values.rectangle;
-    params.ArrayXSpacing = values.xSpacing;
-    params.ArrayYSpacing = values.ySpacing;
-    params.ArrayAngle = values.angle;
-    params.ArrayCount = std::max(0, values.count);
-    params.ArrayTextIncrement = values.textIncrement;
-    params.ArrayBeginAtCurrent = values.beginAtCurrent;
-    params.ArrayRotateItems = values.rotateItems;
+    values.count = std::max(0, values.count);
+    ExchangeArrayValues(params, values, false);
     if (objects.size() == 1) {
         const char* name = objects.front()->GetName();
         nameBase = name ? name : "";
