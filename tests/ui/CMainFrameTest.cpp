@@ -12,8 +12,7 @@
 #include "model/CViaPad.h"
 #include "model/LayerId.h"
 #include "model/Utilities.h"
-#include "support/BoardFixture.h"
-#include "support/FakeUiServices.h"
+#include "support/FrameTest.h"
 #include "ui/CChangeLineDlg.h"
 #include "ui/CGetDPIDlg.h"
 #include "ui/CVantorApp.h"
@@ -60,22 +59,13 @@ struct SwitchSetting {
     int saved;
 };
 
-class CMainFrameTest : public BoardTest
+class CMainFrameTest : public FrameTest
 {
   protected:
     void SetUp() override
     {
-        BoardTest::SetUp();
-        UiServices::Install(&ui);
-        doc = std::make_unique<CVantorDoc>();
-        frame = std::make_unique<CMainFrame>(doc.get());
+        FrameTest::SetUp();
         frame->resize(800, 600);
-    }
-    void TearDown() override
-    {
-        frame.reset();
-        doc.reset();
-        BoardTest::TearDown();
     }
     // Opens a 64 x 48 photograph through the document, answering its questions.
     void OpenPhoto()
@@ -109,10 +99,6 @@ class CMainFrameTest : public BoardTest
         QAction* a = frame->Action(id);
         return {a->isEnabled(), a->isChecked()};
     }
-
-    FakeUiServices ui;
-    std::unique_ptr<CVantorDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(CMainFrameTest, EveryCommandHasOneActionWithItsTextAndKeys)

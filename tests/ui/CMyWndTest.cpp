@@ -4,8 +4,7 @@
 #include "commands/CCommand.h"
 #include "model/Utilities.h"
 #include "platform/LockKeys.h"
-#include "support/BoardFixture.h"
-#include "support/FakeUiServices.h"
+#include "support/FrameTest.h"
 #include "ui/CMainFrame.h"
 #include "ui/CVantorView.h"
 #include "ui/CommandIds.h"
@@ -50,24 +49,15 @@ class RecordingTool : public CCommand
     std::vector<std::string>* m_log;
 };
 
-class CMyWndTest : public BoardTest
+class CMyWndTest : public FrameTest
 {
   protected:
     void SetUp() override
     {
-        BoardTest::SetUp();
-        UiServices::Install(&ui);
-        doc = std::make_unique<CVantorDoc>();
-        frame = std::make_unique<CMainFrame>(doc.get());
+        FrameTest::SetUp();
         frame->resize(800, 600);
         frame->show();
         QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        frame.reset();
-        doc.reset();
-        BoardTest::TearDown();
     }
     void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button)
     {
@@ -77,10 +67,6 @@ class CMyWndTest : public BoardTest
                       Qt::NoModifier);
         QApplication::sendEvent(target, &e);
     }
-
-    FakeUiServices ui;
-    std::unique_ptr<CVantorDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(CMyWndTest, TheOverlayLiesOverTheViewAndNeverTakesItsClicks)

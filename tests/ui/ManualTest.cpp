@@ -3,8 +3,7 @@
 #include "ui/CMainFrame.h"
 
 #include "board/CVantorDoc.h"
-#include "support/BoardFixture.h"
-#include "support/FakeUiServices.h"
+#include "support/FrameTest.h"
 #include "ui/CommandTable.h"
 
 #include <QAction>
@@ -31,26 +30,8 @@ QString ShownName(const char* text)
     return name.trimmed();
 }
 
-class ManualTest : public BoardTest
+class ManualTest : public FrameTest
 {
-  protected:
-    void SetUp() override
-    {
-        BoardTest::SetUp();
-        UiServices::Install(&ui);
-        doc = std::make_unique<CVantorDoc>();
-        frame = std::make_unique<CMainFrame>(doc.get());
-    }
-    void TearDown() override
-    {
-        frame.reset();
-        doc.reset();
-        BoardTest::TearDown();
-    }
-
-    FakeUiServices ui;
-    std::unique_ptr<CVantorDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
 };
 
 TEST_F(ManualTest, TheBuiltManualBesideTheProgramNamesEveryPlaceMenuItemAndEveryTool)
