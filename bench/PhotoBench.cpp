@@ -4,9 +4,9 @@
 // Each photograph is decoded once and its reduced copies built once, at load.
 #include "BenchApp.h"
 #include "BenchUi.h"
+#include "StillView.h"
 #include "board/CDib.h"
 #include "board/CInfomation.h"
-#include "board/ViewPort.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,27 +25,8 @@
 namespace
 {
 
-constexpr int kViewW = 1920;
-constexpr int kViewH = 1080;
-
-// A view that only scrolls.
-class ScrollOnlyView : public ViewPort
-{
-  public:
-    void InvalidateRect(const Rect&) override {}
-    void InvalidateAll() override {}
-    Point GetScrollPosition() const override { return scroll; }
-    void ScrollToLogical(Point) override {}
-    Point GetClientSize() const override { return Point{kViewW, kViewH}; }
-    Point GetCursorPos() const override { return Point{}; }
-    void SetCursorPos(Point) override {}
-    void SetCapture() override {}
-    void ReleaseCapture() override {}
-    void SetCursorShape(CursorShape) override {}
-    bool ZoomStep(bool, const Position&) override { return false; }
-    void PostBoardNotify(int, std::intptr_t) override {}
-    Point scroll;
-};
+constexpr int kViewW = StillView::kWidth;
+constexpr int kViewH = StillView::kHeight;
 
 // Something like a board scan: a dark substrate with fine bright traces and pads, so
 // that shrinking it without averaging would show.
@@ -68,7 +49,7 @@ struct Photo {
     double loadMs = 0.0;
 };
 
-ScrollOnlyView theView;
+StillView theView;
 QTemporaryDir* theFolder = nullptr;
 Photo theLarge;
 Photo theSmall;

@@ -5,9 +5,9 @@
 // draw (read, checked, in place, zoomed to fit) and prints the milliseconds.
 #include "BenchApp.h"
 #include "BenchUi.h"
+#include "StillView.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
-#include "board/ViewPort.h"
 #include "model/Utilities.h"
 #include "support/RealisticBoard.h"
 
@@ -28,24 +28,6 @@ namespace
 
 constexpr int kBoardObjects = 100000;
 constexpr const char* kOpenOnce = "--open-once=";
-
-// A full-HD view that only answers questions; zoom steps change nothing.
-class StillView : public ViewPort
-{
-  public:
-    void InvalidateRect(const Rect&) override {}
-    void InvalidateAll() override {}
-    Point GetScrollPosition() const override { return Point{}; }
-    void ScrollToLogical(Point) override {}
-    Point GetClientSize() const override { return Point{1920, 1080}; }
-    Point GetCursorPos() const override { return Point{}; }
-    void SetCursorPos(Point) override {}
-    void SetCapture() override {}
-    void ReleaseCapture() override {}
-    void SetCursorShape(CursorShape) override {}
-    bool ZoomStep(bool, const Position&) override { return false; }
-    void PostBoardNotify(int, std::intptr_t) override {}
-};
 
 std::string theFile;
 std::string theProgram;
