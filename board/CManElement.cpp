@@ -1,5 +1,6 @@
 #include "CManElement.h"
 
+#include "SpatialIndex.h"
 #include "model/BoardServices.h"
 #include "model/CComponent.h"
 #include "model/CPolygon.h"
@@ -9,6 +10,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_set>
+
+CManElement::CManElement() : m_index(std::make_unique<SpatialIndex>()) {}
 
 CManElement::~CManElement()
 {
@@ -22,6 +26,7 @@ int CManElement::AddEntity(CEntity* entity)
     entity->Activate();
     CMutexLock lock(m_lock);
     m_entities.push_front(entity);
+    m_index->Add(entity, true);
     return 1;
 }
 
@@ -31,6 +36,7 @@ int CManElement::InsertEntity(CEntity* entity)
         return 1;
     CMutexLock lock(m_lock);
     m_entities.push_front(entity);
+    m_index->Add(entity, true);
     return 1;
 }
 
@@ -40,8 +46,10 @@ int CManElement::InsertEntities(std::list<CEntity*>* list)
         return 0;
     CMutexLock lock(m_lock);
     for (CEntity* e : *list)
-        if (e)
+        if (e) {
             m_entities.push_front(e);
+            m_index->Add(e, true);
+        }
     return 1;
 }
 
@@ -52,12 +60,15 @@ void CManElement::BringToFront(CEntity* entity)
     const std::size_t before = m_entities.size();
     m_entities.remove(entity);
     // Only an object of this container is put back; a stranger is not adopted.
-    if (m_entities.size() != before)
+    if (m_entities.size() != before) {
         m_entities.push_front(entity);
+        m_index->MoveToFront(entity);
+    }
 }
 
 void CManElement::Clear()
 {
+    m_index->Clear();
     std::list<CEntity*> doomed;
     doomed.swap(m_entities);
     for (CEntity* e : doomed)
@@ -82,39 +93,64 @@ int CManElement::IsEmpty() const
     return GetLastAdded() ? 0 : 1;
 }
 
+void CManElement::Candidates(const BOX2D& area, std::vector<CEntity*>* out)
+{
+    m_index->Refresh();
+    if (m_index->Covers(area))
+        out->assign(m_entities.begin(), m_entities.end());
+    else
+        m_index->Query(area, out);
+}
+
+void CManElement::RefreshIndex()
+{
+    m_index->Refresh();
+}
+
 void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer)
 {
-    // The objects test themselves against scrolled-view pixels.
-    Rect scrolled = clip;
+    // The board area under the clip (client pixels), a few pixels wider than the widest
+    // rounding of an object's screen rectangle.
+    constexpr int kMargin = BOX2D::kDeviceMargin + 2;
     const Point scroll = BoardServices::Current().GetViewScrollPosition();
-    scrolled.Offset(scroll.x, scroll.y);
+    const Position a(Point{clip.left + scroll.x - kMargin, clip.top + scroll.y - kMargin});
+    const Position b(Point{clip.right + scroll.x + kMargin, clip.bottom + scroll.y + kMargin});
+    thread_local std::vector<CEntity*> hits;
+    hits.clear();
+    Candidates(
+        BOX2D(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)),
+        &hits);
 
-    std::list<CEntity*> others;  // newest first
-    std::list<CEntity*> current; // oldest first
-    std::list<CEntity*> pads;    // oldest first
-    for (auto it = m_entities.rbegin(); it != m_entities.rend(); ++it) {
-        CEntity* e = *it;
-        if (!e->HitTest(scrolled))
-            continue;
+    // Other layers newest first, then the current layer oldest first, then pads and vias
+    // oldest first; `hits` is newest first.
+    const auto isPad = [](CEntity* e) {
         const int type = e->GetType();
-        if (type == ET_FREEPAD || type == ET_VIA)
-            pads.push_back(e);
-        else if (e->GetLayer() == currentLayer)
-            current.push_back(e);
-        else
-            others.push_front(e);
-    }
-    others.splice(others.end(), current);
-    others.splice(others.end(), pads);
-    for (CEntity* e : others)
-        e->Draw(dc, mode, clip, &m_hiddenLayers);
+        return type == ET_FREEPAD || type == ET_VIA;
+    };
+    for (CEntity* e : hits)
+        if (!isPad(e) && e->GetLayer() != currentLayer)
+            e->Draw(dc, mode, clip, &m_hiddenLayers);
+    for (auto it = hits.rbegin(); it != hits.rend(); ++it)
+        if (!isPad(*it) && (*it)->GetLayer() == currentLayer)
+            (*it)->Draw(dc, mode, clip, &m_hiddenLayers);
+    for (auto it = hits.rbegin(); it != hits.rend(); ++it)
+        if (isPad(*it))
+            (*it)->Draw(dc, mode, clip, &m_hiddenLayers);
+}
+
+std::vector<CEntity*> CManElement::CandidatesAt(const Position& p, const double* tolerance)
+{
+    const double reach = tolerance && *tolerance > 0.0 ? *tolerance : 0.0;
+    std::vector<CEntity*> near;
+    Candidates(BOX2D(p.x - reach, p.y - reach, p.x + reach, p.y + reach), &near);
+    return near;
 }
 
 int CManElement::PickAll(const Position& p, const double* tolerance, std::vector<CEntity*>* out)
 {
     if (!out)
         return 0;
-    for (CEntity* e : m_entities)
+    for (CEntity* e : CandidatesAt(p, tolerance))
         if (e->HitTestPoint(p, tolerance, &m_hiddenLayers))
             out->push_back(e);
     return out->empty() ? 0 : 1;
@@ -123,7 +159,7 @@ int CManElement::PickAll(const Position& p, const double* tolerance, std::vector
 CEntity* CManElement::HitTest(const Position& p, const double* tolerance)
 {
     std::vector<CEntity*> candidates;
-    for (CEntity* e : m_entities) {
+    for (CEntity* e : CandidatesAt(p, tolerance)) {
         if (!e->HitTestPoint(p, tolerance, &m_hiddenLayers))
             continue;
         if (e->IsSelected())
@@ -147,47 +183,48 @@ CEntity* CManElement::HitTest(const Position& p, const double* tolerance)
 void CManElement::SelectInBox(std::list<CEntity*>* out, const BOX2D* box,
                               std::list<CEntity*>* selection)
 {
-    if (!box)
-        DeselectAll();
+    if (box) {
+        SelectInBox(out, *box, BoxSelect::Replace);
+        return;
+    }
+    DeselectAll();
     for (CEntity* e : m_entities) {
         if (!e->IsActive() || IsHidden(e->GetLayer()))
             continue;
-        if (!box) {
-            e->ToggleSelect();
-            if (out)
-                out->push_back(e);
-            if (selection)
-                selection->push_back(e);
-        } else if (e->IntersectsBox(*box)) {
-            if (!e->IsSelected())
-                e->ToggleSelect();
-            if (out)
-                out->push_back(e);
-        } else if (e->IsSelected()) {
-            e->ToggleSelect();
-        }
+        e->ToggleSelect();
+        if (out)
+            out->push_back(e);
+        if (selection)
+            selection->push_back(e);
     }
 }
 
 void CManElement::SelectInBox(std::list<CEntity*>* out, const BOX2D& box, BoxSelect mode)
 {
-    if (mode == BoxSelect::Replace) {
-        SelectInBox(out, &box);
-        return;
-    }
-    for (CEntity* e : m_entities) {
+    std::vector<CEntity*> near;
+    Candidates(box, &near);
+    std::unordered_set<CEntity*> caught;
+    for (CEntity* e : near) {
         if (!e->IsActive() || IsHidden(e->GetLayer()) || !e->IntersectsBox(box))
             continue;
+        caught.insert(e);
         if (!e->IsSelected())
             e->ToggleSelect();
         if (out)
             out->push_back(e);
     }
+    if (mode == BoxSelect::Add)
+        return;
+    const std::vector<CEntity*> selected(m_index->Selected().begin(), m_index->Selected().end());
+    for (CEntity* e : selected)
+        if (e->IsActive() && !IsHidden(e->GetLayer()) && !caught.count(e))
+            e->ToggleSelect();
 }
 
 void CManElement::DeselectAll()
 {
-    for (CEntity* e : m_entities)
+    const std::vector<CEntity*> selected(m_index->Selected().begin(), m_index->Selected().end());
+    for (CEntity* e : selected)
         if (e->IsActive() && e->IsSelected())
             e->ToggleSelect();
 }
@@ -300,7 +337,34 @@ void CManElement::Serialize(CArchive& ar)
         ar.WriteObjectList(live);
         return;
     }
-    ReadEntityList(ar, m_entities);
+    std::list<CEntity*> loaded;
+    ReadEntityList(ar, loaded);
+    CMutexLock lock(m_lock);
+    for (CEntity* e : loaded)
+        m_index->Add(e, false);
+    m_entities.splice(m_entities.end(), loaded);
+}
+
+bool CManElement::IndexMatchesObjects(std::vector<CEntity*>* stale)
+{
+    m_index->Refresh();
+    bool same = m_index->Size() == m_entities.size();
+    for (CEntity* e : m_entities) {
+        BOX2D kept;
+        BOX2D now;
+        const bool hasKept = m_index->KeptBox(e, &kept);
+        const bool hasNow = SpatialIndex::IndexBox(e, &now);
+        const bool equal =
+            hasKept == hasNow && (!hasNow || (kept.x1 == now.x1 && kept.y1 == now.y1 &&
+                                              kept.x2 == now.x2 && kept.y2 == now.y2));
+        const bool selectionKnown = e->IsSelected() == (m_index->Selected().count(e) != 0);
+        if (equal && selectionKnown && e->GetBoxListener() == m_index.get())
+            continue;
+        same = false;
+        if (stale)
+            stale->push_back(e);
+    }
+    return same;
 }
 
 void CManElement::ReadEntityList(CArchive& ar, std::list<CEntity*>& out)

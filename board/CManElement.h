@@ -12,11 +12,13 @@
 
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CArchive;
 class DrawContext;
+class SpatialIndex;
 
 // What a selection box does to the objects outside it: Replace deselects them, Add
 // leaves them as they are.
@@ -25,7 +27,7 @@ enum class BoxSelect { Replace, Add };
 class CManElement
 {
   public:
-    CManElement() = default;
+    CManElement();
     CManElement(const CManElement&) = delete;
     CManElement& operator=(const CManElement&) = delete;
     virtual ~CManElement();
@@ -92,10 +94,22 @@ class CManElement
 
     const std::list<CEntity*>& GetEntities() const { return m_entities; }
 
+    // Reads again the boxes of the objects changed since the last query. Drawing runs it
+    // before it draws from several threads at once.
+    void RefreshIndex();
+    // Whether the index keeps, for every object, the box the object has now; the objects
+    // that differ are listed in `stale` when given. For tests.
+    bool IndexMatchesObjects(std::vector<CEntity*>* stale = nullptr);
+
   private:
     bool IsHidden(int layer) const { return m_hiddenLayers.count(layer) != 0; }
+    // The objects that may meet `area` (board mils), in container order.
+    void Candidates(const BOX2D& area, std::vector<CEntity*>* out);
+    // The objects that may be under p (within the tolerance), in container order.
+    std::vector<CEntity*> CandidatesAt(const Position& p, const double* tolerance);
 
     std::list<CEntity*> m_entities;
     CMutex m_lock;
     HiddenLayers m_hiddenLayers;
+    std::unique_ptr<SpatialIndex> m_index;
 };

@@ -145,6 +145,7 @@ void CArc::Reset()
 
 CEntity& CArc::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CEntity::CopyFrom(other);
     if (const CArc* arc = dynamic_cast<const CArc*>(&other); arc && arc != this) {
         m_radius = arc->m_radius;
@@ -216,6 +217,7 @@ bool CArc::Through(const Position& start, const Position& mid, const Position& e
 
 void CArc::SetGeometry(const Position& centre, double radius, double start, double end)
 {
+    NotifyBoxChanged();
     SetPosition(centre, 0);
     m_radius = radius;
     m_startAngle = ArcAngle(start);
@@ -224,12 +226,14 @@ void CArc::SetGeometry(const Position& centre, double radius, double start, doub
 
 void CArc::SetAngles(double start, double end)
 {
+    NotifyBoxChanged();
     m_startAngle = ArcAngle(start);
     m_endAngle = ArcAngle(end);
 }
 
 void CArc::SetRadius(const double* radius, const int* repaint)
 {
+    NotifyBoxChanged();
     const bool paint = repaint && *repaint;
     if (paint)
         Invalidate();
@@ -253,6 +257,7 @@ Position CArc::GetEndPoint() const
 
 void CArc::SetAttachedEntity(CEntity* entity, const int* repaint)
 {
+    NotifyBoxChanged();
     const bool paint = repaint && *repaint;
     if (paint)
         Invalidate();
@@ -362,6 +367,7 @@ CEntity* CArc::CreateOffset(const Position& side, const double* distance)
 
 void CArc::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     CEntity::Rotate(c, a);
     m_startAngle = ArcAngle(m_startAngle + a);
     m_endAngle = ArcAngle(m_endAngle + a);
@@ -374,6 +380,7 @@ void CArc::Rotate(const Position& c, const double& a)
 // take directions from; its angles are mirrored directly.
 void CArc::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const MirroredEnds ends = MirrorEnds(p, &Position::MirrorHorizontal);
     CEntity::MirrorY(p);
     TakeMirroredEnds(ends, [](double a) { return -a; });
@@ -383,6 +390,7 @@ void CArc::MirrorY(const Position& p)
 
 void CArc::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const MirroredEnds ends = MirrorEnds(p, &Position::MirrorVertical);
     CEntity::MirrorX(p);
     TakeMirroredEnds(ends, [](double a) { return PI - a; });
@@ -401,6 +409,7 @@ CArc::MirroredEnds CArc::MirrorEnds(const Position& p,
 
 void CArc::TakeMirroredEnds(const MirroredEnds& ends, double (*reflect)(double))
 {
+    NotifyBoxChanged();
     if (m_radius > 0.0) {
         m_startAngle = ArcAngle(CLine(m_position, ends.start).GetAngle());
         m_endAngle = ArcAngle(CLine(m_position, ends.end).GetAngle());
@@ -412,6 +421,7 @@ void CArc::TakeMirroredEnds(const MirroredEnds& ends, double (*reflect)(double))
 
 int CArc::SetPosition(const Position& p, int /*flag*/)
 {
+    NotifyBoxChanged();
     BOX2D box;
     GetBox(&box);
     const Position old = m_position;
@@ -422,6 +432,7 @@ int CArc::SetPosition(const Position& p, int /*flag*/)
 
 int CArc::Move(const Position& to, const Position& from, int* /*flag*/)
 {
+    NotifyBoxChanged();
     BOX2D box;
     GetBox(&box);
     m_position += to - from;
@@ -551,6 +562,7 @@ ArcProperties CArc::GetProperties()
 
 void CArc::SetProperties(const ArcProperties& values)
 {
+    NotifyBoxChanged();
     SetAngles(values.startAngle, values.endAngle);
     m_radius = values.radius;
     m_lineWidth = values.width;

@@ -38,6 +38,7 @@ void CCircle::Reset()
 
 CEntity& CCircle::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CEntity::CopyFrom(other);
     if (const auto* circle = dynamic_cast<const CCircle*>(&other)) {
         m_r0 = circle->m_r0;
@@ -55,6 +56,7 @@ CEntity* CCircle::Clone()
 
 void CCircle::SetRadius(const double& r)
 {
+    NotifyBoxChanged();
     m_r0 = r;
     m_r1 = r;
 }
@@ -105,6 +107,7 @@ int CCircle::HitHandle(const Position& cursor, int* cursorKind)
 // stays the larger one and the handle follows the cursor.
 void CCircle::DragHandle(int* handle, const Position& cursor)
 {
+    NotifyBoxChanged();
     if (!handle)
         return;
     const double d = m_position.Distance(cursor);

@@ -118,6 +118,7 @@ void CComponent::Reset()
 
 CEntity& CComponent::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CEntity::CopyFrom(other);
     const auto* source = dynamic_cast<const CComponent*>(&other);
     if (!source || source == this)
@@ -153,6 +154,7 @@ CEntity* CComponent::Clone()
 
 void CComponent::AppendChild(CEntity* child)
 {
+    NotifyBoxChanged();
     if (!child)
         return;
     if (m_children.size() == m_children.capacity()) {
@@ -174,6 +176,7 @@ CEntity* CComponent::CopyPart(CEntity* part)
 
 void CComponent::DeleteChildren()
 {
+    NotifyBoxChanged();
     while (!m_children.empty()) {
         delete m_children.back();
         m_children.pop_back();
@@ -182,6 +185,7 @@ void CComponent::DeleteChildren()
 
 int CComponent::AddEntity(CEntity* e, int withTexts)
 {
+    NotifyBoxChanged();
     if (!e)
         return 0;
 
@@ -229,6 +233,7 @@ int CComponent::AddCopies(CEntity* const* items, int count, int withTexts)
 
 int CComponent::AddCopiesFromList(const std::list<CEntity*>& items, int withTexts)
 {
+    NotifyBoxChanged();
     for (CEntity* e : items)
         AddEntity(e, withTexts);
     return 1;
@@ -255,12 +260,14 @@ bool CComponent::HasShownChild(const HiddenLayers* hidden) const
 
 void CComponent::SetPattern(const std::string& pattern)
 {
+    NotifyBoxChanged();
     if (&pattern != &m_pattern)
         m_pattern = pattern;
 }
 
 void CComponent::SetDesignatorPosition(const Position& pt)
 {
+    NotifyBoxChanged();
     m_designator.SetPosition(pt, 0);
     BOX2D box;
     GetBox(&box);
@@ -273,6 +280,7 @@ const char* CComponent::GetName()
 
 void CComponent::SetName(std::string name)
 {
+    NotifyBoxChanged();
     CEntity::SetName(name);
     m_designator.SetName(std::move(name));
 }
@@ -285,11 +293,13 @@ std::string CComponent::GetNameString()
 
 void CComponent::SetCommentText(std::string text)
 {
+    NotifyBoxChanged();
     m_comment.SetName(std::move(text));
 }
 
 void CComponent::SetLayer(int layer)
 {
+    NotifyBoxChanged();
     if (layer == m_layer)
         return;
     m_layer = layer;
@@ -412,6 +422,7 @@ Position CComponent::GetSnapPoint(const Position& cursor)
 
 void CComponent::SetAngle(const double& radians)
 {
+    NotifyBoxChanged();
     const double target = radians;
     if (target == m_rotation)
         return;
@@ -424,6 +435,7 @@ void CComponent::SetAngle(const double& radians)
 
 void CComponent::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     // Copies: c or a may live inside one of the parts.
     const Position centre = c;
     const double angle = a;
@@ -434,6 +446,7 @@ void CComponent::Rotate(const Position& c, const double& a)
 
 void CComponent::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const Position axis = p;
     CEntity::MirrorY(axis);
     ForEachPart([&](CEntity& part) { part.MirrorY(axis); });
@@ -442,6 +455,7 @@ void CComponent::MirrorY(const Position& p)
 
 void CComponent::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const Position axis = p;
     CEntity::MirrorX(axis);
     ForEachPart([&](CEntity& part) { part.MirrorX(axis); });
@@ -450,6 +464,7 @@ void CComponent::MirrorX(const Position& p)
 
 int CComponent::Move(const Position& to, const Position& from, int* flag)
 {
+    NotifyBoxChanged();
     const Position target = to;
     const Position origin = from;
     const int result = CEntity::Move(target, origin, flag);
@@ -463,6 +478,7 @@ int CComponent::Move(const Position& to, const Position& from, int* flag)
 
 void CComponent::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     const Position origin = from;
     const Position target = to;
     ForEachPart([&](CEntity& part) { part.MoveBy(origin, target); });
@@ -471,6 +487,7 @@ void CComponent::MoveBy(const Position& from, const Position& to)
 
 int CComponent::SetPosition(const Position& p, int flag)
 {
+    NotifyBoxChanged();
     const Position& target = p;
     const Position before = m_position;
     const int result = CEntity::SetPosition(target, flag);
@@ -540,6 +557,7 @@ ComponentProperties CComponent::GetProperties()
 
 void CComponent::SetProperties(const ComponentProperties& values)
 {
+    NotifyBoxChanged();
     m_locked = values.locked;
     TakeTextValues(m_designator, values.designator);
     TakeTextValues(m_comment, values.comment);

@@ -210,21 +210,25 @@ void CEntity::DrawSelected(DrawContext* dc, int mode, Rect clip)
 
 void CEntity::SetAngle(const double& radians)
 {
+    NotifyBoxChanged();
     m_rotation = CAngle::Normalize(radians);
 }
 
 void CEntity::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     m_position.MirrorHorizontal(p);
 }
 
 void CEntity::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     m_position.MirrorVertical(p);
 }
 
 void CEntity::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     m_position.Rotate(c, a);
     m_rotation = CAngle::Normalize(m_rotation + a);
 }
@@ -241,6 +245,7 @@ int CEntity::GetFixedRecordSize()
 
 void CEntity::SetLineWidth(const double* width)
 {
+    NotifyBoxChanged();
     if (width)
         m_lineWidth = *width;
 }
@@ -276,6 +281,7 @@ int CEntity::GetBox(BOX2D* out, const HiddenLayers* hidden)
 
 void CEntity::SetLayer(int layer)
 {
+    NotifyBoxChanged();
     m_layer = layer;
 }
 
@@ -283,6 +289,7 @@ void CEntity::SetHoleSize(const double&) {}
 
 Position CEntity::GetPosition()
 {
+    NotifyBoxChanged();
     return m_position;
 }
 
@@ -293,23 +300,27 @@ double CEntity::GetHoleSize()
 
 int CEntity::SetPosition(const Position& p, int)
 {
+    NotifyBoxChanged();
     m_position = p;
     return 0;
 }
 
 int CEntity::Move(const Position& to, const Position& from, int*)
 {
+    NotifyBoxChanged();
     m_position += to - from;
     return 0;
 }
 
 void CEntity::SetSizeY(double size)
 {
+    NotifyBoxChanged();
     m_sizeY = size;
 }
 
 void CEntity::SetSizeX(double size)
 {
+    NotifyBoxChanged();
     m_sizeX = size;
 }
 
@@ -320,6 +331,7 @@ const char* CEntity::GetName()
 
 void CEntity::SetName(std::string name)
 {
+    NotifyBoxChanged();
     m_name = std::move(name);
 }
 
@@ -335,12 +347,14 @@ BOOL CEntity::HitTestPoint(const Position&, const double*, const HiddenLayers*)
 
 CEntity& CEntity::operator=(const CEntity& other)
 {
+    NotifyBoxChanged();
     CopyCommon(other);
     return *this;
 }
 
 CEntity& CEntity::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CopyCommon(other);
     return *this;
 }
@@ -382,6 +396,7 @@ void CEntity::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
 
 void CEntity::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     Position d = to - from;
     m_position += d;
     m_cachedBox.x1 += d.x;
@@ -394,6 +409,7 @@ void CEntity::DragHandle(int*, const Position&) {}
 
 int CEntity::HitEndPoint(const Position&)
 {
+    NotifyBoxChanged();
     return -1;
 }
 
@@ -406,6 +422,8 @@ void CEntity::Activate()
 void CEntity::ToggleSelect()
 {
     m_selected = m_selected ? 0 : 1;
+    if (m_boxListener)
+        m_boxListener->SelectionChanged(this);
     Invalidate();
 }
 
@@ -544,6 +562,7 @@ void CEntity::MoveStates(const Position& from, const Position& to)
 
 void CEntity::UndoState()
 {
+    NotifyBoxChanged();
     if (m_earlierStates.empty())
         return;
     if (CEntity* now = Clone())
@@ -556,6 +575,7 @@ void CEntity::UndoState()
 
 void CEntity::DropToEarlierState()
 {
+    NotifyBoxChanged();
     if (m_earlierStates.empty())
         return;
     std::unique_ptr<CEntity> state(m_earlierStates.back());
@@ -565,6 +585,7 @@ void CEntity::DropToEarlierState()
 
 void CEntity::RedoState()
 {
+    NotifyBoxChanged();
     if (m_laterStates.empty())
         return;
     if (CEntity* now = Clone())

@@ -4,6 +4,7 @@
 // history of property changes.
 #pragma once
 
+#include "BoxListener.h"
 #include "Geometry.h"
 #include "LayerId.h"
 #include "LibraryRecord.h"
@@ -200,6 +201,16 @@ class CEntity : public CObject
     static CursorShape ResizeCursorCode(double angle);
     // How many times Reset has run, program-wide.
     static long ResetCount();
+    // The listener told of every change of this object's box or selection; null for an
+    // object outside the board's container. Not copied with the object.
+    void SetBoxListener(BoxListener* listener) { m_boxListener = listener; }
+    BoxListener* GetBoxListener() const { return m_boxListener; }
+    // Every operation that may change the box calls this (first, or at any point).
+    void NotifyBoxChanged()
+    {
+        if (m_boxListener)
+            m_boxListener->BoxChanged(this);
+    }
     // Whether a board object may be on `layer` (the layers a document can hold).
     static bool IsObjectLayer(int layer) { return layer >= 0 && layer <= LAYER_HIGHLIGHT; }
 
@@ -231,6 +242,8 @@ class CEntity : public CObject
     std::uint64_t m_activatedAt = 0;
 
   private:
+    BoxListener* m_boxListener = nullptr;
+
     void CopyCommon(const CEntity& other);
 };
 

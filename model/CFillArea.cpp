@@ -83,6 +83,7 @@ void CFillArea::Reset()
 
 CEntity& CFillArea::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CEntity::CopyFrom(other);
     if (const auto* fill = dynamic_cast<const CFillArea*>(&other); fill && fill != this) {
         m_corner1 = fill->m_corner1;
@@ -103,6 +104,7 @@ CEntity* CFillArea::Clone()
 
 void CFillArea::RecomputeSizes()
 {
+    NotifyBoxChanged();
     m_sizeX = std::fabs(m_corner2.x - m_corner1.x);
     m_sizeY = std::fabs(m_corner2.y - m_corner1.y);
 }
@@ -187,6 +189,7 @@ Position CFillArea::GetSnapPoint(const Position& cursor)
 
 int CFillArea::Move(const Position& to, const Position& from, int*)
 {
+    NotifyBoxChanged();
     const Position shift = to - from;
     m_corner1 += shift;
     m_position = m_corner1;
@@ -198,6 +201,7 @@ int CFillArea::Move(const Position& to, const Position& from, int*)
 
 void CFillArea::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     const Position shift = to - from;
     m_corner1 += shift;
     m_corner2 += shift;
@@ -208,6 +212,7 @@ void CFillArea::MoveBy(const Position& from, const Position& to)
 // A component's children leave the prototype alone: the component turns them all at once.
 void CFillArea::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const Position& axis = p;
     CEntity::MirrorY(axis);
     m_corner1.MirrorHorizontal(axis);
@@ -219,6 +224,7 @@ void CFillArea::MirrorY(const Position& p)
 
 void CFillArea::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const Position& axis = p;
     CEntity::MirrorX(axis);
     m_corner1.MirrorVertical(axis);
@@ -231,6 +237,7 @@ void CFillArea::MirrorX(const Position& p)
 // The fill stays the axis-aligned rectangle between its two turned corners.
 void CFillArea::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     const Position& centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
@@ -311,6 +318,7 @@ FillProperties CFillArea::GetProperties()
 
 void CFillArea::SetProperties(const FillProperties& values)
 {
+    NotifyBoxChanged();
     SetCorner1(values.corner1);
     SetCorner2(values.corner2);
     SetLayer(values.layer);

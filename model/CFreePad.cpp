@@ -105,6 +105,7 @@ void CFreePad::Reset()
 
 void CFreePad::RemoveParts()
 {
+    NotifyBoxChanged();
     while (!m_parts.empty()) {
         delete m_parts.back();
         m_parts.pop_back();
@@ -118,6 +119,7 @@ CEntity* CFreePad::GetPart(int index) const
 
 CEntity& CFreePad::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     if (this == &other)
         return *this;
     CEntity::CopyFrom(other);
@@ -149,6 +151,7 @@ int CFreePad::GetShapeType()
 
 void CFreePad::SetShape(int type)
 {
+    NotifyBoxChanged();
     if (type != ET_ROUND && type != ET_RECTANGLE)
         return;
     for (int i = COPPER_FIRST; i <= COPPER_TOP; ++i) {
@@ -176,6 +179,7 @@ void CFreePad::SetShape(int type)
 
 void CFreePad::SetShapeRadius(const double* r)
 {
+    NotifyBoxChanged();
     if (!r)
         return;
     if (auto* circle = dynamic_cast<CCircle*>(GetPart(COPPER_FIRST)))
@@ -184,6 +188,7 @@ void CFreePad::SetShapeRadius(const double* r)
 
 void CFreePad::SetLayer(int layer)
 {
+    NotifyBoxChanged();
     CEntity::SetLayer(layer);
     for (int i = COPPER_FIRST; i <= COPPER_TOP; ++i)
         if (CEntity* copper = GetPart(i))
@@ -194,6 +199,7 @@ void CFreePad::SetLayer(int layer)
 
 void CFreePad::SetHoleSize(const double& size)
 {
+    NotifyBoxChanged();
     if (CEntity* hole = GetPart(HOLE)) {
         hole->SetSizeX(size);
         hole->SetSizeY(size);
@@ -208,6 +214,7 @@ double CFreePad::GetHoleSize()
 
 void CFreePad::SetSizeX(double size)
 {
+    NotifyBoxChanged();
     CEntity::SetSizeX(size);
     for (int i = COPPER_FIRST; i <= COPPER_TOP; ++i)
         if (CEntity* copper = GetPart(i))
@@ -216,6 +223,7 @@ void CFreePad::SetSizeX(double size)
 
 void CFreePad::SetSizeY(double size)
 {
+    NotifyBoxChanged();
     CEntity::SetSizeY(size);
     for (int i = COPPER_FIRST; i <= COPPER_TOP; ++i)
         if (CEntity* copper = GetPart(i))
@@ -311,6 +319,7 @@ Position CFreePad::GetSnapPoint(const Position&)
 
 void CFreePad::PlaceParts(const Position& p)
 {
+    NotifyBoxChanged();
     CEntity::SetPosition(p, 0);
     for (CEntity* part : m_parts)
         part->SetPosition(p, 0);
@@ -319,6 +328,7 @@ void CFreePad::PlaceParts(const Position& p)
 // The stored box is worked out once every part stands at its new place.
 int CFreePad::SetPosition(const Position& p, int)
 {
+    NotifyBoxChanged();
     PlaceParts(p);
     BOX2D box;
     GetBox(&box, nullptr);
@@ -327,6 +337,7 @@ int CFreePad::SetPosition(const Position& p, int)
 
 int CFreePad::Move(const Position& to, const Position& from, int*)
 {
+    NotifyBoxChanged();
     PlaceParts(m_position + (to - from));
     m_cachedBox.Move(to, from);
     return 0;
@@ -334,6 +345,7 @@ int CFreePad::Move(const Position& to, const Position& from, int*)
 
 void CFreePad::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     for (CEntity* part : m_parts)
         part->MoveBy(from, to);
     CEntity::MoveBy(from, to);
@@ -341,6 +353,7 @@ void CFreePad::MoveBy(const Position& from, const Position& to)
 
 void CFreePad::SetAngle(const double& radians)
 {
+    NotifyBoxChanged();
     const double angle = radians;
     CEntity::SetAngle(angle);
     for (CEntity* part : m_parts)
@@ -354,6 +367,7 @@ bool CFreePad::PropagatesTo(const CEntity& prototype, int type)
 
 void CFreePad::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const Position& axis = p;
     CEntity::MirrorY(axis);
     for (CEntity* part : m_parts)
@@ -365,6 +379,7 @@ void CFreePad::MirrorY(const Position& p)
 
 void CFreePad::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const Position& axis = p;
     CEntity::MirrorX(axis);
     for (CEntity* part : m_parts)
@@ -376,6 +391,7 @@ void CFreePad::MirrorX(const Position& p)
 
 void CFreePad::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     const Position& centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
@@ -457,6 +473,7 @@ PadProperties CFreePad::GetProperties()
 
 void CFreePad::SetProperties(const PadProperties& values)
 {
+    NotifyBoxChanged();
     SetShape(values.shape == 1 ? ET_RECTANGLE : ET_ROUND);
     SetPosition(values.position, 0);
     SetHoleSize(values.hole);

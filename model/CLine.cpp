@@ -82,6 +82,7 @@ void CLine::Reset()
 
 CEntity& CLine::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CEntity::CopyFrom(other);
     // Property undo restores a track through this copy, so the points come along.
     if (const auto* line = dynamic_cast<const CLine*>(&other)) {
@@ -104,6 +105,7 @@ CEntity* CLine::Clone()
 
 void CLine::SetAttachedEntity(CEntity* entity, const int* repaint)
 {
+    NotifyBoxChanged();
     const bool repaintArea = repaint && *repaint;
     if (repaintArea)
         Invalidate();
@@ -120,6 +122,7 @@ void CLine::SetAttachedEntity(CEntity* entity, const int* repaint)
 
 void CLine::SetStart(const Position& p)
 {
+    NotifyBoxChanged();
     Invalidate();
     m_start = p;
     m_position = p;
@@ -128,6 +131,7 @@ void CLine::SetStart(const Position& p)
 
 void CLine::SetEnd(const Position& p)
 {
+    NotifyBoxChanged();
     Invalidate();
     m_end = p;
     Invalidate();
@@ -182,6 +186,7 @@ Position CLine::FootPoint(const Position& p) const
 
 void CLine::Reverse()
 {
+    NotifyBoxChanged();
     std::swap(m_start, m_end);
 }
 
@@ -279,6 +284,7 @@ Position CLine::GetSnapPoint(const Position& cursor)
 
 void CLine::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     const Position shift = to - from;
     m_start += shift;
     m_end += shift;
@@ -288,6 +294,7 @@ void CLine::MoveBy(const Position& from, const Position& to)
 // The reference point, both ends and the stored box move once by (to - from).
 int CLine::Move(const Position& to, const Position& from, int* flag)
 {
+    NotifyBoxChanged();
     const Position shift = to - from;
     const int result = CEntity::Move(shift, Position(), flag);
     m_start += shift;
@@ -298,6 +305,7 @@ int CLine::Move(const Position& to, const Position& from, int* flag)
 
 void CLine::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     const Position& centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
@@ -310,6 +318,7 @@ void CLine::Rotate(const Position& c, const double& a)
 
 void CLine::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const Position& axis = p;
     CEntity::MirrorY(axis);
     m_start.MirrorHorizontal(axis);
@@ -320,6 +329,7 @@ void CLine::MirrorY(const Position& p)
 
 void CLine::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const Position& axis = p;
     CEntity::MirrorX(axis);
     m_start.MirrorVertical(axis);
@@ -403,6 +413,7 @@ TrackProperties CLine::GetProperties()
 
 void CLine::SetProperties(const TrackProperties& values)
 {
+    NotifyBoxChanged();
     m_lineWidth = values.width;
     SetStart(values.start);
     SetEnd(values.end);

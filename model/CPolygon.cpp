@@ -173,6 +173,7 @@ void CPolygon::Reset()
 
 CEntity& CPolygon::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     if (&other == this)
         return *this;
     const auto* pour = dynamic_cast<const CPolygon*>(&other);
@@ -210,6 +211,7 @@ CEntity* CPolygon::Clone()
 
 void CPolygon::AddOutlineSegment(CEntity* seg)
 {
+    NotifyBoxChanged();
     if (!seg)
         return;
     Owned owned(seg);
@@ -223,6 +225,7 @@ void CPolygon::AddOutlineSegment(CEntity* seg)
 
 void CPolygon::RemoveLastOutlineSegment()
 {
+    NotifyBoxChanged();
     if (m_outline.empty())
         return;
     delete m_outline.back();
@@ -231,6 +234,7 @@ void CPolygon::RemoveLastOutlineSegment()
 
 CEntity* CPolygon::AddFillTrack(CEntity* track)
 {
+    NotifyBoxChanged();
     if (!track)
         return nullptr;
     Owned owned(track);
@@ -246,6 +250,7 @@ CEntity* CPolygon::AddFillTrack(CEntity* track)
 // out, in, out.
 void CPolygon::RebuildFill()
 {
+    NotifyBoxChanged();
     if (m_outline.empty())
         return;
 
@@ -429,6 +434,7 @@ Position CPolygon::GetSnapPoint(const Position& cursor)
 
 void CPolygon::SetLayer(int layer)
 {
+    NotifyBoxChanged();
     CEntity::SetLayer(layer);
     for (CEntity* e : m_fill)
         e->SetLayer(layer);
@@ -438,6 +444,7 @@ void CPolygon::SetLayer(int layer)
 
 void CPolygon::SetLineWidth(const double* width)
 {
+    NotifyBoxChanged();
     CEntity::SetLineWidth(width);
     for (CEntity* e : m_fill)
         e->SetLineWidth(width);
@@ -447,6 +454,7 @@ void CPolygon::SetLineWidth(const double* width)
 
 void CPolygon::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const Position axis = p;
     CEntity::MirrorY(axis);
     auto mirror = [&](CEntity* e) { e->MirrorY(axis); };
@@ -457,6 +465,7 @@ void CPolygon::MirrorY(const Position& p)
 
 void CPolygon::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const Position axis = p;
     CEntity::MirrorX(axis);
     auto mirror = [&](CEntity* e) { e->MirrorX(axis); };
@@ -467,6 +476,7 @@ void CPolygon::MirrorX(const Position& p)
 
 void CPolygon::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     const Position centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
@@ -479,6 +489,7 @@ void CPolygon::Rotate(const Position& c, const double& a)
 // Only the outline moves; the hatch stays until it is rebuilt.
 int CPolygon::Move(const Position& to, const Position& from, int* flag)
 {
+    NotifyBoxChanged();
     const int result = CEntity::Move(to, from, flag);
     for (CEntity* seg : m_outline)
         seg->Move(to, from, flag);
@@ -488,6 +499,7 @@ int CPolygon::Move(const Position& to, const Position& from, int* flag)
 
 void CPolygon::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     for (CEntity* e : m_fill)
         e->MoveBy(from, to);
     for (CEntity* e : m_outline)
@@ -551,6 +563,7 @@ PolygonProperties CPolygon::GetProperties()
 
 void CPolygon::SetProperties(const PolygonProperties& values)
 {
+    NotifyBoxChanged();
     m_hatchGrid = values.grid;
     m_lineWidth = values.width;
     SetLineWidth(&m_lineWidth);

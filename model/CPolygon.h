@@ -45,9 +45,17 @@ class CPolygon : public CEntity
     std::vector<CEntity*>& GetHatchList() { return m_fill; }
     const std::vector<CEntity*>& GetOutline() const { return m_outline; }
     double GetHatchParam() const { return m_hatchGrid; }
-    void SetHatchParam(double grid) { m_hatchGrid = grid; }
+    void SetHatchParam(double grid)
+    {
+        NotifyBoxChanged();
+        m_hatchGrid = grid;
+    }
     int GetHatchStyle() const { return m_hatchStyle; }
-    void SetHatchStyle(int style) { m_hatchStyle = style; }
+    void SetHatchStyle(int style)
+    {
+        NotifyBoxChanged();
+        m_hatchStyle = style;
+    }
 
     void Serialize(CArchive& ar) override;
     int GetRecordCount() override;

@@ -83,6 +83,7 @@ void CRectAngle::Serialize(CArchive& ar)
 void CRectAngle::SetGeometry(const Position& centre, const double& sizeX, const double& sizeY,
                              const double& colour)
 {
+    NotifyBoxChanged();
     m_position = centre;
     m_color = ColourFromDouble(colour);
     m_sizeX = sizeX;

@@ -245,6 +245,7 @@ CTxtTag::CTxtTag(const CTxtTag& other)
 
 CTxtTag& CTxtTag::operator=(const CTxtTag& other)
 {
+    NotifyBoxChanged();
     if (this == &other)
         return *this;
     CEntity::operator=(other);
@@ -259,6 +260,7 @@ CTxtTag& CTxtTag::operator=(const CTxtTag& other)
 
 CEntity& CTxtTag::operator=(const CEntity& other)
 {
+    NotifyBoxChanged();
     if (const auto* text = dynamic_cast<const CTxtTag*>(&other))
         return operator=(*text);
     return CEntity::operator=(other);
@@ -286,6 +288,7 @@ void CTxtTag::Reset()
 
 CEntity& CTxtTag::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     if (this == &other)
         return *this;
     CEntity::CopyFrom(other);
@@ -317,11 +320,13 @@ bool CTxtTag::IsPrototype() const
 
 void CTxtTag::ClearGlyphLines()
 {
+    NotifyBoxChanged();
     std::vector<GlyphStroke>().swap(m_glyphStrokes);
 }
 
 void CTxtTag::ShiftStrokes(const Position& shift)
 {
+    NotifyBoxChanged();
     for (GlyphStroke& s : m_glyphStrokes) {
         s.x1 += shift.x;
         s.y1 += shift.y;
@@ -345,6 +350,7 @@ const CStrokeFont& CTxtTag::Font()
 // box, and then moved back by its width so that it ends at the reference point.
 bool CTxtTag::BuildGlyphLines()
 {
+    NotifyBoxChanged();
     ClearGlyphLines();
     if (m_name.empty())
         return false;
@@ -414,6 +420,7 @@ bool CTxtTag::BuildGlyphLines()
 
 void CTxtTag::SetName(std::string name)
 {
+    NotifyBoxChanged();
     m_name = std::move(name);
     BuildGlyphLines();
 }
@@ -462,17 +469,20 @@ BOOL CTxtTag::HitTestPoint(const Position& p, const double* /*tolerance*/,
 
 void CTxtTag::SetLayer(int layer)
 {
+    NotifyBoxChanged();
     // The strokes are on the text's layer.
     CEntity::SetLayer(layer);
 }
 
 void CTxtTag::SetAngle(const double& radians)
 {
+    NotifyBoxChanged();
     m_rotation = radians;
 }
 
 int CTxtTag::SetPosition(const Position& p, int /*flag*/)
 {
+    NotifyBoxChanged();
     const Position from = m_position;
     ShiftStrokes(p - from);
     m_cachedBox.Move(p, from);
@@ -482,6 +492,7 @@ int CTxtTag::SetPosition(const Position& p, int /*flag*/)
 
 int CTxtTag::Move(const Position& to, const Position& from, int* /*flag*/)
 {
+    NotifyBoxChanged();
     m_position += to - from;
     ShiftStrokes(to - from);
     m_cachedBox.Move(to, from);
@@ -490,12 +501,14 @@ int CTxtTag::Move(const Position& to, const Position& from, int* /*flag*/)
 
 void CTxtTag::MoveBy(const Position& from, const Position& to)
 {
+    NotifyBoxChanged();
     CEntity::MoveBy(from, to);
     ShiftStrokes(to - from);
 }
 
 void CTxtTag::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     const Position centre = c;
     const double angle = a;
     CEntity::Rotate(centre, angle);
@@ -513,6 +526,7 @@ void CTxtTag::Rotate(const Position& c, const double& a)
 // (vertical axis) or turned by pi (horizontal axis).
 void CTxtTag::MirrorY(const Position& p)
 {
+    NotifyBoxChanged();
     const Position axis = p;
     CEntity::MirrorY(axis);
     m_rotation = CAngle(PI - m_rotation).GetValue();
@@ -525,6 +539,7 @@ void CTxtTag::MirrorY(const Position& p)
 
 void CTxtTag::MirrorX(const Position& p)
 {
+    NotifyBoxChanged();
     const Position axis = p;
     CEntity::MirrorX(axis);
     m_rotation = CAngle(0.0 - m_rotation).GetValue();
@@ -587,6 +602,7 @@ TextProperties CTxtTag::GetProperties()
 
 void CTxtTag::SetProperties(const TextProperties& values)
 {
+    NotifyBoxChanged();
     SetPosition(values.position, 0);
     SetLayer(values.layer);
     m_sizeX = values.width;

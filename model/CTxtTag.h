@@ -49,12 +49,24 @@ class CTxtTag : public CEntity
     ~CTxtTag() override;
 
     // Non-virtual operations.
-    void SetHidden(const int& hidden) { m_hidden = hidden; }
+    void SetHidden(const int& hidden)
+    {
+        NotifyBoxChanged();
+        m_hidden = hidden;
+    }
     int IsHidden() const { return m_hidden; }
-    void SetMirror(const int& mirror) { m_mirror = mirror; }
+    void SetMirror(const int& mirror)
+    {
+        NotifyBoxChanged();
+        m_mirror = mirror;
+    }
     int GetMirror() const { return m_mirror; }
     double GetAngle() const { return m_rotation; }
-    void SetStyle(int style) { m_style = style; }
+    void SetStyle(int style)
+    {
+        NotifyBoxChanged();
+        m_style = style;
+    }
     int GetStyle() const { return m_style; }
     // Lays the text out again with the stroke font; true when any stroke was made.
     bool BuildGlyphLines();

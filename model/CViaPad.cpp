@@ -83,6 +83,7 @@ void CViaPad::Reset()
 
 CEntity& CViaPad::CopyFrom(const CEntity& other)
 {
+    NotifyBoxChanged();
     CFreePad::CopyFrom(other);
     if (const auto* via = dynamic_cast<const CViaPad*>(&other)) {
         m_startLayer = via->m_startLayer;
@@ -98,6 +99,7 @@ CEntity* CViaPad::Clone()
 
 void CViaPad::SetLayers(int start, int end)
 {
+    NotifyBoxChanged();
     m_startLayer = start;
     m_endLayer = end;
 }
@@ -115,6 +117,7 @@ int CViaPad::LayerPairIndex(int start, int end)
 
 void CViaPad::SetLayer(int layer)
 {
+    NotifyBoxChanged();
     CFreePad::SetLayer(layer);
     if (CEntity* hole = GetPart(HOLE))
         hole->SetLayer(LAYER_VIA_HOLE);
@@ -155,6 +158,7 @@ BOOL CViaPad::HitTestPoint(const Position& p, const double* tolerance, const Hid
 
 void CViaPad::Rotate(const Position& c, const double& a)
 {
+    NotifyBoxChanged();
     const Position& centre = c;
     const double angle = a;
     CFreePad::Rotate(centre, angle);
@@ -208,6 +212,7 @@ ViaProperties CViaPad::GetProperties()
 
 void CViaPad::SetProperties(const ViaProperties& values)
 {
+    NotifyBoxChanged();
     SetPosition(values.position, 0);
     SetHoleSize(values.hole);
     // The layer field keeps the index of the layer pair chosen (the copper parts keep

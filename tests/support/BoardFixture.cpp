@@ -39,8 +39,14 @@ void BoardTest::SetUp()
 
 void BoardTest::TearDown()
 {
-    if (theInfomation)
+    if (theInfomation) {
+        // Whatever the test did, the board's index still knows where every object is.
+        std::vector<CEntity*> stale;
+        EXPECT_TRUE(theInfomation->GetElements().IndexMatchesObjects(&stale))
+            << stale.size() << " object(s) changed without telling the index, the first a "
+            << (stale.empty() ? std::string("?") : stale.front()->GetTypeName());
         theInfomation->SetView(nullptr);
+    }
     CInfomation::Destroy();
     std::error_code ec;
     std::filesystem::remove_all(settingsFolder, ec);

@@ -1,0 +1,160 @@
+#include "SpatialIndex.h"
+
+#include "model/CEntity.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace bg = boost::geometry;
+namespace bgi = boost::geometry::index;
+
+SpatialIndex::~SpatialIndex()
+{
+    Clear();
+}
+
+bool SpatialIndex::IndexBox(CEntity* entity, BOX2D* out)
+{
+    BOX2D box;
+    if (!entity->GetBox(&box, nullptr))
+        return false;
+    // Merged by hand: a box without size still counts.
+    const double reach = std::max(0.0, entity->GetLineWidth());
+    *out = BOX2D(std::min(box.x1, box.x2) - reach, std::min(box.y1, box.y2) - reach,
+                 std::max(box.x1, box.x2) + reach, std::max(box.y1, box.y2) + reach);
+    return std::isfinite(out->x1) && std::isfinite(out->y1) && std::isfinite(out->x2) &&
+           std::isfinite(out->y2);
+}
+
+void SpatialIndex::Add(CEntity* entity, bool atFront)
+{
+    auto [it, added] = m_slots.try_emplace(entity);
+    if (!added)
+        return;
+    it->second.order = atFront ? --m_front : ++m_back;
+    entity->SetBoxListener(this);
+    if (entity->IsSelected())
+        m_selected.insert(entity);
+    Place(entity, it->second);
+}
+
+void SpatialIndex::MoveToFront(CEntity* entity)
+{
+    auto it = m_slots.find(entity);
+    if (it != m_slots.end())
+        it->second.order = --m_front;
+}
+
+void SpatialIndex::Clear()
+{
+    for (auto& slot : m_slots)
+        slot.first->SetBoxListener(nullptr);
+    m_slots.clear();
+    m_tree.clear();
+    m_unboxed.clear();
+    m_marked.clear();
+    m_selected.clear();
+    m_front = 0;
+    m_back = 0;
+}
+
+void SpatialIndex::AllChanged()
+{
+    for (auto& slot : m_slots)
+        Mark(slot.first, slot.second);
+}
+
+void SpatialIndex::BoxChanged(CEntity* entity)
+{
+    auto it = m_slots.find(entity);
+    if (it != m_slots.end())
+        Mark(entity, it->second);
+}
+
+void SpatialIndex::SelectionChanged(CEntity* entity)
+{
+    if (entity->IsSelected())
+        m_selected.insert(entity);
+    else
+        m_selected.erase(entity);
+}
+
+void SpatialIndex::Mark(CEntity* entity, Slot& slot)
+{
+    if (slot.marked)
+        return;
+    slot.marked = true;
+    m_marked.push_back(entity);
+}
+
+// Takes the object out of the tree (or the unboxed list) and puts it back with its box
+// as it is now.
+void SpatialIndex::Place(CEntity* entity, Slot& slot)
+{
+    if (slot.boxed)
+        m_tree.remove(Value(slot.box, entity));
+    else
+        m_unboxed.erase(std::remove(m_unboxed.begin(), m_unboxed.end(), entity), m_unboxed.end());
+    BOX2D box;
+    slot.boxed = IndexBox(entity, &box);
+    slot.marked = false;
+    if (!slot.boxed) {
+        m_unboxed.push_back(entity);
+        return;
+    }
+    slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
+    m_tree.insert(Value(slot.box, entity));
+}
+
+void SpatialIndex::Refresh()
+{
+    if (m_marked.empty())
+        return;
+    std::vector<CEntity*> marked;
+    marked.swap(m_marked);
+    for (CEntity* e : marked) {
+        auto it = m_slots.find(e);
+        if (it != m_slots.end() && it->second.marked)
+            Place(e, it->second);
+    }
+}
+
+void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const
+{
+    const std::size_t first = out->size();
+    const Box2 area(Point2(std::min(box.x1, box.x2), std::min(box.y1, box.y2)),
+                    Point2(std::max(box.x1, box.x2), std::max(box.y1, box.y2)));
+    for (auto it = m_tree.qbegin(bgi::intersects(area)); it != m_tree.qend(); ++it)
+        out->push_back(it->second);
+    out->insert(out->end(), m_unboxed.begin(), m_unboxed.end());
+    std::vector<std::pair<std::int64_t, CEntity*>> ordered;
+    ordered.reserve(out->size() - first);
+    for (auto it = out->begin() + std::ptrdiff_t(first); it != out->end(); ++it)
+        ordered.emplace_back(m_slots.at(*it).order, *it);
+    std::sort(ordered.begin(), ordered.end());
+    for (std::size_t i = 0; i < ordered.size(); ++i)
+        (*out)[first + i] = ordered[i].second;
+}
+
+bool SpatialIndex::Covers(const BOX2D& box) const
+{
+    if (m_tree.empty())
+        return true;
+    const Box2 all = m_tree.bounds();
+    return std::min(box.x1, box.x2) <= all.min_corner().get<0>() &&
+           std::min(box.y1, box.y2) <= all.min_corner().get<1>() &&
+           std::max(box.x1, box.x2) >= all.max_corner().get<0>() &&
+           std::max(box.y1, box.y2) >= all.max_corner().get<1>();
+}
+
+bool SpatialIndex::KeptBox(CEntity* entity, BOX2D* out) const
+{
+    auto it = m_slots.find(entity);
+    if (it == m_slots.end() || !it->second.boxed)
+        return false;
+    const Box2& b = it->second.box;
+    *out = BOX2D(b.min_corner().get<0>(), b.min_corner().get<1>(), b.max_corner().get<0>(),
+                 b.max_corner().get<1>());
+    return true;
+}
