@@ -25,7 +25,7 @@
 
 class CEntity;
 
-class SpatialIndex : public BoxListener
+class SpatialIndex final : public BoxListener
 {
   public:
     SpatialIndex() = default;

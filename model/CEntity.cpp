@@ -347,6 +347,8 @@ BOOL CEntity::HitTestPoint(const Position&, const double*, const HiddenLayers*)
 
 CEntity& CEntity::operator=(const CEntity& other)
 {
+    if (this == &other)
+        return *this;
     NotifyBoxChanged();
     CopyCommon(other);
     return *this;

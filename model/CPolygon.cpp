@@ -250,7 +250,6 @@ CEntity* CPolygon::AddFillTrack(CEntity* track)
 // out, in, out.
 void CPolygon::RebuildFill()
 {
-    NotifyBoxChanged();
     if (m_outline.empty())
         return;
 
