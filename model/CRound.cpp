@@ -181,10 +181,6 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     CArc capArc1(std::vector<Position>{o.side1a, o.tip1, o.side2a});
     CArc capArc2(std::vector<Position>{o.side2b, o.tip2, o.side1b});
 
-    dc->MoveTo(o.side1a.ToClient());
-    dc->LineTo(o.side1b.ToClient());
-    dc->MoveTo(o.side2a.ToClient());
-    dc->LineTo(o.side2b.ToClient());
     capArc1.DrawOutline(dc, mode, clip, nullptr);
     capArc2.DrawOutline(dc, mode, clip, nullptr);
 

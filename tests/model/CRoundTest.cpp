@@ -132,8 +132,8 @@ TEST_F(CRoundTest, ObroundCapsMeetItsSidesInAFilledOutline)
         r.SetAngle(angle);
         RecordingDrawContext dc;
         r.Draw(&dc, DM_NORMAL, Rect{}, nullptr);
-        PointSet sideEnds = Points(dc, Op::MoveTo, false), capEnds;
-        sideEnds.merge(Points(dc, Op::LineTo, false));
+        PointSet sideEnds = Points(dc, Op::MoveTo, true), capEnds;
+        sideEnds.merge(Points(dc, Op::LineTo, true));
         for (const auto* arc : dc.Find(Op::Arc))
             for (const Point& p : arc->points)
                 if (!arc->inPath)
