@@ -53,6 +53,14 @@ int CManElement::InsertEntities(std::list<CEntity*>* list)
     return 1;
 }
 
+void CManElement::AppendEntities(std::list<CEntity*>& list)
+{
+    list.remove(nullptr);
+    CMutexLock lock(m_lock);
+    m_index->AddAtBack(list);
+    m_entities.splice(m_entities.end(), list);
+}
+
 void CManElement::BringToFront(CEntity* entity)
 {
     if (!entity)
@@ -339,10 +347,7 @@ void CManElement::Serialize(CArchive& ar)
     }
     std::list<CEntity*> loaded;
     ReadEntityList(ar, loaded);
-    CMutexLock lock(m_lock);
-    for (CEntity* e : loaded)
-        m_index->Add(e, false);
-    m_entities.splice(m_entities.end(), loaded);
+    AppendEntities(loaded);
 }
 
 bool CManElement::IndexMatchesObjects(std::vector<CEntity*>* stale)

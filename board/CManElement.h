@@ -38,6 +38,8 @@ class CManElement
     int InsertEntity(CEntity* entity);
     // Puts each object of the list at the front in turn; null returns 0.
     int InsertEntities(std::list<CEntity*>* list);
+    // Takes over the objects of the list, as they are, at the back in list order.
+    void AppendEntities(std::list<CEntity*>& list);
     // Moves the object to the front (once); it must already be in the container.
     void BringToFront(CEntity* entity);
     // Frees every object.

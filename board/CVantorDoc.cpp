@@ -278,9 +278,7 @@ bool CVantorDoc::OnOpenDocument(const std::string& path)
     {
         // In the file's order, newest first, as they were when saved.
         CMutexLock lock(board.GetEntityLock());
-        for (auto it = staged.objects.rbegin(); it != staged.objects.rend(); ++it)
-            board.GetElements().InsertEntity(*it);
-        staged.objects.clear();
+        board.GetElements().AppendEntities(staged.objects);
     }
     board.m_headerReal1 = staged.real1;
     board.m_headerReal2 = staged.real2;

@@ -39,6 +39,36 @@ void SpatialIndex::Add(CEntity* entity, bool atFront)
     Place(entity, it->second);
 }
 
+void SpatialIndex::AddAtBack(const std::list<CEntity*>& entities)
+{
+    if (!m_tree.empty() || !m_unboxed.empty()) {
+        for (CEntity* e : entities)
+            Add(e, false);
+        return;
+    }
+    std::vector<Value> values;
+    values.reserve(entities.size());
+    for (CEntity* e : entities) {
+        auto [it, added] = m_slots.try_emplace(e);
+        if (!added)
+            continue;
+        Slot& slot = it->second;
+        slot.order = ++m_back;
+        e->SetBoxListener(this);
+        if (e->IsSelected())
+            m_selected.insert(e);
+        BOX2D box;
+        slot.boxed = IndexBox(e, &box);
+        if (!slot.boxed) {
+            m_unboxed.push_back(e);
+            continue;
+        }
+        slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
+        values.emplace_back(slot.box, e);
+    }
+    m_tree = Tree(values.begin(), values.end());
+}
+
 void SpatialIndex::MoveToFront(CEntity* entity)
 {
     auto it = m_slots.find(entity);
@@ -113,11 +143,36 @@ void SpatialIndex::Refresh()
         return;
     std::vector<CEntity*> marked;
     marked.swap(m_marked);
+    // Many changed at once (the origin moved, a board was placed): packing the tree
+    // anew is quicker than taking each one out and putting it back.
+    if (marked.size() > m_slots.size() / 4) {
+        Repack();
+        return;
+    }
     for (CEntity* e : marked) {
         auto it = m_slots.find(e);
         if (it != m_slots.end() && it->second.marked)
             Place(e, it->second);
     }
+}
+
+void SpatialIndex::Repack()
+{
+    std::vector<Value> values;
+    values.reserve(m_slots.size());
+    m_unboxed.clear();
+    for (auto& [entity, slot] : m_slots) {
+        BOX2D box;
+        slot.marked = false;
+        slot.boxed = IndexBox(entity, &box);
+        if (!slot.boxed) {
+            m_unboxed.push_back(entity);
+            continue;
+        }
+        slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
+        values.emplace_back(slot.box, entity);
+    }
+    m_tree = Tree(values.begin(), values.end());
 }
 
 void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const

@@ -18,6 +18,7 @@
 #include <boost/geometry/index/rtree.hpp>
 
 #include <cstdint>
+#include <list>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -36,6 +37,9 @@ class SpatialIndex final : public BoxListener
     // A new object at the front (or the back) of the container's order. It becomes this
     // index's listener.
     void Add(CEntity* entity, bool atFront);
+    // New objects at the back of the order, in list order: the tree is packed anew when
+    // it was empty (opening a board), which is quicker and gives a better tree.
+    void AddAtBack(const std::list<CEntity*>& entities);
     // The object goes to the front of the order.
     void MoveToFront(CEntity* entity);
     // Forgets every object (they stop telling this index anything).
@@ -77,6 +81,8 @@ class SpatialIndex final : public BoxListener
 
     void Mark(CEntity* entity, Slot& slot);
     void Place(CEntity* entity, Slot& slot);
+    // Reads every box again and builds the tree anew.
+    void Repack();
 
     std::unordered_map<CEntity*, Slot> m_slots;
     Tree m_tree;

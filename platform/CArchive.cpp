@@ -143,18 +143,34 @@ void CArchive::WriteU8(std::uint8_t v)
     m_out.push_back(v);
 }
 
+namespace
+{
+
+// Appends a number's bytes, least significant first, in one block.
+template <class T> void AppendLittleEndian(std::vector<std::uint8_t>& out, T v)
+{
+    std::uint8_t bytes[sizeof(T)];
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes, &v, sizeof(T));
+    } else {
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            bytes[i] = std::uint8_t(v >> (8 * i));
+    }
+    out.insert(out.end(), bytes, bytes + sizeof(T));
+}
+
+} // namespace
+
 void CArchive::WriteU16(std::uint16_t v)
 {
     CheckStoring();
-    m_out.push_back(std::uint8_t(v));
-    m_out.push_back(std::uint8_t(v >> 8));
+    AppendLittleEndian(m_out, v);
 }
 
 void CArchive::WriteU32(std::uint32_t v)
 {
     CheckStoring();
-    for (int i = 0; i < 4; ++i)
-        m_out.push_back(std::uint8_t(v >> (8 * i)));
+    AppendLittleEndian(m_out, v);
 }
 
 void CArchive::WriteI32(std::int32_t v)
@@ -165,9 +181,7 @@ void CArchive::WriteI32(std::int32_t v)
 void CArchive::WriteF64(double v)
 {
     CheckStoring();
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i)
-        m_out.push_back(std::uint8_t(bits >> (8 * i)));
+    AppendLittleEndian(m_out, std::bit_cast<std::uint64_t>(v));
 }
 
 void CArchive::WriteBytes(const void* data, std::size_t n)
@@ -427,7 +441,9 @@ void CArchive::WriteObject(CObject* ob)
         WriteU16(kNullTag);
         return;
     }
-    if (auto it = m_storeMap.find(ob); it != m_storeMap.end()) {
+    // Objects are remembered only where a reader will accept a reference back to one.
+    if (auto it = m_allowBackRefs ? m_storeMap.find(ob) : m_storeMap.end();
+        it != m_storeMap.end()) {
         const std::uint32_t index = it->second;
         if (index < kBigObjectTag) {
             WriteU16(std::uint16_t(index));
@@ -444,7 +460,9 @@ void CArchive::WriteObject(CObject* ob)
     WriteClass(ob->GetRuntimeClass());
     if (m_mapCount > kMaxMapCount)
         Fail(*this, CArchiveException::tooLarge, "Too many classes and objects in one archive.");
-    m_storeMap.emplace(ob, m_mapCount++);
+    if (m_allowBackRefs)
+        m_storeMap.emplace(ob, m_mapCount);
+    ++m_mapCount;
     DepthGuard guard(m_depth);
     ob->Serialize(*this);
 }

@@ -80,7 +80,9 @@ class CArchive
     std::size_t Remaining() const { return m_in.size() - m_pos; }
     bool AtEnd() const { return Remaining() == 0; }
 
-    // Loading: object back-references are refused (badIndex) unless allowed here.
+    // Object back-references. Loading refuses them (badIndex) unless allowed here; storing
+    // writes a repeated object whole again unless they are allowed, so that a reader that
+    // refuses them reads it (and the archive need not remember every object it wrote).
     void AllowBackReferences(bool allow) { m_allowBackRefs = allow; }
 
     // Plain values.

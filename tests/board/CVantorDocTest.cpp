@@ -141,6 +141,7 @@ void PutFile(const std::string& path, const Bytes& bytes)
 Bytes Craft(std::vector<CEntity*> objects)
 {
     CArchive ar;
+    ar.AllowBackReferences(true); // an object given twice is referred back to
     for (int i = 0; i < 6; ++i)
         i<2 || i> 3 ? ar.WriteI32(0) : ar.WriteF64(0.0);
     ar.WriteCount(objects.size());

@@ -411,13 +411,31 @@ TEST_F(CArchiveTest, BackReferences)
 {
     TBase shared;
     shared.m_value = 5;
-    const Bytes bytes = Stored([&](CArchive& ar) {
-        ar.WriteObject(&shared);
-        ar.WriteObject(&shared);
-        ar.WriteObject(nullptr);
-    });
+    const auto twice = [&](bool allowed) {
+        return Stored([&](CArchive& ar) {
+            ar.AllowBackReferences(allowed);
+            ar.WriteObject(&shared);
+            ar.WriteObject(&shared);
+            ar.WriteObject(nullptr);
+        });
+    };
+    const Bytes bytes = twice(true);
     const Bytes head = NewClass("TBase") + Bytes{0x01, 0x80, 0x05, 0x00, 0x00, 0x00};
     EXPECT_EQ(bytes, head + Bytes({0x02, 0x00, 0x00, 0x00})); // object 2 again, null
+    {
+        // Where references back are not allowed, the object is written whole again and a
+        // reader that refuses them reads both copies.
+        const Bytes whole = twice(false);
+        EXPECT_EQ(whole,
+                  head + Bytes({0x01, 0x80, 0x01, 0x80, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00}));
+        CArchive ar(whole);
+        std::unique_ptr<CObject> first(ar.ReadObject(RUNTIME_CLASS(TBase)));
+        std::unique_ptr<CObject> second(ar.ReadObject(RUNTIME_CLASS(TBase)));
+        ASSERT_NE(second, nullptr);
+        EXPECT_EQ(static_cast<TBase*>(second.get())->m_value, 5);
+        EXPECT_EQ(ar.ReadObject(RUNTIME_CLASS(TBase)), nullptr);
+        EXPECT_TRUE(ar.AtEnd());
+    }
     {
         CArchive ar(bytes);
         std::unique_ptr<CObject> first(ar.ReadObject(RUNTIME_CLASS(TBase)));
@@ -487,6 +505,7 @@ TEST_F(CArchiveTest, IndicesPastTheShortTagRange)
             tiny.push_back(std::make_unique<TTiny>());
         TOther other1, other2;
         const Bytes bytes = Stored([&](CArchive& ar) {
+            ar.AllowBackReferences(true);
             for (std::size_t i = 0; i < c.tinyCount; ++i)
                 ar.WriteObject(tiny[i].get());
             ar.WriteObject(&other1);
