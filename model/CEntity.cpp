@@ -11,6 +11,8 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <utility>
 
 IMPLEMENT_SERIAL(CEntity, CObject, VERSIONABLE_SCHEMA | 1)
@@ -18,8 +20,56 @@ IMPLEMENT_SERIAL(CEntity, CObject, VERSIONABLE_SCHEMA | 1)
 namespace
 {
 
-// Objects are also created on the library loading thread, so the counter is atomic.
-std::atomic<long> s_resetCount{0};
+// Resets happen on every thread that makes objects (the board's, the library loader's,
+// drawing threads), so each thread counts its own, written only by that thread and
+// never shared on the drawing path; the program-wide count sums the counters of the
+// threads alive and what the ended threads counted.
+struct ResetCounters {
+    std::mutex lock;
+    std::set<const std::atomic<long>*> live;
+    long ended = 0;
+
+    static ResetCounters& All()
+    {
+        static ResetCounters all;
+        return all;
+    }
+};
+
+class ThreadResetCounter
+{
+  public:
+    ThreadResetCounter()
+    {
+        ResetCounters& all = ResetCounters::All();
+        const std::lock_guard<std::mutex> hold(all.lock);
+        all.live.insert(&m_count);
+    }
+    ~ThreadResetCounter()
+    {
+        ResetCounters& all = ResetCounters::All();
+        const std::lock_guard<std::mutex> hold(all.lock);
+        all.ended += m_count.load(std::memory_order_relaxed);
+        all.live.erase(&m_count);
+    }
+    ThreadResetCounter(const ThreadResetCounter&) = delete;
+    ThreadResetCounter& operator=(const ThreadResetCounter&) = delete;
+
+    // Only the owning thread writes, so a plain load and store do.
+    void Add()
+    {
+        m_count.store(m_count.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+    }
+
+  private:
+    std::atomic<long> m_count{0};
+};
+
+ThreadResetCounter& ThisThreadsResets()
+{
+    thread_local ThreadResetCounter counter;
+    return counter;
+}
 
 // A number as printf's "%f" writes it in the C locale (six decimals), whatever locale
 // the user interface has set.
@@ -386,7 +436,7 @@ void CEntity::Reset()
     m_layer = 0;
     m_rotation = 0.0;
     m_live = 1;
-    s_resetCount.fetch_add(1, std::memory_order_relaxed);
+    ThisThreadsResets().Add();
 }
 
 void CEntity::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden)
@@ -617,7 +667,12 @@ CursorShape CEntity::ResizeCursorCode(double angle)
 
 long CEntity::ResetCount()
 {
-    return s_resetCount.load(std::memory_order_relaxed);
+    ResetCounters& all = ResetCounters::All();
+    const std::lock_guard<std::mutex> hold(all.lock);
+    long sum = all.ended;
+    for (const std::atomic<long>* count : all.live)
+        sum += count->load(std::memory_order_relaxed);
+    return sum;
 }
 
 bool CEntity::IsLayerHidden(const HiddenLayers* hidden) const

@@ -15,6 +15,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <thread>
 #include <tuple>
 
 namespace
@@ -373,6 +374,18 @@ TEST_F(CEntityTest, BoxesAndHitTestsHonourHiddenLayersAndTheScroll)
     e.ToggleSelect();
     EXPECT_EQ(e.EditProperties(0, Position()), 0);
     EXPECT_EQ(services.invalidated, (std::vector<Rect>{own, own}));
+}
+
+TEST(CEntityResets, EveryThreadsResetsAreCountedAlsoAfterTheThreadEnded)
+{
+    const long before = CEntity::ResetCount();
+    std::thread maker([] {
+        for (int i = 0; i < 3; ++i)
+            CEntity made;
+    });
+    maker.join();
+    CEntity here;
+    EXPECT_EQ(CEntity::ResetCount() - before, 4);
 }
 
 } // namespace
