@@ -381,10 +381,19 @@ void QtDrawContext::FillPath()
 
 void QtDrawContext::SetFont(const FontSpec& font)
 {
-    m_font = QFont(QString::fromStdString(font.family));
+    if (m_font && m_font->spec == font)
+        return;
+    for (const auto& known : m_fonts)
+        if (known->spec == font) {
+            m_font = known.get();
+            return;
+        }
+    QFont made(QString::fromStdString(font.family));
     if (font.pixelHeight > 0)
-        m_font.setPixelSize(font.pixelHeight);
-    m_font.setBold(font.bold);
+        made.setPixelSize(font.pixelHeight);
+    made.setBold(font.bold);
+    m_fonts.push_back(std::make_unique<Font>(Font{font, made, QFontMetrics(made)}));
+    m_font = m_fonts.back().get();
 }
 
 void QtDrawContext::SetTextColor(COLORREF color)
@@ -394,15 +403,16 @@ void QtDrawContext::SetTextColor(COLORREF color)
 
 void QtDrawContext::TextOut(Point p, const std::string& text)
 {
-    const QFontMetrics fm(m_font);
-    m_painter->setFont(m_font);
+    const QFont font = m_font ? m_font->font : QFont();
+    const int ascent = m_font ? m_font->metrics.ascent() : QFontMetrics(font).ascent();
+    m_painter->setFont(font);
     m_painter->setPen(ToQColor(m_textColor));
-    m_painter->drawText(QPointF(p.x, p.y + fm.ascent()), QString::fromStdString(text));
+    m_painter->drawText(QPointF(p.x, p.y + ascent), QString::fromStdString(text));
 }
 
 TextMetrics QtDrawContext::MeasureText(const std::string& text) const
 {
-    const QFontMetrics fm(m_font);
+    const QFontMetrics fm = m_font ? m_font->metrics : QFontMetrics(QFont());
     const int width = fm.horizontalAdvance(QString::fromStdString(text));
     return TextMetrics{width, fm.height(), fm.ascent()};
 }

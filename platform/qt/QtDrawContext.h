@@ -12,11 +12,13 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainterPath>
 #include <QPen>
 #include <QPointF>
 #include <QRectF>
 
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -88,7 +90,15 @@ class QtDrawContext : public DrawContext
     std::vector<State> m_saved;
     QPen m_qpen;
     QBrush m_qbrush;
-    QFont m_font;
+    // Fonts set so far, each made and measured once (pads ask for the same few sizes
+    // thousands of times a frame); the current one is the last set.
+    struct Font {
+        FontSpec spec;
+        QFont font;
+        QFontMetrics metrics;
+    };
+    std::vector<std::unique_ptr<Font>> m_fonts;
+    const Font* m_font = nullptr;
     COLORREF m_textColor = 0;
 
     bool m_inPath = false;
