@@ -250,9 +250,12 @@ void CVantorView::OnPhotoActualSize()
     viewport()->update();
 }
 
-void CVantorView::scrollContentsBy(int, int)
+// Everything the view draws is fixed to the board (photograph, grid, objects, the tools'
+// shapes, the cross-hair at the board point under the pointer), so a scroll moves the
+// pixels already drawn and paints only the strips it uncovers.
+void CVantorView::scrollContentsBy(int dx, int dy)
 {
-    viewport()->update();
+    viewport()->scroll(dx, dy);
 }
 
 void CVantorView::resizeEvent(QResizeEvent* e)

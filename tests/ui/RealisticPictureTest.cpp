@@ -19,6 +19,9 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +161,37 @@ TEST_F(RealisticPictureTest, TheBoardLooksAsItDidAtFitActualSizeAndFourTimes)
         EXPECT_LE(DifferingPixels(kept, drawn), int(kViewW * kViewH * kPixelShare));
     }
     board().SetTempEntity(nullptr);
+}
+
+// A scroll moves the pixels already shown and paints only what it uncovers; the window
+// must then show what painting it whole shows.
+TEST_F(RealisticPictureTest, AScrolledViewShowsWhatAWholeRepaintShows)
+{
+    LoadPhoto();
+    RealisticBoard(15, kBoardOrigin).Fill(board().GetElements(), 3000);
+    ZoomTo(1.0);
+    // What the platform holds for the window (a grab of the widget would paint it anew).
+    const auto shown = [this] {
+        QApplication::processEvents();
+        return view->screen()
+            ->grabWindow(view->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    shown();
+    const QPoint steps[] = {{100, 0}, {-37, 55}, {0, -240}, {613, 401}};
+    for (const QPoint& step : steps) {
+        SCOPED_TRACE(step.x());
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + step.x());
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + step.y());
+        const QImage scrolled = shown();
+        view->viewport()->update();
+        const QImage whole = shown();
+        ASSERT_EQ(scrolled.size(), QSize(kViewW, kViewH));
+        // A shape cut by the edge of the uncovered strip may round a pixel or two
+        // otherwise; the same share as above holds.
+        EXPECT_LE(DifferingPixels(scrolled, whole), int(kViewW * kViewH * kPixelShare));
+    }
 }
 
 } // namespace
