@@ -507,7 +507,8 @@ void CComponent::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* 
     m_designator.Draw(dc, mode, clip, hidden);
     m_comment.Draw(dc, mode, clip, hidden);
     for (CEntity* child : m_children)
-        child->Draw(dc, mode, clip, hidden);
+        if (child->MeetsClip(clip))
+            child->Draw(dc, mode, clip, hidden);
     CEntity::Draw(dc, mode, clip, hidden);
 }
 

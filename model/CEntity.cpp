@@ -484,6 +484,14 @@ void CEntity::Invalidate()
     BoardServices::Current().InvalidateRect(GetScreenRect());
 }
 
+bool CEntity::MeetsClip(const Rect& clip)
+{
+    if (clip.right <= clip.left || clip.bottom <= clip.top)
+        return true;
+    const Rect own = GetScreenRect();
+    return own == clip || own.Intersects(clip);
+}
+
 BOOL CEntity::IntersectsBox(const BOX2D& box)
 {
     BOX2D own;

@@ -180,6 +180,10 @@ class CEntity : public CObject
     void ToggleSelect();
     void Invalidate();
     BOOL IntersectsBox(const BOX2D& box);
+    // Whether the object's screen rectangle meets `clip` (client pixels); an empty clip
+    // means the whole view. For the parts of a component or a pour, so that a thin
+    // strip draws only the parts in it.
+    bool MeetsClip(const Rect& clip);
     // Fills `pen` and `brush` (when given) for the drawing mode; mode 7 touches nothing.
     void PreparePenAndBrush(DrawContext* dc, int mode, PenSpec* pen, BrushSpec* brush);
     std::string GetLayerName() const;

@@ -538,7 +538,8 @@ void CPolygon::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hi
             seg->Draw(dc, DM_OUTLINE, clip, nullptr);
     } else {
         for (CEntity* e : m_fill)
-            e->Draw(dc, mode, clip, nullptr);
+            if (e->MeetsClip(clip))
+                e->Draw(dc, mode, clip, nullptr);
     }
 
     if (selected)
