@@ -117,7 +117,7 @@ TEST_F(SpatialIndexTest, UndoAndRedoOfAPropertyChangeKeepTheIndexRight)
 {
     auto* track = new CLine(Position(0, 0), Position(500, 0));
     board().AddEntity(track);
-    track->PushUndoState(track->Clone());
+    track->PushUndoState(track);
     track->MoveBy(Position(), Position(3000, 2000));
     for (auto step : {&CEntity::UndoState, &CEntity::RedoState, &CEntity::UndoState}) {
         (track->*step)();
