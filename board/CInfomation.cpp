@@ -571,9 +571,20 @@ void CInfomation::SetView(ViewPort* view)
 
 void CInfomation::DrawBoard(DrawContext* dc, Rect clip)
 {
+    DrawElements(dc, clip);
+    DrawTemporary(dc, clip);
+}
+
+void CInfomation::DrawElements(DrawContext* dc, Rect clip)
+{
+    if (dc)
+        m_elements.DrawAll(dc, DM_NORMAL, clip, CurrentLayer);
+}
+
+void CInfomation::DrawTemporary(DrawContext* dc, Rect clip)
+{
     if (!dc)
         return;
-    m_elements.DrawAll(dc, DM_NORMAL, clip, CurrentLayer);
     for (CEntity* e : m_tempEntities)
         e->Draw(dc, DM_NORMAL, clip, &m_elements.GetHiddenLayers());
 }

@@ -133,6 +133,14 @@ class CInfomation : public BoardServices
     ViewPort* GetView() const { return m_view; }
     // The board objects, then the current command's temporary objects on top.
     void DrawBoard(DrawContext* dc, Rect clip);
+    // The two halves of DrawBoard. After ReadyToDrawOnThreads, and while the board does
+    // not change, DrawElements may run on several threads at once, each with a context
+    // and board services of its own (see BandedDrawing and ViewSnapshot).
+    void DrawElements(DrawContext* dc, Rect clip);
+    void DrawTemporary(DrawContext* dc, Rect clip);
+    void ReadyToDrawOnThreads() { m_elements.RefreshIndex(); }
+    // How many board objects may show in `clip` (client pixels).
+    std::size_t CountObjectsUnder(Rect clip) { return m_elements.CountUnder(clip); }
     // Registers the current command's rubber-band object (null: none). The one
     // registered before is deselected and repainted first, so it must still exist:
     // a command that frees its object unregisters it first (or calls

@@ -115,19 +115,28 @@ void CManElement::RefreshIndex()
     m_index->Refresh();
 }
 
-void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer)
+BOX2D CManElement::AreaUnder(const Rect& clip)
 {
-    // The board area under the clip (client pixels), a few pixels wider than the widest
-    // rounding of an object's screen rectangle.
+    // A few pixels wider than the widest rounding of an object's screen rectangle.
     constexpr int kMargin = BOX2D::kDeviceMargin + 2;
     const Point scroll = BoardServices::Current().GetViewScrollPosition();
     const Position a(Point{clip.left + scroll.x - kMargin, clip.top + scroll.y - kMargin});
     const Position b(Point{clip.right + scroll.x + kMargin, clip.bottom + scroll.y + kMargin});
+    return BOX2D(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y));
+}
+
+std::size_t CManElement::CountUnder(Rect clip)
+{
+    m_index->Refresh();
+    const BOX2D area = AreaUnder(clip);
+    return m_index->Covers(area) ? m_entities.size() : m_index->Count(area);
+}
+
+void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer)
+{
     thread_local std::vector<CEntity*> hits;
     hits.clear();
-    Candidates(
-        BOX2D(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)),
-        &hits);
+    Candidates(AreaUnder(clip), &hits);
 
     // Other layers newest first, then the current layer oldest first, then pads and vias
     // oldest first; `hits` is newest first.

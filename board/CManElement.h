@@ -99,12 +99,16 @@ class CManElement
     // Reads again the boxes of the objects changed since the last query. Drawing runs it
     // before it draws from several threads at once.
     void RefreshIndex();
+    // How many objects may show in `clip` (client pixels): those DrawAll would visit.
+    std::size_t CountUnder(Rect clip);
     // Whether the index keeps, for every object, the box the object has now; the objects
     // that differ are listed in `stale` when given. For tests.
     bool IndexMatchesObjects(std::vector<CEntity*>* stale = nullptr);
 
   private:
     bool IsHidden(int layer) const { return m_hiddenLayers.count(layer) != 0; }
+    // The board area under a clip (client pixels), with a margin for rounding.
+    static BOX2D AreaUnder(const Rect& clip);
     // The objects that may meet `area` (board mils), in container order.
     void Candidates(const BOX2D& area, std::vector<CEntity*>* out);
     // The objects that may be under p (within the tolerance), in container order.

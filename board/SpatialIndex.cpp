@@ -9,6 +9,12 @@
 namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
 
+SpatialIndex::Box2 SpatialIndex::AreaOf(const BOX2D& box)
+{
+    return Box2(Point2(std::min(box.x1, box.x2), std::min(box.y1, box.y2)),
+                Point2(std::max(box.x1, box.x2), std::max(box.y1, box.y2)));
+}
+
 SpatialIndex::~SpatialIndex()
 {
     Clear();
@@ -178,9 +184,7 @@ void SpatialIndex::Repack()
 void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const
 {
     const std::size_t first = out->size();
-    const Box2 area(Point2(std::min(box.x1, box.x2), std::min(box.y1, box.y2)),
-                    Point2(std::max(box.x1, box.x2), std::max(box.y1, box.y2)));
-    for (auto it = m_tree.qbegin(bgi::intersects(area)); it != m_tree.qend(); ++it)
+    for (auto it = m_tree.qbegin(bgi::intersects(AreaOf(box))); it != m_tree.qend(); ++it)
         out->push_back(it->second);
     out->insert(out->end(), m_unboxed.begin(), m_unboxed.end());
     std::vector<std::pair<std::int64_t, CEntity*>> ordered;
@@ -190,6 +194,14 @@ void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const
     std::sort(ordered.begin(), ordered.end());
     for (std::size_t i = 0; i < ordered.size(); ++i)
         (*out)[first + i] = ordered[i].second;
+}
+
+std::size_t SpatialIndex::Count(const BOX2D& box) const
+{
+    std::size_t n = m_unboxed.size();
+    for (auto it = m_tree.qbegin(bgi::intersects(AreaOf(box))); it != m_tree.qend(); ++it)
+        ++n;
+    return n;
 }
 
 bool SpatialIndex::Covers(const BOX2D& box) const

@@ -53,6 +53,8 @@ class SpatialIndex final : public BoxListener
     // The objects whose box (grown as above) meets `box`, in container order, plus every
     // object that has no box to index. Appended to `out`.
     void Query(const BOX2D& box, std::vector<CEntity*>* out) const;
+    // How many objects Query would answer, without ordering them.
+    std::size_t Count(const BOX2D& box) const;
     // Whether `box` holds every indexed box, so that a query would answer every object.
     bool Covers(const BOX2D& box) const;
     // The objects that are selected now (in no particular order).
@@ -76,6 +78,8 @@ class SpatialIndex final : public BoxListener
         bool boxed = false;
         bool marked = false;
     };
+    // A box of board mils with its corners in either order, as the tree takes it.
+    static Box2 AreaOf(const BOX2D& box);
     using Value = std::pair<Box2, CEntity*>;
     using Tree = boost::geometry::index::rtree<Value, boost::geometry::index::rstar<16>>;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -16,6 +17,7 @@ SimpleBoardServices& DefaultServices()
 }
 
 std::atomic<BoardServices*> theInstalled{nullptr};
+thread_local BoardServices* theThreadsOwn = nullptr;
 
 // A pixel count from a quotient, rounded half away from zero. Points far outside any
 // view are held at a billion pixels so that the conversion to int stays defined.
@@ -31,8 +33,15 @@ int ToPixels(double v)
 
 BoardServices& BoardServices::Current()
 {
+    if (theThreadsOwn)
+        return *theThreadsOwn;
     BoardServices* installed = theInstalled.load(std::memory_order_acquire);
     return installed ? *installed : DefaultServices();
+}
+
+BoardServices* BoardServices::UseOnThisThread(BoardServices* services)
+{
+    return std::exchange(theThreadsOwn, services);
 }
 
 void BoardServices::Install(BoardServices* services)

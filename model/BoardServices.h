@@ -34,6 +34,11 @@ class BoardServices
     static BoardServices& Current();
     // Installs the services the model uses; null restores the default.
     static void Install(BoardServices* services);
+    // Makes `services` what Current() gives on the calling thread alone, ahead of the
+    // installed ones, until called again with null; returns what the thread used before.
+    // Drawing threads use it to work on a copy of the view that nothing else changes
+    // while they draw.
+    static BoardServices* UseOnThisThread(BoardServices* services);
 
   protected:
     // The view transform of the implementations: board point `offset` sits at pixel

@@ -333,7 +333,7 @@ int CArc::GetBox(BOX2D* out, const HiddenLayers* hidden)
         if (m_attached->GetBox(&extra, hidden))
             box.Merge(extra);
     }
-    m_cachedBox = box;
+    KeepBox(box);
     *out = box;
     return 1;
 }

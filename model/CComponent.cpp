@@ -346,7 +346,7 @@ int CComponent::GetBox(BOX2D* out, const HiddenLayers* hidden)
 
     if (!anyAll)
         all = BOX2D(m_position.x, m_position.y, m_position.x, m_position.y);
-    m_cachedBox = all;
+    KeepBox(all);
     if (!out)
         return 0;
     if (!hidden) {

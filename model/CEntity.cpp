@@ -321,6 +321,22 @@ Rect CEntity::GetScreenRect()
     return box.ToDeviceRect();
 }
 
+namespace
+{
+thread_local bool theDrawingShared = false;
+}
+
+void CEntity::SetDrawingShared(bool shared)
+{
+    theDrawingShared = shared;
+}
+
+void CEntity::KeepBox(const BOX2D& box)
+{
+    if (!theDrawingShared)
+        m_cachedBox = box;
+}
+
 int CEntity::GetBox(BOX2D* out, const HiddenLayers* hidden)
 {
     if (!out || IsLayerHidden(hidden))
@@ -513,7 +529,7 @@ void CEntity::PreparePenAndBrush(DrawContext* dc, int mode, PenSpec* pen, BrushS
         style = PenStyle::Dash;
         break;
     case DM_ERASE:
-        penColor = dc ? dc->GetBkColor() : m_color;
+        penColor = dc ? dc->GetBkColor() : COLORREF(m_color);
         break;
     case DM_OUTLINE:
         if (brush)

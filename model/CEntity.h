@@ -10,6 +10,7 @@
 #include "LibraryRecord.h"
 #include "platform/CObject.h"
 #include "platform/DrawContext.h"
+#include "platform/Relaxed.h"
 #include "platform/WinTypes.h"
 
 #include <cstdint>
@@ -205,6 +206,10 @@ class CEntity : public CObject
     static CursorShape ResizeCursorCode(double angle);
     // How many times Reset has run, program-wide.
     static long ResetCount();
+    // Whether the calling thread draws objects that other threads draw at the same time
+    // (a band of the view): what GetBox works out is then not stored in the object, so
+    // that drawing only reads objects. Set by whoever starts such threads.
+    static void SetDrawingShared(bool shared);
     // The listener told of every change of this object's box or selection; null for an
     // object outside the board's container. Not copied with the object.
     void SetBoxListener(BoxListener* listener) { m_boxListener = listener; }
@@ -225,12 +230,15 @@ class CEntity : public CObject
     // false in mode 7, where nothing was changed and nothing is to be restored.
     bool SelectPenAndBrush(DrawContext* dc, int mode, int penWidth);
     void ClearStates();
+    // Stores the box GetBox worked out, unless this thread draws shared objects.
+    void KeepBox(const BOX2D& box);
 
     BOX2D m_cachedBox;
     int m_inComponent = 0;
     int m_exportVariant = 0;
     int m_type = -1;
-    COLORREF m_color = 0;
+    // Set by drawing, which may run on several threads at once.
+    Relaxed<COLORREF> m_color = 0;
     int m_penStyle = 0; // 0 solid, 1 dashed, 5 none
     double m_lineWidth = 0.0;
     std::string m_name;

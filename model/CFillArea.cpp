@@ -136,7 +136,7 @@ int CFillArea::GetBox(BOX2D* out, const HiddenLayers* hidden)
     if (!CEntity::GetBox(out, hidden))
         return 0;
     *out = OrderedBox();
-    m_cachedBox = *out;
+    KeepBox(*out);
     return 1;
 }
 

@@ -261,7 +261,7 @@ int CFreePad::GetBox(BOX2D* out, const HiddenLayers* hidden)
         box.x2 = std::max(box.x2, b.x2);
         box.y2 = std::max(box.y2, b.y2);
     }
-    m_cachedBox = box;
+    KeepBox(box);
     *out = box;
     return 1;
 }

@@ -238,7 +238,7 @@ int CLine::GetBox(BOX2D* out, const HiddenLayers* hidden)
         if (m_attached->GetBox(&guide))
             box.Merge(guide);
     }
-    m_cachedBox = box;
+    KeepBox(box);
     *out = box;
     return 1;
 }

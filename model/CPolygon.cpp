@@ -398,7 +398,7 @@ int CPolygon::GetBox(BOX2D* out, const HiddenLayers* hidden)
     }
     if (!any)
         return 0;
-    m_cachedBox = box;
+    KeepBox(box);
     *out = box;
     return 1;
 }

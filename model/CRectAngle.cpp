@@ -137,7 +137,7 @@ int CRectAngle::GetBox(BOX2D* out, const HiddenLayers* hidden)
     std::sort(xs, xs + 4);
     std::sort(ys, ys + 4);
     *out = BOX2D(xs[0], ys[0], xs[3], ys[3]);
-    m_cachedBox = *out;
+    KeepBox(*out);
     return 1;
 }
 

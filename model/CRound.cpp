@@ -110,7 +110,7 @@ int CRound::GetBox(BOX2D* out, const HiddenLayers* hidden)
         body.SetAngle(m_rotation);
         body.GetBox(out, nullptr);
     }
-    m_cachedBox = *out;
+    KeepBox(*out);
     return 1;
 }
 

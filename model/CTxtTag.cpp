@@ -435,7 +435,7 @@ int CTxtTag::GetBox(BOX2D* out, const HiddenLayers* hidden)
     if (m_glyphStrokes.empty())
         return 1;
     const BOX2D box = UnionOfBodies(m_glyphStrokes, m_sizeX, m_layer);
-    m_cachedBox = box;
+    KeepBox(box);
     *out = box;
     return 1;
 }

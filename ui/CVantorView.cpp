@@ -5,9 +5,11 @@
 #include "CommandIds.h"
 #include "CommandTable.h"
 #include "ViewEventMapper.h"
+#include "board/BandedDrawing.h"
 #include "board/CDib.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
+#include "board/ViewSnapshot.h"
 #include "commands/CommandKinds.h"
 #include "commands/ToolTable.h"
 #include "model/CComponent.h"
@@ -26,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace
@@ -890,19 +893,84 @@ void CVantorView::paintEvent(QPaintEvent* e)
     const COLORREF background = theInfomation->GetLayerColor(kBackgroundKey);
     QtDrawContext dc(&painter);
     dc.SetBkColor(background);
-    dc.FillRect(clip, background);
-
-    painter.save();
-    Rect covered;
-    photo->Draw(&painter, clip, &covered);
-    painter.restore();
-
-    const int width = int(photo->GetWidth());
-    const int height = int(photo->GetHeight());
-    theInfomation->GetGrid().Draw(&dc, clip, &width, &height);
-    theInfomation->DrawBoard(&dc, clip);
+    if (const int bands = BandsToDraw(area, clip); bands > 1) {
+        PaintOnThreads(clip, bands, background);
+        painter.drawImage(area.topLeft(), m_frame, area);
+    } else {
+        PaintUnderBoard(&painter, &dc, clip);
+        theInfomation->DrawElements(&dc, clip);
+    }
+    theInfomation->DrawTemporary(&dc, clip);
     if (CrossHairShown())
         DrawCrossLine(&dc);
+}
+
+void CVantorView::PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip)
+{
+    const COLORREF background = dc->GetBkColor();
+    dc->FillRect(clip, background);
+    CDib* photo = Photo();
+    painter->save();
+    Rect covered;
+    photo->Draw(painter, clip, &covered);
+    painter->restore();
+    const int width = int(photo->GetWidth());
+    const int height = int(photo->GetHeight());
+    theInfomation->GetGrid().Draw(dc, clip, &width, &height);
+}
+
+int CVantorView::BandsToDraw(const QRect& area, const Rect& clip) const
+{
+    const QSize whole = viewport()->size();
+    const int threads = BandedDrawing::ThreadsForThisMachine();
+    if (threads < 2 || std::int64_t(area.width()) * area.height() * 4 <
+                           std::int64_t(whole.width()) * whole.height())
+        return 1;
+    return BandedDrawing::BandsFor(theInfomation->CountObjectsUnder(clip), threads);
+}
+
+void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF background)
+{
+    if (m_under.size() != viewport()->size()) {
+        m_under = QImage(viewport()->size(), QImage::Format_RGB32);
+        m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
+    }
+    {
+        QPainter painter(&m_under);
+        QtDrawContext dc(&painter);
+        dc.SetBkColor(background);
+        PaintUnderBoard(&painter, &dc, clip);
+    }
+    const uchar* const under = m_under.constBits();
+    uchar* const frame = m_frame.bits();
+    const qsizetype rowBytes = m_frame.bytesPerLine();
+    const int width = m_frame.width();
+    const int height = m_frame.height();
+    ViewSnapshot view(*theInfomation);
+    theInfomation->ReadyToDrawOnThreads();
+    // A band is drawn into an image of its own, as tall as the view so that lines are cut
+    // at the same edges as in one pass over the whole view, and clipped to rows reaching
+    // a few past the band on either side (near a clip edge Qt lights pixels a little
+    // otherwise); only the band's own rows go into the frame. Only the pages of those
+    // rows are ever touched. No two threads write the same pixel.
+    if (!m_bands)
+        m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
+    m_bands->Run(clip, bands, &view, [&](const Rect& band) {
+        const int top = std::max(0, band.top - kBandOverlap);
+        const int bottom = std::min(height, band.bottom + kBandOverlap);
+        QImage own(width, height, QImage::Format_RGB32);
+        for (int y = top; y < bottom; ++y)
+            std::memcpy(own.scanLine(y), under + y * rowBytes, std::size_t(width) * 4);
+        {
+            QPainter painter(&own);
+            painter.setClipRect(QRect(0, top, width, bottom - top));
+            QtDrawContext dc(&painter);
+            dc.SetBkColor(background);
+            theInfomation->DrawElements(&dc, band);
+        }
+        for (int y = band.top; y < band.bottom; ++y)
+            std::memcpy(frame + y * rowBytes, own.constScanLine(y), std::size_t(width) * 4);
+    });
 }
 
 void CVantorView::DrawCrossLine(DrawContext* dc)

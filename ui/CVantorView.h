@@ -11,6 +11,7 @@
 #include "commands/EditCommands.h"
 
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 
+class BandedDrawing;
 class CComponent;
 class CMyWnd;
 class CDib;
@@ -166,6 +168,14 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     void UpdateCursorShape();
     void DrawCrossLine(DrawContext* dc);
     bool CrossHairShown() const;
+    // What lies under the board: the background colour, the photograph and the grid.
+    void PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip);
+    // A large area with many objects (a zoom, a new board) is drawn into m_frame in
+    // bands on several threads, then copied to the window; a small one (an edit, a
+    // scrolled strip) or one of a few large objects goes straight to the window in one
+    // pass. The board's temporary objects are drawn over either. 1 band: one pass.
+    int BandsToDraw(const QRect& area, const Rect& clip) const;
+    void PaintOnThreads(const Rect& clip, int bands, COLORREF background);
     // Mouse capture taken for a tool; let go when the tool releases it or the view goes.
     void LetGoCapture();
 
@@ -179,4 +189,12 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     QSize m_extent{kEmptyExtent, kEmptyExtent};
     QString m_statusText;
     bool m_captured = false;
+    // Rows drawn past each band on either side, and dropped (see PaintOnThreads).
+    static constexpr int kBandOverlap = 8;
+    // What lies under the board and the whole view, as last drawn on threads; the size
+    // of the viewport.
+    QImage m_under;
+    QImage m_frame;
+    // The band threads, started at the first repaint drawn on threads.
+    std::unique_ptr<BandedDrawing> m_bands;
 };

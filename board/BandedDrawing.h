@@ -1,0 +1,73 @@
+// Splits a client rectangle into horizontal bands and draws them on several threads at
+// once, for a repaint of a whole view (a zoom change, a new board). The helper threads
+// are started once and wait between runs, so that what each keeps for itself (the font
+// caches of the painting library, for one) stays warm from one repaint to the next.
+//
+// Every band thread sees `view` as its board services (BoardServices::Current) and draws
+// objects as shared (CEntity::SetDrawingShared), so that all of them draw one view
+// whatever happens to the installed services, and only read the objects. Run returns
+// when every band is drawn. `drawBand` runs on the calling thread and on the helpers,
+// several at once, and must only read what the board holds; the board must not change
+// meanwhile. Run is called from one thread at a time.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class BoardServices;
+
+class BandedDrawing final
+{
+  public:
+    // Bands per thread: objects are not spread evenly, so a thread that finishes early
+    // takes another band; but an object drawn in several bands is drawn several times.
+    static constexpr int kBandsPerThread = 2;
+    // Objects worth a band of their own. Zoomed in, a few large objects fill the view
+    // and cross every band: one pass draws them quicker than many bands can.
+    static constexpr std::size_t kObjectsPerBand = 100;
+
+    // `threads` counts the calling thread of Run; 1 or less starts no helper and draws
+    // the whole clip as one band.
+    explicit BandedDrawing(int threads);
+    BandedDrawing(const BandedDrawing&) = delete;
+    BandedDrawing& operator=(const BandedDrawing&) = delete;
+    // Stops and joins the helpers.
+    ~BandedDrawing();
+
+    // Bands are whole rows, top to bottom, together exactly `clip`; there are `bands` of
+    // them, within 1 and Threads() * kBandsPerThread.
+    void Run(const Rect& clip, int bands, BoardServices* view,
+             const std::function<void(const Rect& band)>& drawBand);
+    // The bands worth drawing `objects` in on `threads` threads; 1 means one pass.
+    static int BandsFor(std::size_t objects, int threads);
+    int Threads() const { return int(m_helpers.size()) + 1; }
+    // The threads worth using on this machine for a whole view (at most 8).
+    static int ThreadsForThisMachine();
+
+  private:
+    void HelperLoop();
+    // Takes and draws bands of the current run until none is left.
+    void DrawBands();
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::uint64_t m_run = 0; // counts the runs started
+    int m_working = 0;       // helpers not yet through the current run
+    bool m_stopping = false;
+    // The current run, set under the lock before the helpers are woken.
+    Rect m_clip;
+    int m_bands = 0;
+    BoardServices* m_view = nullptr;
+    const std::function<void(const Rect&)>* m_drawBand = nullptr;
+    std::atomic<int> m_next{0};
+    // Last, so that the helpers are joined before anything they use goes.
+    std::vector<std::jthread> m_helpers;
+};
