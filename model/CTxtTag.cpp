@@ -70,6 +70,20 @@ class StrokeBody
         return m_body;
     }
 
+    // Whether the body over s may light a pixel of `clip` (client pixels; an empty clip is
+    // the whole view): its box, a whole width wider than the stroke on every side, meets
+    // it.
+    bool MayMeet(const GlyphStroke& s, const Rect& clip) const
+    {
+        if (clip.IsEmpty())
+            return true;
+        const double w = std::fabs(m_width);
+        const Rect r = BOX2D(std::min(s.x1, s.x2) - w, std::min(s.y1, s.y2) - w,
+                             std::max(s.x1, s.x2) + w, std::max(s.y1, s.y2) + w)
+                           .ToDeviceRect();
+        return r == clip || r.Intersects(clip);
+    }
+
     BOX2D BoxOver(const GlyphStroke& s)
     {
         BOX2D box;
@@ -575,7 +589,8 @@ void CTxtTag::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
     m_color = BoardServices::Current().GetLayerColor(m_layer);
     StrokeBody body(m_sizeX, m_layer);
     for (const GlyphStroke& s : m_glyphStrokes)
-        body.Over(s).Draw(dc, mode, clip, hidden);
+        if (body.MayMeet(s, clip))
+            body.Over(s).Draw(dc, mode, clip, hidden);
     CEntity::Draw(dc, mode, clip, hidden);
 }
 

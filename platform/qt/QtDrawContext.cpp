@@ -39,8 +39,10 @@ bool SameRay(const Rect& box, Point a, Point b)
 
 } // namespace
 
-QtDrawContext::QtDrawContext(QPainter* painter) : m_painter(painter)
+QtDrawContext::QtDrawContext(QPainter* painter)
+    : m_painter(painter), m_noPen(QBrush(Qt::black), 1.0, Qt::NoPen), m_noBrush(Qt::NoBrush)
 {
+    m_noBrush.setColor(Qt::white); // a brush of its own, apart from the shared empty one
     // Dash gaps and text backgrounds are left unpainted.
     m_painter->setBackgroundMode(Qt::TransparentMode);
     SetPen(m_state.pen);
@@ -57,32 +59,51 @@ PenSpec QtDrawContext::SetPen(const PenSpec& pen)
 {
     const PenSpec old = m_state.pen;
     m_state.pen = pen;
-    if (pen.style == PenStyle::Null) {
-        m_qpen = QPen(Qt::NoPen);
-        return old;
-    }
+    for (const auto& [spec, made] : m_pens)
+        if (spec == pen) {
+            m_qpen = made;
+            return old;
+        }
+    m_qpen = MakePen(pen);
+    m_pens.emplace_back(pen, m_qpen);
+    return old;
+}
+
+QPen QtDrawContext::MakePen(const PenSpec& pen) const
+{
+    if (pen.style == PenStyle::Null)
+        return m_noPen;
     const int width = pen.width > 1 ? pen.width : 1;
-    m_qpen = QPen(ToQColor(pen.color));
-    m_qpen.setWidth(width);
+    QPen made(ToQColor(pen.color));
+    made.setWidth(width);
     if (width > 1 && pen.style == PenStyle::Solid) {
-        m_qpen.setCapStyle(Qt::RoundCap);
-        m_qpen.setJoinStyle(Qt::RoundJoin);
+        made.setCapStyle(Qt::RoundCap);
+        made.setJoinStyle(Qt::RoundJoin);
     } else {
         // A flat cap makes a line stop one pixel short of its end point.
-        m_qpen.setCapStyle(Qt::FlatCap);
-        m_qpen.setJoinStyle(Qt::MiterJoin);
+        made.setCapStyle(Qt::FlatCap);
+        made.setJoinStyle(Qt::MiterJoin);
     }
     if (pen.style == PenStyle::Dash)
-        m_qpen.setDashPattern({kDash / width, kGap / width}); // in units of the pen width
-    return old;
+        made.setDashPattern({kDash / width, kGap / width}); // in units of the pen width
+    return made;
 }
 
 BrushSpec QtDrawContext::SetBrush(const BrushSpec& brush)
 {
     const BrushSpec old = m_state.brush;
     m_state.brush = brush;
-    m_qbrush =
-        brush.style == BrushStyle::Hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush.color));
+    if (brush.style == BrushStyle::Hollow) {
+        m_qbrush = m_noBrush;
+        return old;
+    }
+    for (const auto& [spec, made] : m_brushes)
+        if (spec == brush) {
+            m_qbrush = made;
+            return old;
+        }
+    m_qbrush = QBrush(ToQColor(brush.color));
+    m_brushes.emplace_back(brush, m_qbrush);
     return old;
 }
 
@@ -359,8 +380,8 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
         }
         outline.closeSubpath();
     }
-    m_painter->setPen(stroke ? m_qpen : QPen(Qt::NoPen));
-    m_painter->setBrush(fill ? m_qbrush : QBrush(Qt::NoBrush));
+    m_painter->setPen(stroke ? m_qpen : m_noPen);
+    m_painter->setBrush(fill ? m_qbrush : m_noBrush);
     m_painter->drawPath(outline);
 }
 

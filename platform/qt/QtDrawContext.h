@@ -90,6 +90,14 @@ class QtDrawContext : public DrawContext
     std::vector<State> m_saved;
     QPen m_qpen;
     QBrush m_qbrush;
+    // Pens and brushes made so far, each made once. Making one takes a reference to Qt's
+    // one shared empty brush, which contexts drawing on several threads would all bump
+    // at once; copies of these touch only their own. The empty ones are made so too.
+    std::vector<std::pair<PenSpec, QPen>> m_pens;
+    std::vector<std::pair<BrushSpec, QBrush>> m_brushes;
+    QPen m_noPen;
+    QBrush m_noBrush;
+    QPen MakePen(const PenSpec& pen) const;
     // Fonts set so far, each made and measured once (pads ask for the same few sizes
     // thousands of times a frame); the current one is the last set.
     struct Font {

@@ -576,8 +576,16 @@ TEST(CTxtTagDefaultFont, StrokesBoxAndDrawExactlyAsTracks)
             ASSERT_EQ(1, t.GetBox(&box));
             RecordingDrawContext drawn;
             RecordingDrawContext tracks;
-            t.Draw(&drawn, DM_NORMAL, Rect{0, 0, 400, 300}, nullptr);
+            t.Draw(&drawn, DM_NORMAL, Rect{}, nullptr);
             ExpectSameBox(TrackBox(t, &tracks), box);
+            // Strokes that cannot reach the area being painted are left out.
+            int right = 0;
+            for (const RecordingDrawContext::Call& call : drawn.calls)
+                for (const Point& p : call.points)
+                    right = std::max(right, p.x);
+            RecordingDrawContext elsewhere;
+            t.Draw(&elsewhere, DM_NORMAL, Rect{right + 200, -9999, right + 250, 9999}, nullptr);
+            EXPECT_EQ(elsewhere.DrawingCount(), 0);
             ASSERT_EQ(tracks.calls.size(), drawn.calls.size());
             for (std::size_t i = 0; i < drawn.calls.size(); ++i) {
                 const RecordingDrawContext::Call& a = tracks.calls[i];
