@@ -1,5 +1,6 @@
-// The realistic board of 100,000 top-level objects (the one the view benchmarks draw)
-// saved through the document, and opened in a fresh process with the file in the
+// The heap the realistic board's objects take, and the realistic board of 100,000
+// top-level objects (the one the view benchmarks draw) saved through the document, and
+// opened in a fresh process with the file in the
 // system's cache: the benchmark starts itself again with --open-once=FILE for every
 // open, and that process times the document's open call until the board is ready to
 // draw (read, checked, in place, zoomed to fit) and prints the milliseconds.
@@ -8,6 +9,7 @@
 #include "StillView.h"
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
+#include "model/CEntity.h"
 #include "model/Utilities.h"
 #include "support/RealisticBoard.h"
 
@@ -21,7 +23,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -103,6 +109,41 @@ void BM_OpenRealistic_100k(benchmark::State& state)
     }
 }
 
+// The heap the realistic mix takes: 100,000 top-level objects made one by one, each
+// weighed by what the allocator hands out for it (with everything it owns). Reports
+// the bytes per object overall and per kind.
+void BM_HeapPerObject_100k(benchmark::State& state)
+{
+    const struct {
+        int type;
+        const char* name;
+    } kinds[] = {{ET_LINE, "track"},    {ET_VIA, "via"},     {ET_COMPONENT, "component"},
+                 {ET_FREEPAD, "pad"},   {ET_ARC, "arc"},     {ET_TEXT, "text"},
+                 {ET_FILLAREA, "fill"}, {ET_POLYGON, "pour"}};
+    std::map<int, std::pair<double, int>> perKind; // type: bytes, count
+    double total = 0.0;
+    for (auto _ : state) {
+        RealisticBoard board(15);
+        std::vector<std::unique_ptr<CEntity>> made;
+        made.reserve(kBoardObjects);
+        perKind.clear();
+        total = 0.0;
+        for (int i = 0; i < kBoardObjects; ++i) {
+            const std::size_t before = mallinfo2().uordblks;
+            made.push_back(board.Next());
+            const double bytes = double(mallinfo2().uordblks) - double(before);
+            auto& [sum, count] = perKind[made.back()->GetType()];
+            sum += bytes;
+            ++count;
+            total += bytes;
+        }
+    }
+    state.counters["bytes_per_object"] = total / kBoardObjects;
+    for (const auto& kind : kinds)
+        if (const auto it = perKind.find(kind.type); it != perKind.end())
+            state.counters[std::string("B_") + kind.name] = it->second.first / it->second.second;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,6 +163,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the board could not be saved\n");
         return 1;
     }
+    benchmark::RegisterBenchmark("BM_HeapPerObject_100k", BM_HeapPerObject_100k)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     benchmark::RegisterBenchmark("BM_SaveRealistic_100k", BM_SaveRealistic_100k)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_OpenRealistic_100k", BM_OpenRealistic_100k)
