@@ -63,14 +63,7 @@ void SpatialIndex::AddAtBack(const std::list<CEntity*>& entities)
         e->SetBoxListener(this);
         if (e->IsSelected())
             m_selected.insert(e);
-        BOX2D box;
-        slot.boxed = IndexBox(e, &box);
-        if (!slot.boxed) {
-            m_unboxed.push_back(e);
-            continue;
-        }
-        slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
-        values.emplace_back(slot.box, e);
+        TakeBox(e, slot, values);
     }
     m_tree = Tree(values.begin(), values.end());
 }
@@ -162,21 +155,26 @@ void SpatialIndex::Refresh()
     }
 }
 
+void SpatialIndex::TakeBox(CEntity* entity, Slot& slot, std::vector<Value>& values)
+{
+    BOX2D box;
+    slot.boxed = IndexBox(entity, &box);
+    if (!slot.boxed) {
+        m_unboxed.push_back(entity);
+        return;
+    }
+    slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
+    values.emplace_back(slot.box, entity);
+}
+
 void SpatialIndex::Repack()
 {
     std::vector<Value> values;
     values.reserve(m_slots.size());
     m_unboxed.clear();
     for (auto& [entity, slot] : m_slots) {
-        BOX2D box;
         slot.marked = false;
-        slot.boxed = IndexBox(entity, &box);
-        if (!slot.boxed) {
-            m_unboxed.push_back(entity);
-            continue;
-        }
-        slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
-        values.emplace_back(slot.box, entity);
+        TakeBox(entity, slot, values);
     }
     m_tree = Tree(values.begin(), values.end());
 }

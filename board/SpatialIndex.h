@@ -87,6 +87,9 @@ class SpatialIndex final : public BoxListener
     void Place(CEntity* entity, Slot& slot);
     // Reads every box again and builds the tree anew.
     void Repack();
+    // Works out the box of `entity` into its slot: a boxed one joins `values` (to be
+    // packed into the tree), another the unboxed.
+    void TakeBox(CEntity* entity, Slot& slot, std::vector<Value>& values);
 
     std::unordered_map<CEntity*, Slot> m_slots;
     Tree m_tree;
