@@ -33,8 +33,8 @@ class BandedDrawing final
     // and cross every band: one pass draws them quicker than many bands can.
     static constexpr std::size_t kObjectsPerBand = 100;
 
-    // `threads` counts the calling thread of Run; 1 or less starts no helper and draws
-    // the whole clip as one band.
+    // `threads` counts the calling thread of Run; 1 or less starts no helper, and the
+    // calling thread draws every band itself.
     explicit BandedDrawing(int threads);
     BandedDrawing(const BandedDrawing&) = delete;
     BandedDrawing& operator=(const BandedDrawing&) = delete;
