@@ -144,7 +144,9 @@ void CCircle::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
     const Point b = Position(box.x2, box.y2).ToClient();
     Rect r{a.x, a.y, b.x, b.y};
     r.Normalize();
+    dc->BeginFigure();
     dc->Ellipse(r);
+    dc->EndFigure();
 
     if (selected)
         dc->RestoreState();

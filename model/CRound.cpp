@@ -40,6 +40,16 @@ Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, dou
     return o;
 }
 
+// The box of a circle in view pixels.
+Rect CircleOnScreen(const Position& c, double r)
+{
+    const Point a = Position(c.x - r, c.y + r).ToClient();
+    const Point b = Position(c.x + r, c.y - r).ToClient();
+    Rect rect{a.x, a.y, b.x, b.y};
+    rect.Normalize();
+    return rect;
+}
+
 } // namespace
 
 CRound::CRound() = default;
@@ -178,21 +188,28 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     double axis = 0.0;
     CapGeometry(&cap1, &cap2, &r, &axis);
     const Obround o = ObroundOutline(cap1, cap2, r, axis);
-    CArc capArc1(std::vector<Position>{o.side1a, o.tip1, o.side2a});
-    CArc capArc2(std::vector<Position>{o.side2b, o.tip2, o.side1b});
+    // Each cap runs counter-clockwise from one side to the other round its tip.
+    const Point side1a = o.side1a.ToClient();
+    const Point side1b = o.side1b.ToClient();
+    const Point side2a = o.side2a.ToClient();
+    const Point side2b = o.side2b.ToClient();
+    const Rect capBox1 = CircleOnScreen(cap1, r);
+    const Rect capBox2 = CircleOnScreen(cap2, r);
 
-    capArc1.DrawOutline(dc, mode, clip, nullptr);
-    capArc2.DrawOutline(dc, mode, clip, nullptr);
+    dc->BeginFigure();
+    dc->Arc(capBox1, side2a, side1a);
+    dc->Arc(capBox2, side1b, side2b);
 
     dc->BeginPath();
-    dc->MoveTo(o.side1a.ToClient());
-    dc->LineTo(o.side1b.ToClient());
-    dc->LineTo(o.side2b.ToClient());
-    dc->LineTo(o.side2a.ToClient());
-    capArc1.DrawOutline(dc, mode, clip, nullptr);
-    capArc2.DrawOutline(dc, mode, clip, nullptr);
+    dc->MoveTo(side1a);
+    dc->LineTo(side1b);
+    dc->LineTo(side2b);
+    dc->LineTo(side2a);
+    dc->Arc(capBox1, side2a, side1a);
+    dc->Arc(capBox2, side1b, side2b);
     dc->EndPath();
     dc->StrokeAndFillPath();
+    dc->EndFigure();
 
     dc->RestoreState();
 }

@@ -80,6 +80,15 @@ class DrawContext
     virtual void StrokePath() = 0;
     virtual void FillPath() = 0;
 
+    // The calls between BeginFigure and EndFigure draw one small shape with the pen and
+    // brush in force at BeginFigure, placed by nothing but the points they pass (and the
+    // current position, where a line starts from it). A context may keep the pixels such
+    // a figure lights and light them again wherever the same figure comes back, moved by
+    // whole pixels. Figures may nest; only the outermost counts. The default draws each
+    // call as it comes.
+    virtual void BeginFigure() {}
+    virtual void EndFigure() {}
+
     virtual void SetFont(const FontSpec& font) = 0;
     virtual void SetTextColor(COLORREF color) = 0;
     // Draws text with its top-left corner at p, on a transparent background.

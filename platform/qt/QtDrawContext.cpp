@@ -1,5 +1,7 @@
 #include "QtDrawContext.h"
 
+#include "FigureCache.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
@@ -7,8 +9,10 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace
 {
@@ -24,6 +28,14 @@ QPointF ToQPointF(Point p)
 
 // True when `a` and `b` lie on the same ray from the centre of `box` (both on the centre
 // counts as the same ray). Worked in doubled integer coordinates so that it is exact.
+// Points each figure operation carries, in the order of QtDrawContext::FigureOp.
+constexpr int kFigurePoints[] = {1, 1, 4, 4, 2, 2, 0, 0, 0, 0, 0, 0};
+
+Rect BoxOf(Point a, Point b)
+{
+    return Rect{a.x, a.y, b.x, b.y};
+}
+
 bool SameRay(const Rect& box, Point a, Point b)
 {
     const std::int64_t ax = 2 * std::int64_t(a.x) - box.left - box.right;
@@ -47,7 +59,6 @@ QtDrawContext::QtDrawContext(QPainter* painter)
     m_painter->setBackgroundMode(Qt::TransparentMode);
     SetPen(m_state.pen);
     SetBrush(m_state.brush);
-    SetFont(FontSpec{});
 }
 
 QColor QtDrawContext::ToQColor(COLORREF c)
@@ -57,6 +68,7 @@ QColor QtDrawContext::ToQColor(COLORREF c)
 
 PenSpec QtDrawContext::SetPen(const PenSpec& pen)
 {
+    DropFigure();
     const PenSpec old = m_state.pen;
     m_state.pen = pen;
     for (const auto& [spec, made] : m_pens)
@@ -91,6 +103,7 @@ QPen QtDrawContext::MakePen(const PenSpec& pen) const
 
 BrushSpec QtDrawContext::SetBrush(const BrushSpec& brush)
 {
+    DropFigure();
     const BrushSpec old = m_state.brush;
     m_state.brush = brush;
     if (brush.style == BrushStyle::Hollow) {
@@ -109,11 +122,13 @@ BrushSpec QtDrawContext::SetBrush(const BrushSpec& brush)
 
 void QtDrawContext::SaveState()
 {
+    DropFigure();
     m_saved.push_back(m_state);
 }
 
 void QtDrawContext::RestoreState()
 {
+    DropFigure();
     if (m_saved.empty())
         return;
     const State s = m_saved.back();
@@ -139,6 +154,8 @@ void QtDrawContext::StartFigureIfNeeded()
 
 void QtDrawContext::MoveTo(Point p)
 {
+    if (Record(kMoveTo, {p}))
+        return;
     m_state.pos = p;
     if (m_inPath) {
         m_path.moveTo(ToQPointF(p));
@@ -166,6 +183,8 @@ void QtDrawContext::DrawLine(QPointF from, QPointF to)
 
 void QtDrawContext::LineTo(Point p)
 {
+    if (Record(kLineTo, {p}))
+        return;
     if (m_inPath) {
         StartFigureIfNeeded();
         m_path.lineTo(ToQPointF(p));
@@ -227,6 +246,8 @@ QtDrawContext::ArcGeometry QtDrawContext::MakeArc(const Rect& box, Point start, 
 
 void QtDrawContext::Arc(const Rect& box, Point start, Point end)
 {
+    if (Record(kArc, {{box.left, box.top}, {box.right, box.bottom}, start, end}))
+        return;
     const ArcGeometry g = MakeArc(box, start, end);
     if (m_inPath) {
         // An arc starts a figure of its own and leaves the current position alone.
@@ -245,6 +266,8 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
 
 void QtDrawContext::ArcTo(const Rect& box, Point start, Point end)
 {
+    if (Record(kArcTo, {{box.left, box.top}, {box.right, box.bottom}, start, end}))
+        return;
     const ArcGeometry g = MakeArc(box, start, end);
     if (m_inPath) {
         StartFigureIfNeeded();
@@ -263,6 +286,8 @@ void QtDrawContext::ArcTo(const Rect& box, Point start, Point end)
 
 void QtDrawContext::Rectangle(const Rect& r)
 {
+    if (Record(kRectangle, {{r.left, r.top}, {r.right, r.bottom}}))
+        return;
     const QRectF q = ShapeRect(r);
     if (m_inPath) {
         m_path.addRect(q);
@@ -277,6 +302,8 @@ void QtDrawContext::Rectangle(const Rect& r)
 
 void QtDrawContext::Ellipse(const Rect& box)
 {
+    if (Record(kEllipse, {{box.left, box.top}, {box.right, box.bottom}}))
+        return;
     const QRectF q = ShapeRect(box);
     if (m_inPath) {
         m_path.addEllipse(q);
@@ -291,6 +318,7 @@ void QtDrawContext::Ellipse(const Rect& box)
 
 void QtDrawContext::Polygon(const std::vector<Point>& points)
 {
+    DropFigure();
     if (points.empty())
         return;
     QPolygonF poly;
@@ -309,6 +337,7 @@ void QtDrawContext::Polygon(const std::vector<Point>& points)
 
 void QtDrawContext::FillRect(const Rect& r, COLORREF color)
 {
+    DropFigure();
     if (r.IsEmpty())
         return;
     m_painter->fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(color));
@@ -316,6 +345,8 @@ void QtDrawContext::FillRect(const Rect& r, COLORREF color)
 
 void QtDrawContext::BeginPath()
 {
+    if (Record(kBeginPath, {}))
+        return;
     m_path = QPainterPath();
     m_path.setFillRule(Qt::OddEvenFill);
     m_inPath = true;
@@ -325,6 +356,8 @@ void QtDrawContext::BeginPath()
 
 void QtDrawContext::CloseFigure()
 {
+    if (Record(kCloseFigure, {}))
+        return;
     if (m_inPath && m_figureOpen) {
         m_path.closeSubpath();
         m_figureOpen = false;
@@ -333,6 +366,8 @@ void QtDrawContext::CloseFigure()
 
 void QtDrawContext::EndPath()
 {
+    if (Record(kEndPath, {}))
+        return;
     if (!m_inPath)
         return;
     m_inPath = false;
@@ -387,34 +422,47 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
 
 void QtDrawContext::StrokeAndFillPath()
 {
+    if (Record(kStrokeAndFillPath, {}))
+        return;
     DrawFinishedPath(true, true);
 }
 
 void QtDrawContext::StrokePath()
 {
+    if (Record(kStrokePath, {}))
+        return;
     DrawFinishedPath(true, false);
 }
 
 void QtDrawContext::FillPath()
 {
+    if (Record(kFillPath, {}))
+        return;
     DrawFinishedPath(false, true);
 }
 
 void QtDrawContext::SetFont(const FontSpec& font)
 {
-    if (m_font && m_font->spec == font)
-        return;
+    DropFigure();
+    m_fontSpec = font;
+}
+
+QtDrawContext::Font& QtDrawContext::CurrentFont() const
+{
+    if (m_font && m_font->spec == m_fontSpec)
+        return *m_font;
     for (const auto& known : m_fonts)
-        if (known->spec == font) {
+        if (known->spec == m_fontSpec) {
             m_font = known.get();
-            return;
+            return *m_font;
         }
-    QFont made(QString::fromStdString(font.family));
-    if (font.pixelHeight > 0)
-        made.setPixelSize(font.pixelHeight);
-    made.setBold(font.bold);
-    m_fonts.push_back(std::make_unique<Font>(Font{font, made, QFontMetrics(made)}));
+    QFont made(QString::fromStdString(m_fontSpec.family));
+    if (m_fontSpec.pixelHeight > 0)
+        made.setPixelSize(m_fontSpec.pixelHeight);
+    made.setBold(m_fontSpec.bold);
+    m_fonts.push_back(std::make_unique<Font>(Font{m_fontSpec, made, QFontMetrics(made), {}}));
     m_font = m_fonts.back().get();
+    return *m_font;
 }
 
 void QtDrawContext::SetTextColor(COLORREF color)
@@ -424,16 +472,212 @@ void QtDrawContext::SetTextColor(COLORREF color)
 
 void QtDrawContext::TextOut(Point p, const std::string& text)
 {
-    const QFont font = m_font ? m_font->font : QFont();
-    const int ascent = m_font ? m_font->metrics.ascent() : QFontMetrics(font).ascent();
-    m_painter->setFont(font);
+    DropFigure();
+    const Font& font = CurrentFont();
+    m_painter->setFont(font.font);
     m_painter->setPen(ToQColor(m_textColor));
-    m_painter->drawText(QPointF(p.x, p.y + ascent), QString::fromStdString(text));
+    m_painter->drawText(QPointF(p.x, p.y + font.metrics.ascent()), QString::fromStdString(text));
 }
 
 TextMetrics QtDrawContext::MeasureText(const std::string& text) const
 {
-    const QFontMetrics fm = m_font ? m_font->metrics : QFontMetrics(QFont());
-    const int width = fm.horizontalAdvance(QString::fromStdString(text));
-    return TextMetrics{width, fm.height(), fm.ascent()};
+    Font& font = CurrentFont();
+    auto known = font.widths.find(text);
+    if (known == font.widths.end()) {
+        if (font.widths.size() >= kMostWidths)
+            font.widths.clear();
+        known = font.widths
+                    .emplace(text, font.metrics.horizontalAdvance(QString::fromStdString(text)))
+                    .first;
+    }
+    return TextMetrics{known->second, font.metrics.height(), font.metrics.ascent()};
+}
+
+// ---------------------------------------------------------------------------------
+// Figures
+
+void QtDrawContext::BeginFigure()
+{
+    if (m_figureDepth++ > 0 || m_inPath || m_havePath)
+        return;
+    m_recording = true;
+    m_figure.clear();
+    m_figureMoved = false;
+    m_figureUsesPos = false;
+    m_figurePath = 0;
+}
+
+bool QtDrawContext::Record(FigureOp op, std::initializer_list<Point> points)
+{
+    if (!m_recording)
+        return false;
+    m_figure.push_back(op);
+    for (const Point& p : points) {
+        m_figure.push_back(p.x);
+        m_figure.push_back(p.y);
+    }
+    switch (op) {
+    case kMoveTo:
+        m_figureMoved = true;
+        break;
+    case kLineTo:
+    case kArcTo:
+        m_figureUsesPos = m_figureUsesPos || !m_figureMoved;
+        break;
+    case kBeginPath:
+        m_figurePath = 1;
+        break;
+    case kEndPath:
+        m_figurePath = m_figurePath == 1 ? 2 : m_figurePath;
+        break;
+    case kStrokeAndFillPath:
+    case kStrokePath:
+    case kFillPath:
+        m_figurePath = 0;
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void QtDrawContext::DropFigure()
+{
+    if (!m_recording)
+        return;
+    m_recording = false;
+    Replay(this, Point{});
+}
+
+void QtDrawContext::Replay(QtDrawContext* on, Point shift) const
+{
+    Point p[4];
+    for (std::size_t i = 0; i < m_figure.size();) {
+        const auto op = FigureOp(m_figure[i++]);
+        for (int k = 0; k < kFigurePoints[op]; ++k, i += 2)
+            p[k] = Point{m_figure[i] + shift.x, m_figure[i + 1] + shift.y};
+        switch (op) {
+        case kMoveTo:
+            on->MoveTo(p[0]);
+            break;
+        case kLineTo:
+            on->LineTo(p[0]);
+            break;
+        case kArc:
+            on->Arc(BoxOf(p[0], p[1]), p[2], p[3]);
+            break;
+        case kArcTo:
+            on->ArcTo(BoxOf(p[0], p[1]), p[2], p[3]);
+            break;
+        case kRectangle:
+            on->Rectangle(BoxOf(p[0], p[1]));
+            break;
+        case kEllipse:
+            on->Ellipse(BoxOf(p[0], p[1]));
+            break;
+        case kBeginPath:
+            on->BeginPath();
+            break;
+        case kCloseFigure:
+            on->CloseFigure();
+            break;
+        case kEndPath:
+            on->EndPath();
+            break;
+        case kStrokeAndFillPath:
+            on->StrokeAndFillPath();
+            break;
+        case kStrokePath:
+            on->StrokePath();
+            break;
+        case kFillPath:
+            on->FillPath();
+            break;
+        }
+    }
+}
+
+bool QtDrawContext::PlainPainter() const
+{
+    return !m_painter->testRenderHint(QPainter::Antialiasing) &&
+           m_painter->worldTransform().type() == QTransform::TxNone &&
+           m_painter->opacity() == 1.0 &&
+           m_painter->compositionMode() == QPainter::CompositionMode_SourceOver;
+}
+
+void QtDrawContext::EndFigure()
+{
+    if (m_figureDepth == 0 || --m_figureDepth > 0 || !m_recording)
+        return;
+    m_recording = false;
+    Rect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    bool movesPos = false;
+    for (std::size_t i = 0; i < m_figure.size();) {
+        const auto op = FigureOp(m_figure[i++]);
+        movesPos = movesPos || op == kMoveTo || op == kLineTo || op == kArcTo;
+        for (int k = 0; k < kFigurePoints[op]; ++k, i += 2) {
+            box.left = std::min(box.left, m_figure[i]);
+            box.right = std::max(box.right, m_figure[i]);
+            box.top = std::min(box.top, m_figure[i + 1]);
+            box.bottom = std::max(box.bottom, m_figure[i + 1]);
+        }
+    }
+    if (m_figureUsesPos) {
+        box.left = std::min(box.left, m_state.pos.x);
+        box.right = std::max(box.right, m_state.pos.x);
+        box.top = std::min(box.top, m_state.pos.y);
+        box.bottom = std::max(box.bottom, m_state.pos.y);
+    }
+    // Wide enough for the pen, and for a thin line moved by a pixel to light its start.
+    const int margin = std::max(1, m_state.pen.width) + 2;
+    const Point origin{box.left - margin, box.top - margin};
+    const int width = box.right + margin + 1 - origin.x;
+    const int height = box.bottom + margin + 1 - origin.y;
+    if (box.left > box.right || m_figurePath != 0 || width > kLargestFigure ||
+        height > kLargestFigure || !PlainPainter()) {
+        Replay(this, Point{});
+        return;
+    }
+
+    // The key: pen, brush, where the figure starts from when that matters, and the
+    // figure moved to the corner of its picture, every coordinate then a byte.
+    const COLORREF colors[] = {m_state.pen.color, m_state.brush.color};
+    m_key.assign(reinterpret_cast<const char*>(colors), sizeof colors);
+    m_key += char(m_state.pen.style);
+    m_key += char(m_state.pen.width);
+    m_key += char(m_state.brush.style);
+    m_key += char(m_figureUsesPos);
+    if (m_figureUsesPos) {
+        m_key += char(m_state.pos.x - origin.x);
+        m_key += char(m_state.pos.y - origin.y);
+    }
+    for (std::size_t i = 0; i < m_figure.size();) {
+        const int op = m_figure[i++];
+        m_key += char(op);
+        for (int k = 0; k < kFigurePoints[op]; ++k, i += 2) {
+            m_key += char(m_figure[i] - origin.x);
+            m_key += char(m_figure[i + 1] - origin.y);
+        }
+    }
+
+    FigureCache& cache = FigureCache::ForThisThread();
+    bool again = false;
+    const FigureCache::Figure* kept = cache.Find(m_key, &again);
+    if (!kept && !again) {
+        Replay(this, Point{});
+        return;
+    }
+    if (!kept) {
+        QPainter* painter = cache.Scratch(QSize(width, height));
+        QtDrawContext on(painter);
+        on.SetPen(m_state.pen);
+        on.SetBrush(m_state.brush);
+        on.m_state.pos = Point{m_state.pos.x - origin.x, m_state.pos.y - origin.y};
+        Replay(&on, Point{-origin.x, -origin.y});
+        kept = &cache.Keep(m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)),
+                                                      on.m_state.pos});
+    }
+    m_painter->drawImage(QPoint(origin.x, origin.y), kept->picture);
+    if (movesPos)
+        m_state.pos = Point{kept->end.x + origin.x, kept->end.y + origin.y};
 }

@@ -18,7 +18,10 @@
 #include <QPointF>
 #include <QRectF>
 
+#include <initializer_list>
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -51,6 +54,8 @@ class QtDrawContext : public DrawContext
     void StrokeAndFillPath() override;
     void StrokePath() override;
     void FillPath() override;
+    void BeginFigure() override;
+    void EndFigure() override;
     void SetFont(const FontSpec& font) override;
     void SetTextColor(COLORREF color) override;
     void TextOut(Point p, const std::string& text) override;
@@ -98,16 +103,56 @@ class QtDrawContext : public DrawContext
     QPen m_noPen;
     QBrush m_noBrush;
     QPen MakePen(const PenSpec& pen) const;
-    // Fonts set so far, each made and measured once (pads ask for the same few sizes
-    // thousands of times a frame); the current one is the last set.
+    // Fonts asked for so far, each made once when first used (pads ask for the same few
+    // sizes thousands of times a frame), with the widths of the texts measured in them;
+    // m_font is the last one used.
     struct Font {
         FontSpec spec;
         QFont font;
         QFontMetrics metrics;
+        std::unordered_map<std::string, int> widths;
     };
-    std::vector<std::unique_ptr<Font>> m_fonts;
-    const Font* m_font = nullptr;
+    static constexpr std::size_t kMostWidths = 1024;
+    Font& CurrentFont() const;
+    FontSpec m_fontSpec;
+    mutable std::vector<std::unique_ptr<Font>> m_fonts;
+    mutable Font* m_font = nullptr;
     COLORREF m_textColor = 0;
+
+    // Figures: their calls are recorded as an operation followed by its points, each
+    // point two numbers, and drawn at EndFigure, from a picture kept per thread when the
+    // same figure was drawn before (FigureCache).
+    enum FigureOp : int {
+        kMoveTo,
+        kLineTo,
+        kArc,
+        kArcTo,
+        kRectangle,
+        kEllipse,
+        kBeginPath,
+        kCloseFigure,
+        kEndPath,
+        kStrokeAndFillPath,
+        kStrokePath,
+        kFillPath,
+    };
+    // Figures larger than this many pixels either way are drawn directly.
+    static constexpr int kLargestFigure = 64;
+    // True when the call went into the figure being recorded.
+    bool Record(FigureOp op, std::initializer_list<Point> points);
+    // Draws what was recorded as it came and records no more of this figure (a call a
+    // figure cannot hold was made).
+    void DropFigure();
+    void Replay(QtDrawContext* on, Point shift) const;
+    bool PlainPainter() const;
+
+    int m_figureDepth = 0;
+    bool m_recording = false;
+    std::vector<int> m_figure;
+    bool m_figureMoved = false;   // a MoveTo was recorded
+    bool m_figureUsesPos = false; // a line starts at the position the figure found
+    int m_figurePath = 0;         // 0 no path, 1 being built, 2 built and not drawn
+    std::string m_key;
 
     bool m_inPath = false;
     bool m_figureOpen = false; // the path's last figure accepts further lines

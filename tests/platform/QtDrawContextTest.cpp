@@ -1,5 +1,7 @@
 #include "platform/qt/QtDrawContext.h"
 
+#include "platform/qt/FigureCache.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -248,3 +250,77 @@ TEST(QtDrawContextTest, TextIsPaintedBelowAndRightOfItsPointWithinItsMeasure)
 }
 
 } // namespace
+
+// A figure is drawn once directly, then from a kept picture wherever it comes back moved
+// by whole pixels: the pixels, and the position the next line starts from, are those of
+// drawing each call as it comes.
+TEST(QtDrawContextTest, FiguresDrawnAgainElsewhereLightWhatTheirCallsLight)
+{
+    using Figure = std::function<void(QtDrawContext&, Point)>;
+    const auto at = [](Point o, int x, int y) { return Point{o.x + x, o.y + y}; };
+    const std::pair<const char*, Figure> figures[] = {
+        {"obround", [&](QtDrawContext& dc, Point o) {
+             const Rect cap1{o.x, o.y, o.x + 7, o.y + 7};
+             const Rect cap2{o.x + 9, o.y + 4, o.x + 16, o.y + 11};
+             dc.Arc(cap1, at(o, 5, 6), at(o, 2, 0));
+             dc.BeginPath();
+             dc.MoveTo(at(o, 2, 0));
+             dc.LineTo(at(o, 12, 4));
+             dc.LineTo(at(o, 13, 11));
+             dc.LineTo(at(o, 5, 6));
+             dc.Arc(cap1, at(o, 5, 6), at(o, 2, 0));
+             dc.Arc(cap2, at(o, 12, 4), at(o, 13, 11));
+             dc.EndPath();
+             dc.StrokeAndFillPath();
+         }},
+        {"disc", [&](QtDrawContext& dc, Point o) { dc.Ellipse({o.x, o.y, o.x + 9, o.y + 6}); }},
+        {"line from where the last one ended",
+         [&](QtDrawContext& dc, Point o) { dc.LineTo(at(o, 9, 3)); }},
+        {"arc to, then a line",
+         [&](QtDrawContext& dc, Point o) {
+             dc.MoveTo(at(o, 0, 0));
+             dc.ArcTo({o.x, o.y, o.x + 12, o.y + 12}, at(o, 12, 6), at(o, 6, 0));
+             dc.LineTo(at(o, 2, 11));
+         }},
+        {"a polygon among the calls",
+         [&](QtDrawContext& dc, Point o) {
+             dc.Rectangle({o.x, o.y, o.x + 5, o.y + 5});
+             dc.Polygon({at(o, 6, 0), at(o, 12, 3), at(o, 7, 8)});
+         }},
+        {"larger than any kept", [&](QtDrawContext& dc, Point o) {
+             dc.Ellipse({o.x, o.y, o.x + 70, o.y + 20});
+         }}};
+    const Point places[] = {{3, 4}, {40, 9}, {3, 4}, {71, 33}, {12, 50}, {40, 9}};
+    for (const bool smooth : {false, true}) {
+        for (const auto& [name, figure] : figures) {
+            SCOPED_TRACE(name);
+            FigureCache::ForgetAll();
+            const auto draw = [&](bool asFigures) {
+                QImage img(160, 90, QImage::Format_RGB32);
+                img.fill(kWhite);
+                QPainter painter(&img);
+                painter.setRenderHint(QPainter::Antialiasing, smooth);
+                QtDrawContext dc(&painter);
+                dc.SetPen(PenSpec{PenStyle::Solid, 2, kRed});
+                dc.SetBrush(BrushSpec{BrushStyle::Solid, kBlue});
+                for (const Point& o : places) {
+                    dc.MoveTo(at(o, -3, 2));
+                    if (asFigures)
+                        dc.BeginFigure();
+                    figure(dc, o);
+                    if (asFigures)
+                        dc.EndFigure();
+                    dc.SetPen(PenSpec{PenStyle::Solid, 1, kGreen});
+                    dc.LineTo(at(o, 3, 30));
+                    dc.SetPen(PenSpec{PenStyle::Solid, 2, kRed});
+                }
+                painter.end();
+                return img;
+            };
+            const QImage direct = draw(false);
+            EXPECT_GT(CountLit(direct), 0);
+            EXPECT_EQ(draw(true), direct);
+            EXPECT_EQ(draw(true), direct) << "with every figure kept";
+        }
+    }
+}

@@ -1,0 +1,78 @@
+#include "FigureCache.h"
+
+#include <functional>
+#include <string_view>
+
+namespace
+{
+
+// As many keys noted as pictures could fit, more or less.
+constexpr std::size_t kMostSeen = std::size_t(1) << 16;
+
+std::atomic<unsigned> theGeneration{0};
+
+} // namespace
+
+FigureCache& FigureCache::ForThisThread()
+{
+    thread_local FigureCache cache;
+    return cache;
+}
+
+void FigureCache::ForgetAll()
+{
+    theGeneration.fetch_add(1, std::memory_order_relaxed);
+}
+
+const FigureCache::Figure* FigureCache::Find(const std::string& key, bool* again)
+{
+    if (const unsigned now = theGeneration.load(std::memory_order_relaxed);
+        now != m_generation) {
+        Clear();
+        m_generation = now;
+    }
+    if (const auto found = m_figures.find(key); found != m_figures.end()) {
+        *again = true;
+        return &found->second;
+    }
+    if (m_seen.size() >= kMostSeen)
+        m_seen.clear();
+    *again = !m_seen.insert(std::hash<std::string_view>()(key)).second;
+    return nullptr;
+}
+
+const FigureCache::Figure& FigureCache::Keep(const std::string& key, Figure figure)
+{
+    const std::size_t bytes = std::size_t(figure.picture.sizeInBytes()) + key.size();
+    if (m_bytes + bytes > kMostBytes)
+        Clear();
+    m_bytes += bytes;
+    return m_figures.insert_or_assign(key, std::move(figure)).first->second;
+}
+
+void FigureCache::Clear()
+{
+    m_figures.clear();
+    m_seen.clear();
+    m_bytes = 0;
+}
+
+FigureCache::~FigureCache() = default;
+
+QPainter* FigureCache::Scratch(QSize size)
+{
+    if (m_scratch.width() < size.width() || m_scratch.height() < size.height()) {
+        m_scratchPainter.reset();
+        m_scratch = QImage(size.expandedTo(m_scratch.size()), QImage::Format_ARGB32_Premultiplied);
+        m_scratchPainter = std::make_unique<QPainter>(&m_scratch);
+    }
+    m_scratchPainter->setCompositionMode(QPainter::CompositionMode_Source);
+    m_scratchPainter->fillRect(QRect(QPoint(0, 0), size), Qt::transparent);
+    m_scratchPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return m_scratchPainter.get();
+}
+
+QImage FigureCache::ScratchPicture(QSize size) const
+{
+    return m_scratch.copy(QRect(QPoint(0, 0), size));
+}
