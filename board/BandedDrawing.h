@@ -31,7 +31,7 @@ class BandedDrawing final
     static constexpr int kBandsPerThread = 2;
     // Objects worth a band of their own. Zoomed in, a few large objects fill the view
     // and cross every band: one pass draws them quicker than many bands can.
-    static constexpr std::size_t kObjectsPerBand = 100;
+    static constexpr std::size_t kObjectsPerBand = 16;
 
     // `threads` counts the calling thread of Run; 1 or less starts no helper, and the
     // calling thread draws every band itself.

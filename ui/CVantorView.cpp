@@ -27,6 +27,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -921,10 +922,12 @@ void CVantorView::PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect
 
 int CVantorView::BandsToDraw(const QRect& area, const Rect& clip) const
 {
+    // An edit redraws a few objects' boxes: not worth waking the threads.
     const QSize whole = viewport()->size();
     const int threads = BandedDrawing::ThreadsForThisMachine();
-    if (threads < 2 || std::int64_t(area.width()) * area.height() * 4 <
-                           std::int64_t(whole.width()) * whole.height())
+    if (threads < 2 || area.height() < 2 * BandedDrawing::kBandsPerThread ||
+        std::int64_t(area.width()) * area.height() * 32 <
+            std::int64_t(whole.width()) * whole.height())
         return 1;
     return BandedDrawing::BandsFor(theInfomation->CountObjectsUnder(clip), threads);
 }
@@ -934,6 +937,11 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
     if (m_under.size() != viewport()->size()) {
         m_under = QImage(viewport()->size(), QImage::Format_RGB32);
         m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
+    }
+    if (m_bandImages.size() != std::size_t(m_frame.height()) ||
+        m_bandImagesMade > kMostBandImages) {
+        m_bandImages.assign(std::size_t(m_frame.height()), QImage());
+        m_bandImagesMade = 0;
     }
     {
         QPainter painter(&m_under);
@@ -946,31 +954,45 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
     const qsizetype rowBytes = m_frame.bytesPerLine();
     const int width = m_frame.width();
     const int height = m_frame.height();
+    // Only the columns of the area are copied, in bytes from the left of a row.
+    const std::size_t left = std::size_t(std::clamp(clip.left, 0, width)) * 4;
+    const std::size_t columns = std::size_t(std::clamp(clip.right, 0, width)) * 4 - left;
     ViewSnapshot view(*theInfomation);
     theInfomation->ReadyToDrawOnThreads();
     // A band is drawn into an image of its own, as tall as the view so that lines are cut
     // at the same edges as in one pass over the whole view, and clipped to rows reaching
-    // a few past the band on either side (near a clip edge Qt lights pixels a little
-    // otherwise); only the band's own rows go into the frame. Only the pages of those
-    // rows are ever touched. No two threads write the same pixel.
+    // a few past the band and the area on either side (near a clip edge Qt lights pixels
+    // a little otherwise); only the band's own rows and the area's columns go into the
+    // frame. Only the pages of those rows are ever touched. No two threads write the same
+    // pixel.
     if (!m_bands)
         m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
+    std::atomic<int> made{0};
     m_bands->Run(clip, bands, &view, [&](const Rect& band) {
         const int top = std::max(0, band.top - kBandOverlap);
         const int bottom = std::min(height, band.bottom + kBandOverlap);
-        QImage own(width, height, QImage::Format_RGB32);
+        QImage spare;
+        QImage& own = band.top >= 0 && band.top < height ? m_bandImages[std::size_t(band.top)]
+                                                         : spare;
+        if (own.size() != m_frame.size()) {
+            own = QImage(width, height, QImage::Format_RGB32);
+            made.fetch_add(1, std::memory_order_relaxed);
+        }
         for (int y = top; y < bottom; ++y)
-            std::memcpy(own.scanLine(y), under + y * rowBytes, std::size_t(width) * 4);
+            std::memcpy(own.scanLine(y) + left, under + y * rowBytes + left, columns);
         {
             QPainter painter(&own);
-            painter.setClipRect(QRect(0, top, width, bottom - top));
+            const int from = std::max(0, clip.left - kBandOverlap);
+            const int to = std::min(width, clip.right + kBandOverlap);
+            painter.setClipRect(QRect(from, top, to - from, bottom - top));
             QtDrawContext dc(&painter);
             dc.SetBkColor(background);
             theInfomation->DrawElements(&dc, band);
         }
         for (int y = band.top; y < band.bottom; ++y)
-            std::memcpy(frame + y * rowBytes, own.constScanLine(y), std::size_t(width) * 4);
+            std::memcpy(frame + y * rowBytes + left, own.constScanLine(y) + left, columns);
     });
+    m_bandImagesMade += made.load();
 }
 
 void CVantorView::DrawCrossLine(DrawContext* dc)

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class BandedDrawing;
 class CComponent;
@@ -170,10 +171,10 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool CrossHairShown() const;
     // What lies under the board: the background colour, the photograph and the grid.
     void PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip);
-    // A large area with many objects (a zoom, a new board) is drawn into m_frame in
-    // bands on several threads, then copied to the window; a small one (an edit, a
-    // scrolled strip) or one of a few large objects goes straight to the window in one
-    // pass. The board's temporary objects are drawn over either. 1 band: one pass.
+    // An area with many objects (a zoom, a new board, the strip a scroll uncovers) is
+    // drawn into m_frame in bands on several threads, then copied to the window; one
+    // with few (an edit) goes straight to the window in one pass. The board's temporary
+    // objects are drawn over either. 1 band: one pass.
     int BandsToDraw(const QRect& area, const Rect& clip) const;
     void PaintOnThreads(const Rect& clip, int bands, COLORREF background);
     // Mouse capture taken for a tool; let go when the tool releases it or the view goes.
@@ -195,6 +196,13 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // of the viewport.
     QImage m_under;
     QImage m_frame;
+    // The image each band is drawn into, by the band's top row, kept for the next band
+    // starting there: only the rows round the band are ever touched, so an image holds
+    // little more memory than its band. After more than kMostBandImages were made (areas
+    // of many shapes were drawn), all are let go.
+    std::vector<QImage> m_bandImages;
+    int m_bandImagesMade = 0;
+    static constexpr int kMostBandImages = 64;
     // The band threads, started at the first repaint drawn on threads.
     std::unique_ptr<BandedDrawing> m_bands;
 };
