@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "platform/LargePages.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -144,6 +146,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>* out, std:
     if (std::uint64_t(st.st_size) > maxBytes)
         return tooLarge();
     out->reserve(std::size_t(st.st_size));
+    AskForLargePages(out->data(), out->capacity());
     std::uint8_t buffer[16384];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);

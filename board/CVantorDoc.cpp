@@ -222,6 +222,7 @@ bool CVantorDoc::ApplyBoardBytes(const Bytes& bytes, const std::string& path)
         return false;
     }
 
+    m_fileBytes = bytes.size();
     int fileOrigin[2];
     board.GetScreenOrigin(fileOrigin);
     PlaceFileOrigin(fileOrigin);
@@ -306,8 +307,10 @@ bool CVantorDoc::StoreBoard(const std::string& path, Bytes* bytes)
     try {
         CArchive ar;
         ar.SetFileName(FileNameOf(path));
+        ar.Reserve(m_fileBytes + m_fileBytes / 8 + kFirstSaveBytes);
         board.Serialize(ar);
         *bytes = ar.TakeBytes();
+        m_fileBytes = bytes->size();
     } catch (const CArchiveException& e) {
         board.SetScreenOrigin(held);
         UiServices::Current().MessageBox("The board was not saved: " + std::string(e.what()));

@@ -158,6 +158,10 @@ class CVantorDoc
 
     CDib m_photo;
     std::string m_boardPath;
+    // The size of the board file last read or written: a save makes room for about as
+    // much at once (a first save, for kFirstSaveBytes).
+    std::size_t m_fileBytes = 0;
+    static constexpr std::size_t kFirstSaveBytes = std::size_t(64) << 10;
     bool m_modified = false;
     std::function<void()> m_photoChanged;
     std::function<void()> m_boardClosing;

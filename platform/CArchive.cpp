@@ -1,5 +1,7 @@
 #include "CArchive.h"
 
+#include "LargePages.h"
+
 #include <bit>
 #include <cstring>
 #include <string_view>
@@ -98,6 +100,12 @@ CArchive::CArchive() : m_mode(store) {}
 CArchive::CArchive(std::span<const std::uint8_t> data) : m_mode(load), m_in(data)
 {
     m_loadMap.emplace_back(); // index 0: the null object
+}
+
+void CArchive::Reserve(std::size_t bytes)
+{
+    m_out.reserve(bytes);
+    AskForLargePages(m_out.data(), m_out.capacity());
 }
 
 std::vector<std::uint8_t> CArchive::TakeBytes()

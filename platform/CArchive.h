@@ -74,6 +74,9 @@ class CArchive
     // Storing: what has been written so far.
     const std::vector<std::uint8_t>& Bytes() const { return m_out; }
     std::vector<std::uint8_t> TakeBytes();
+    // Room for this many bytes in all, so that a large file is not copied as it grows
+    // (in large pages, see LargePages.h).
+    void Reserve(std::size_t bytes);
 
     // Loading: the read position and what remains.
     std::size_t Position() const { return m_pos; }
