@@ -29,7 +29,7 @@ class FigureCache
         Point end; // the current position after the figure, from the picture's corner
     };
 
-    static constexpr std::size_t kMostBytes = std::size_t(256) << 20;
+    static constexpr std::size_t kMostBytes = std::size_t(8) << 20;
 
     static FigureCache& ForThisThread();
 

@@ -137,7 +137,7 @@ class QtDrawContext : public DrawContext
         kFillPath,
     };
     // Figures larger than this many pixels either way are drawn directly.
-    static constexpr int kLargestFigure = 64;
+    static constexpr int kLargestFigure = 48;
     // True when the call went into the figure being recorded.
     bool Record(FigureOp op, std::initializer_list<Point> points);
     // Draws what was recorded as it came and records no more of this figure (a call a
