@@ -510,6 +510,7 @@ void CArc::DrawPath(DrawContext* dc, int mode, Rect /*clip*/, int penWidth)
     const double innerPixels = std::min(1.0e6, double(board.BoardToPixels(innerRadius)));
     const int steps = std::clamp(int(innerPixels * sweep / 3.0), 2, 360);
 
+    dc->BeginFigure();
     dc->BeginPath();
     dc->MoveTo(outerStart);
     dc->ArcTo(ClientCircleRect(m_position, outerRadius), outerStart, outerEnd);
@@ -520,6 +521,7 @@ void CArc::DrawPath(DrawContext* dc, int mode, Rect /*clip*/, int penWidth)
     dc->CloseFigure();
     dc->EndPath();
     dc->StrokeAndFillPath();
+    dc->EndFigure();
 
     if (selected)
         dc->RestoreState();

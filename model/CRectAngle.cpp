@@ -168,12 +168,14 @@ void CRectAngle::Draw(DrawContext* dc, int mode, Rect, const HiddenLayers* hidde
 
     Position corner[4];
     Corners(corner);
+    dc->BeginFigure();
     dc->BeginPath();
     dc->MoveTo(corner[0].ToClient());
     for (int i = 1; i < 4; ++i)
         dc->LineTo(corner[i].ToClient());
     dc->EndPath();
     dc->StrokeAndFillPath();
+    dc->EndFigure();
 
     if (selected)
         dc->RestoreState();
