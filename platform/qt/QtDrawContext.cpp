@@ -474,9 +474,41 @@ void QtDrawContext::TextOut(Point p, const std::string& text)
 {
     DropFigure();
     const Font& font = CurrentFont();
-    m_painter->setFont(font.font);
-    m_painter->setPen(ToQColor(m_textColor));
-    m_painter->drawText(QPointF(p.x, p.y + font.metrics.ascent()), QString::fromStdString(text));
+    const auto draw = [&](QPainter* painter, Point at) {
+        painter->setFont(font.font);
+        painter->setPen(ToQColor(m_textColor));
+        painter->drawText(QPointF(at.x, at.y + font.metrics.ascent()),
+                          QString::fromStdString(text));
+    };
+    // Short texts in small type (pad numbers) are kept as figures; the picture reaches
+    // past the text's measure on every side for the glyphs that overhang it.
+    const int margin = m_fontSpec.pixelHeight / 2 + 2;
+    const int width = MeasureText(text).width + 2 * margin;
+    const int height = font.metrics.height() + 2 * margin;
+    if (text.size() > kLongestKeptText || width > kLargestFigure || height > kLargestFigure ||
+        !PlainPainter()) {
+        draw(m_painter, p);
+        return;
+    }
+    const std::uint32_t head[] = {0xFFFFFFFFu, m_textColor, std::uint32_t(m_fontSpec.pixelHeight),
+                                  m_fontSpec.bold ? 1u : 0u};
+    m_key.assign(reinterpret_cast<const char*>(head), sizeof head);
+    m_key += m_fontSpec.family;
+    m_key += '\0';
+    m_key += text;
+    FigureCache& cache = FigureCache::ForThisThread();
+    bool again = false;
+    const FigureCache::Figure* kept = cache.Find(m_key, &again);
+    if (!kept && !again) {
+        draw(m_painter, p);
+        return;
+    }
+    if (!kept) {
+        draw(cache.Scratch(QSize(width, height)), Point{margin, margin});
+        kept = &cache.Keep(m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)),
+                                                      Point{}});
+    }
+    m_painter->drawImage(QPoint(p.x - margin, p.y - margin), kept->picture);
 }
 
 TextMetrics QtDrawContext::MeasureText(const std::string& text) const

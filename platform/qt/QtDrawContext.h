@@ -138,6 +138,8 @@ class QtDrawContext : public DrawContext
     };
     // Figures larger than this many pixels either way are drawn directly.
     static constexpr int kLargestFigure = 48;
+    // Texts longer than this are drawn directly.
+    static constexpr std::size_t kLongestKeptText = 8;
     // True when the call went into the figure being recorded.
     bool Record(FigureOp op, std::initializer_list<Point> points);
     // Draws what was recorded as it came and records no more of this figure (a call a

@@ -324,3 +324,33 @@ TEST(QtDrawContextTest, FiguresDrawnAgainElsewhereLightWhatTheirCallsLight)
         }
     }
 }
+
+// Short texts in small type are kept as figures too, drawn over whatever lies beneath.
+TEST(QtDrawContextTest, ShortTextsDrawnAgainElsewhereLookAsDrawnDirectly)
+{
+    FigureCache::ForgetAll();
+    const auto draw = [](bool smooth) {
+        QImage img(120, 40, QImage::Format_RGB32);
+        img.fill(kWhite);
+        QPainter painter(&img);
+        painter.setRenderHint(QPainter::Antialiasing, smooth);
+        QtDrawContext dc(&painter);
+        dc.FillRect({0, 0, 120, 20}, kBlue);
+        dc.SetFont(FontSpec{"Sans", 9, false});
+        dc.SetTextColor(kRed);
+        for (const Point at : {Point{2, 2}, Point{30, 14}, Point{61, 5}, Point{90, 25}})
+            dc.TextOut(at, "12");
+        painter.end();
+        return img;
+    };
+    const QImage direct = draw(true);
+    ASSERT_GT(CountLit(direct), 0);
+    const QImage kept = draw(false);
+    int worst = 0;
+    for (int y = 0; y < kept.height(); ++y)
+        for (int x = 0; x < kept.width(); ++x)
+            for (const int shift : {0, 8, 16})
+                worst = std::max(worst, std::abs(int((kept.pixel(x, y) >> shift) & 0xFF) -
+                                                 int((direct.pixel(x, y) >> shift) & 0xFF)));
+    EXPECT_LE(worst, 2) << "a channel differs by " << worst;
+}
