@@ -460,7 +460,9 @@ QtDrawContext::Font& QtDrawContext::CurrentFont() const
     if (m_fontSpec.pixelHeight > 0)
         made.setPixelSize(m_fontSpec.pixelHeight);
     made.setBold(m_fontSpec.bold);
-    m_fonts.push_back(std::make_unique<Font>(Font{m_fontSpec, made, QFontMetrics(made), {}}));
+    const QFontMetrics metrics(made);
+    m_fonts.push_back(std::make_unique<Font>(
+        Font{m_fontSpec, made, metrics, metrics.height(), metrics.ascent(), {}}));
     m_font = m_fonts.back().get();
     return *m_font;
 }
@@ -477,14 +479,14 @@ void QtDrawContext::TextOut(Point p, const std::string& text)
     const auto draw = [&](QPainter* painter, Point at) {
         painter->setFont(font.font);
         painter->setPen(ToQColor(m_textColor));
-        painter->drawText(QPointF(at.x, at.y + font.metrics.ascent()),
+        painter->drawText(QPointF(at.x, at.y + font.ascent),
                           QString::fromStdString(text));
     };
     // Short texts in small type (pad numbers) are kept as figures; the picture reaches
     // past the text's measure on every side for the glyphs that overhang it.
     const int margin = m_fontSpec.pixelHeight / 2 + 2;
     const int width = MeasureText(text).width + 2 * margin;
-    const int height = font.metrics.height() + 2 * margin;
+    const int height = font.height + 2 * margin;
     if (text.size() > kLongestKeptText || width > kLargestFigure || height > kLargestFigure ||
         !PlainPainter()) {
         draw(m_painter, p);
@@ -522,7 +524,7 @@ TextMetrics QtDrawContext::MeasureText(const std::string& text) const
                     .emplace(text, font.metrics.horizontalAdvance(QString::fromStdString(text)))
                     .first;
     }
-    return TextMetrics{known->second, font.metrics.height(), font.metrics.ascent()};
+    return TextMetrics{known->second, font.height, font.ascent};
 }
 
 // ---------------------------------------------------------------------------------

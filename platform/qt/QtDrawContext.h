@@ -110,6 +110,8 @@ class QtDrawContext : public DrawContext
         FontSpec spec;
         QFont font;
         QFontMetrics metrics;
+        int height; // of the metrics, which work them out anew on every call
+        int ascent;
         std::unordered_map<std::string, int> widths;
     };
     static constexpr std::size_t kMostWidths = 1024;
