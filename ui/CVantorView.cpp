@@ -972,8 +972,8 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
         const int top = std::max(0, band.top - kBandOverlap);
         const int bottom = std::min(height, band.bottom + kBandOverlap);
         QImage spare;
-        QImage& own = band.top >= 0 && band.top < height ? m_bandImages[std::size_t(band.top)]
-                                                         : spare;
+        QImage& own =
+            band.top >= 0 && band.top < height ? m_bandImages[std::size_t(band.top)] : spare;
         if (own.size() != m_frame.size()) {
             own = QImage(width, height, QImage::Format_RGB32);
             made.fetch_add(1, std::memory_order_relaxed);

@@ -26,8 +26,7 @@ void FigureCache::ForgetAll()
 
 const FigureCache::Figure* FigureCache::Find(const std::string& key, bool* again)
 {
-    if (const unsigned now = theGeneration.load(std::memory_order_relaxed);
-        now != m_generation) {
+    if (const unsigned now = theGeneration.load(std::memory_order_relaxed); now != m_generation) {
         Clear();
         m_generation = now;
     }

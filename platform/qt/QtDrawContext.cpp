@@ -479,8 +479,7 @@ void QtDrawContext::TextOut(Point p, const std::string& text)
     const auto draw = [&](QPainter* painter, Point at) {
         painter->setFont(font.font);
         painter->setPen(ToQColor(m_textColor));
-        painter->drawText(QPointF(at.x, at.y + font.ascent),
-                          QString::fromStdString(text));
+        painter->drawText(QPointF(at.x, at.y + font.ascent), QString::fromStdString(text));
     };
     // Short texts in small type (pad numbers) are kept as figures; the picture reaches
     // past the text's measure on every side for the glyphs that overhang it.
@@ -507,8 +506,8 @@ void QtDrawContext::TextOut(Point p, const std::string& text)
     }
     if (!kept) {
         draw(cache.Scratch(QSize(width, height)), Point{margin, margin});
-        kept = &cache.Keep(m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)),
-                                                      Point{}});
+        kept = &cache.Keep(
+            m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)), Point{}});
     }
     m_painter->drawImage(QPoint(p.x - margin, p.y - margin), kept->picture);
 }
@@ -520,9 +519,9 @@ TextMetrics QtDrawContext::MeasureText(const std::string& text) const
     if (known == font.widths.end()) {
         if (font.widths.size() >= kMostWidths)
             font.widths.clear();
-        known = font.widths
-                    .emplace(text, font.metrics.horizontalAdvance(QString::fromStdString(text)))
-                    .first;
+        known =
+            font.widths.emplace(text, font.metrics.horizontalAdvance(QString::fromStdString(text)))
+                .first;
     }
     return TextMetrics{known->second, font.height, font.ascent};
 }
@@ -708,8 +707,8 @@ void QtDrawContext::EndFigure()
         on.SetBrush(m_state.brush);
         on.m_state.pos = Point{m_state.pos.x - origin.x, m_state.pos.y - origin.y};
         Replay(&on, Point{-origin.x, -origin.y});
-        kept = &cache.Keep(m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)),
-                                                      on.m_state.pos});
+        kept = &cache.Keep(
+            m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)), on.m_state.pos});
     }
     m_painter->drawImage(QPoint(origin.x, origin.y), kept->picture);
     if (movesPos)

@@ -259,7 +259,8 @@ TEST(QtDrawContextTest, FiguresDrawnAgainElsewhereLightWhatTheirCallsLight)
     using Figure = std::function<void(QtDrawContext&, Point)>;
     const auto at = [](Point o, int x, int y) { return Point{o.x + x, o.y + y}; };
     const std::pair<const char*, Figure> figures[] = {
-        {"obround", [&](QtDrawContext& dc, Point o) {
+        {"obround",
+         [&](QtDrawContext& dc, Point o) {
              const Rect cap1{o.x, o.y, o.x + 7, o.y + 7};
              const Rect cap2{o.x + 9, o.y + 4, o.x + 16, o.y + 11};
              dc.Arc(cap1, at(o, 5, 6), at(o, 2, 0));
@@ -273,7 +274,10 @@ TEST(QtDrawContextTest, FiguresDrawnAgainElsewhereLightWhatTheirCallsLight)
              dc.EndPath();
              dc.StrokeAndFillPath();
          }},
-        {"disc", [&](QtDrawContext& dc, Point o) { dc.Ellipse({o.x, o.y, o.x + 9, o.y + 6}); }},
+        {"disc",
+         [&](QtDrawContext& dc, Point o) {
+             dc.Ellipse({o.x, o.y, o.x + 9, o.y + 6});
+         }},
         {"line from where the last one ended",
          [&](QtDrawContext& dc, Point o) { dc.LineTo(at(o, 9, 3)); }},
         {"arc to, then a line",
