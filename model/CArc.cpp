@@ -56,16 +56,6 @@ double ArcAngle(double a)
     return a;
 }
 
-// Client rectangle of the circle of radius r about c.
-Rect ClientCircleRect(const Position& c, double r)
-{
-    const Point a = Position(c.x - r, c.y + r).ToClient();
-    const Point b = Position(c.x + r, c.y - r).ToClient();
-    Rect rect{a.x, a.y, b.x, b.y};
-    rect.Normalize();
-    return rect;
-}
-
 // Counter-clockwise sweep from start to end; equal angles are a full turn.
 double Sweep(double start, double end)
 {
@@ -243,6 +233,15 @@ void CArc::SetRadius(const double* radius, const int* repaint)
     SetPosition(centre, 0);
     if (paint)
         Invalidate();
+}
+
+Rect CArc::CircleOnScreen(const Position& c, double r)
+{
+    const Point a = Position(c.x - r, c.y + r).ToClient();
+    const Point b = Position(c.x + r, c.y - r).ToClient();
+    Rect rect{a.x, a.y, b.x, b.y};
+    rect.Normalize();
+    return rect;
 }
 
 Position CArc::GetStartPoint() const
@@ -484,7 +483,7 @@ void CArc::DrawOutline(DrawContext* dc, int /*mode*/, Rect /*clip*/, const Hidde
 {
     if (!dc || IsLayerHidden(hidden))
         return;
-    dc->Arc(ClientCircleRect(m_position, m_radius), GetStartPoint().ToClient(),
+    dc->Arc(CircleOnScreen(m_position, m_radius), GetStartPoint().ToClient(),
             GetEndPoint().ToClient());
 }
 
@@ -513,7 +512,7 @@ void CArc::DrawPath(DrawContext* dc, int mode, Rect /*clip*/, int penWidth)
     dc->BeginFigure();
     dc->BeginPath();
     dc->MoveTo(outerStart);
-    dc->ArcTo(ClientCircleRect(m_position, outerRadius), outerStart, outerEnd);
+    dc->ArcTo(CircleOnScreen(m_position, outerRadius), outerStart, outerEnd);
     for (int i = 0; i <= steps; ++i) {
         const double a = m_endAngle - sweep * double(i) / double(steps);
         dc->LineTo(m_position.PolarOffset(innerRadius, a).ToClient());

@@ -35,6 +35,8 @@ class CArc : public CEntity
     double GetEndAngle() const { return m_endAngle; }
     Position GetStartPoint() const;
     Position GetEndPoint() const;
+    // The box, in view pixels, of the circle of radius r (board units) about c.
+    static Rect CircleOnScreen(const Position& c, double r);
     void SetAttachedEntity(CEntity* entity, const int* repaint);
     CEntity* GetAttachedEntity() const { return m_attached; }
     // Whether the direction from the centre to p lies within the arc's angular window

@@ -40,16 +40,6 @@ Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, dou
     return o;
 }
 
-// The box of a circle in view pixels.
-Rect CircleOnScreen(const Position& c, double r)
-{
-    const Point a = Position(c.x - r, c.y + r).ToClient();
-    const Point b = Position(c.x + r, c.y - r).ToClient();
-    Rect rect{a.x, a.y, b.x, b.y};
-    rect.Normalize();
-    return rect;
-}
-
 } // namespace
 
 CRound::CRound() = default;
@@ -193,8 +183,8 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     const Point side1b = o.side1b.ToClient();
     const Point side2a = o.side2a.ToClient();
     const Point side2b = o.side2b.ToClient();
-    const Rect capBox1 = CircleOnScreen(cap1, r);
-    const Rect capBox2 = CircleOnScreen(cap2, r);
+    const Rect capBox1 = CArc::CircleOnScreen(cap1, r);
+    const Rect capBox2 = CArc::CircleOnScreen(cap2, r);
 
     dc->BeginFigure();
     dc->Arc(capBox1, side2a, side1a);

@@ -31,6 +31,11 @@ QPointF ToQPointF(Point p)
 // Points each figure operation carries, in the order of QtDrawContext::FigureOp.
 constexpr int kFigurePoints[] = {1, 1, 4, 4, 2, 2, 0, 0, 0, 0, 0, 0};
 
+// The calls without points, in the order of QtDrawContext::FigureOp from kBeginPath on.
+constexpr void (DrawContext::*kPathCalls[])() = {
+    &DrawContext::BeginPath,         &DrawContext::CloseFigure, &DrawContext::EndPath,
+    &DrawContext::StrokeAndFillPath, &DrawContext::StrokePath,  &DrawContext::FillPath};
+
 Rect BoxOf(Point a, Point b)
 {
     return Rect{a.x, a.y, b.x, b.y};
@@ -608,23 +613,8 @@ void QtDrawContext::Replay(QtDrawContext* on, Point shift) const
         case kEllipse:
             on->Ellipse(BoxOf(p[0], p[1]));
             break;
-        case kBeginPath:
-            on->BeginPath();
-            break;
-        case kCloseFigure:
-            on->CloseFigure();
-            break;
-        case kEndPath:
-            on->EndPath();
-            break;
-        case kStrokeAndFillPath:
-            on->StrokeAndFillPath();
-            break;
-        case kStrokePath:
-            on->StrokePath();
-            break;
-        case kFillPath:
-            on->FillPath();
+        default:
+            (on->*kPathCalls[op - kBeginPath])();
             break;
         }
     }
