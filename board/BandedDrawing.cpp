@@ -38,16 +38,15 @@ void BandedDrawing::HelperLoop()
     }
 }
 
-void BandedDrawing::Run(const Rect& clip, int bands, BoardServices* view,
-                        const std::function<void(const Rect& band)>& drawBand)
+void BandedDrawing::Run(const Rect& clip, const std::vector<int>& edges, BoardServices* view,
+                        const DrawBand& drawBand)
 {
-    const int height = clip.bottom - clip.top;
-    if (height <= 0 || clip.right <= clip.left)
+    if (clip.bottom <= clip.top || clip.right <= clip.left || edges.size() < 2)
         return;
     {
         const std::lock_guard<std::mutex> hold(m_lock);
         m_clip = clip;
-        m_bands = std::clamp(bands, 1, std::min(height, Threads() * kBandsPerThread));
+        m_edges = edges;
         m_view = view;
         m_drawBand = &drawBand;
         m_next = 0;
@@ -65,12 +64,12 @@ void BandedDrawing::DrawBands()
 {
     BoardServices* before = BoardServices::UseOnThisThread(m_view);
     CEntity::SetDrawingShared(true);
-    const int height = m_clip.bottom - m_clip.top;
-    for (int i = m_next.fetch_add(1); i < m_bands; i = m_next.fetch_add(1)) {
+    const int bands = int(m_edges.size()) - 1;
+    for (int i = m_next.fetch_add(1); i < bands; i = m_next.fetch_add(1)) {
         Rect band = m_clip;
-        band.top = m_clip.top + int(std::int64_t(height) * i / m_bands);
-        band.bottom = m_clip.top + int(std::int64_t(height) * (i + 1) / m_bands);
-        (*m_drawBand)(band);
+        band.top = m_edges[std::size_t(i)];
+        band.bottom = m_edges[std::size_t(i) + 1];
+        (*m_drawBand)(i, band);
     }
     CEntity::SetDrawingShared(false);
     BoardServices::UseOnThisThread(before);
@@ -80,6 +79,38 @@ int BandedDrawing::BandsFor(std::size_t objects, int threads)
 {
     const std::size_t most = std::size_t(std::max(1, threads * kBandsPerThread));
     return int(std::clamp<std::size_t>(objects / kObjectsPerBand, 1, most));
+}
+
+std::vector<int> BandedDrawing::Edges(const Rect& clip, int bands,
+                                      const std::function<std::size_t(const Rect&)>& weigh)
+{
+    const int height = clip.bottom - clip.top;
+    bands = std::clamp(bands, 1, std::max(1, height));
+    const int strips = std::max(1, std::min(height, bands * kStripsPerBand));
+    std::vector<int> stripEdges;
+    std::vector<std::size_t> weights;
+    std::size_t total = 0;
+    for (int i = 0; i <= strips; ++i)
+        stripEdges.push_back(clip.top + int(std::int64_t(height) * i / strips));
+    for (int i = 0; i < strips; ++i) {
+        Rect rows = clip;
+        rows.top = stripEdges[std::size_t(i)];
+        rows.bottom = stripEdges[std::size_t(i) + 1];
+        weights.push_back(weigh(rows) + 1); // every row costs a little, if only its copy
+        total += weights.back();
+    }
+    // Band k ends at the first strip edge where the weight so far reaches k shares.
+    std::vector<int> edges{clip.top};
+    std::size_t sofar = 0;
+    for (int i = 0; i < strips; ++i) {
+        sofar += weights[std::size_t(i)];
+        const int edge = stripEdges[std::size_t(i) + 1];
+        if (sofar * std::size_t(bands) >= total * edges.size() && edge > edges.back())
+            edges.push_back(edge);
+    }
+    if (edges.back() != clip.bottom)
+        edges.push_back(clip.bottom);
+    return edges;
 }
 
 int BandedDrawing::ThreadsForThisMachine()

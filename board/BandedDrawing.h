@@ -1,12 +1,15 @@
 // Splits a client rectangle into horizontal bands and draws them on several threads at
-// once, for a repaint of a whole view (a zoom change, a new board). The helper threads
+// once, for a repaint of a whole view (a zoom change, a new board). The bands are cut
+// where they hold about as many objects each (`Edges`), so that no thread is left with
+// the crowded middle of a board while the others draw its empty margins. The helper threads
 // are started once and wait between runs, so that what each keeps for itself (the font
 // caches of the painting library, for one) stays warm from one repaint to the next.
 //
 // Every band thread sees `view` as its board services (BoardServices::Current) and draws
 // objects as shared (CEntity::SetDrawingShared), so that all of them draw one view
 // whatever happens to the installed services, and only read the objects. Run returns
-// when every band is drawn. `drawBand` runs on the calling thread and on the helpers,
+// when every band is drawn. `drawBand`, given the band's number and rows, runs on the
+// calling thread and on the helpers,
 // several at once, and must only read what the board holds; the board must not change
 // meanwhile. Run is called from one thread at a time.
 #pragma once
@@ -42,12 +45,20 @@ class BandedDrawing final
     // Stops and joins the helpers.
     ~BandedDrawing();
 
-    // Bands are whole rows, top to bottom, together exactly `clip`; there are `bands` of
-    // them, within 1 and Threads() * kBandsPerThread.
-    void Run(const Rect& clip, int bands, BoardServices* view,
-             const std::function<void(const Rect& band)>& drawBand);
+    using DrawBand = std::function<void(int band, const Rect& rows)>;
+    // Band i is the full width of `clip`, rows edges[i] to edges[i + 1]; `edges` runs
+    // from clip.top to clip.bottom and rises strictly.
+    void Run(const Rect& clip, const std::vector<int>& edges, BoardServices* view,
+             const DrawBand& drawBand);
     // The bands worth drawing `objects` in on `threads` threads; 1 means one pass.
     static int BandsFor(std::size_t objects, int threads);
+    // The edges of at most `bands` bands of `clip` that hold about the same weight each,
+    // the weight of a set of rows being what `weigh` tells of them (the objects drawn
+    // there). The clip is weighed in kStripsPerBand strips per band; a strip weighing
+    // more than a band's share makes a band of its own.
+    static constexpr int kStripsPerBand = 4;
+    static std::vector<int> Edges(const Rect& clip, int bands,
+                                  const std::function<std::size_t(const Rect& rows)>& weigh);
     int Threads() const { return int(m_helpers.size()) + 1; }
     // The threads worth using on this machine for a whole view (at most 8).
     static int ThreadsForThisMachine();
@@ -65,9 +76,9 @@ class BandedDrawing final
     bool m_stopping = false;
     // The current run, set under the lock before the helpers are woken.
     Rect m_clip;
-    int m_bands = 0;
+    std::vector<int> m_edges;
     BoardServices* m_view = nullptr;
-    const std::function<void(const Rect&)>* m_drawBand = nullptr;
+    const DrawBand* m_drawBand = nullptr;
     std::atomic<int> m_next{0};
     // Last, so that the helpers are joined before anything they use goes.
     std::vector<std::jthread> m_helpers;

@@ -938,11 +938,6 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
         m_under = QImage(viewport()->size(), QImage::Format_RGB32);
         m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
     }
-    if (m_bandImages.size() != std::size_t(m_frame.height()) ||
-        m_bandImagesMade > kMostBandImages) {
-        m_bandImages.assign(std::size_t(m_frame.height()), QImage());
-        m_bandImagesMade = 0;
-    }
     {
         QPainter painter(&m_under);
         QtDrawContext dc(&painter);
@@ -967,17 +962,16 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
     // pixel.
     if (!m_bands)
         m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
-    std::atomic<int> made{0};
-    m_bands->Run(clip, bands, &view, [&](const Rect& band) {
+    const std::vector<int> edges = BandedDrawing::Edges(
+        clip, bands, [](const Rect& rows) { return theInfomation->CountObjectsUnder(rows); });
+    if (m_bandImages.size() < edges.size() - 1)
+        m_bandImages.resize(edges.size() - 1);
+    m_bands->Run(clip, edges, &view, [&](int index, const Rect& band) {
         const int top = std::max(0, band.top - kBandOverlap);
         const int bottom = std::min(height, band.bottom + kBandOverlap);
-        QImage spare;
-        QImage& own =
-            band.top >= 0 && band.top < height ? m_bandImages[std::size_t(band.top)] : spare;
-        if (own.size() != m_frame.size()) {
+        QImage& own = m_bandImages[std::size_t(index)];
+        if (own.size() != m_frame.size())
             own = QImage(width, height, QImage::Format_RGB32);
-            made.fetch_add(1, std::memory_order_relaxed);
-        }
         for (int y = top; y < bottom; ++y)
             std::memcpy(own.scanLine(y) + left, under + y * rowBytes + left, columns);
         {
@@ -992,7 +986,6 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
         for (int y = band.top; y < band.bottom; ++y)
             std::memcpy(frame + y * rowBytes + left, own.constScanLine(y) + left, columns);
     });
-    m_bandImagesMade += made.load();
 }
 
 void CVantorView::DrawCrossLine(DrawContext* dc)

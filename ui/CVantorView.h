@@ -196,13 +196,10 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // of the viewport.
     QImage m_under;
     QImage m_frame;
-    // The image each band is drawn into, by the band's top row, kept for the next band
-    // starting there: only the rows round the band are ever touched, so an image holds
-    // little more memory than its band. After more than kMostBandImages were made (areas
-    // of many shapes were drawn), all are let go.
+    // The image each band is drawn into, by the band's number, kept for the next repaint
+    // (a fresh one costs a page fault every few rows). Only the rows round the bands drawn
+    // in it are ever touched.
     std::vector<QImage> m_bandImages;
-    int m_bandImagesMade = 0;
-    static constexpr int kMostBandImages = 64;
     // The band threads, started at the first repaint drawn on threads.
     std::unique_ptr<BandedDrawing> m_bands;
 };

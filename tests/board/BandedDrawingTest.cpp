@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -49,7 +51,9 @@ TEST_F(BandedDrawingTest, BandsOnThreadsDrawWhatOneThreadDrawsBandByBand)
     std::map<int, std::pair<Rect, Calls>> drawn;
     int wrongServices = 0;
     BandedDrawing drawing(4);
-    drawing.Run(clip, 99, &copy, [&](const Rect& band) {
+    const std::vector<int> edges = BandedDrawing::Edges(
+        clip, 4, [&](const Rect& rows) { return board().CountObjectsUnder(rows); });
+    drawing.Run(clip, edges, &copy, [&](int, const Rect& band) {
         RecordingDrawContext dc;
         board().DrawElements(&dc, band);
         const std::lock_guard<std::mutex> hold(lock);
@@ -58,7 +62,8 @@ TEST_F(BandedDrawingTest, BandsOnThreadsDrawWhatOneThreadDrawsBandByBand)
     });
     EXPECT_EQ(&BoardServices::Current(), &board());
     EXPECT_EQ(wrongServices, 0);
-    ASSERT_EQ(drawn.size(), std::size_t(4 * BandedDrawing::kBandsPerThread));
+    ASSERT_EQ(drawn.size(), edges.size() - 1);
+    ASSERT_GE(drawn.size(), std::size_t(3));
 
     int top = clip.top;
     std::size_t total = 0;
@@ -75,6 +80,30 @@ TEST_F(BandedDrawingTest, BandsOnThreadsDrawWhatOneThreadDrawsBandByBand)
     }
     EXPECT_EQ(top, clip.bottom);
     EXPECT_GT(total, std::size_t(20000));
+}
+
+// A board crowded at the top: the bands there are thin, the empty rows below make one.
+TEST(BandedDrawingEdgesTest, BandsHoldAboutTheSameWeightAndCoverTheClip)
+{
+    const Rect clip{0, 100, 50, 1100};
+    const auto crowdedTop = [](const Rect& rows) {
+        return std::size_t(std::max(0, std::min(rows.bottom, 300) - rows.top) * 10);
+    };
+    const std::vector<int> edges = BandedDrawing::Edges(clip, 4, crowdedTop);
+    ASSERT_EQ(edges.size(), std::size_t(5));
+    EXPECT_EQ(edges.front(), clip.top);
+    EXPECT_EQ(edges.back(), clip.bottom);
+    EXPECT_TRUE(std::is_sorted(edges.begin(), edges.end()));
+    EXPECT_LE(edges[3], 300);
+
+    // One strip heavier than all the rest: never an empty band, never more than asked.
+    const auto oneHeavyRow = [](const Rect& rows) {
+        return rows.top <= 500 && rows.bottom > 500 ? std::size_t(1000000) : std::size_t(0);
+    };
+    const std::vector<int> heavy = BandedDrawing::Edges(clip, 8, oneHeavyRow);
+    EXPECT_LE(heavy.size(), std::size_t(9));
+    EXPECT_EQ(std::adjacent_find(heavy.begin(), heavy.end(), std::greater_equal<>()), heavy.end());
+    EXPECT_EQ(BandedDrawing::Edges(Rect{0, 0, 10, 1}, 8, oneHeavyRow), (std::vector<int>{0, 1}));
 }
 
 } // namespace
