@@ -1,17 +1,17 @@
 // Splits a client rectangle into horizontal bands and draws them on several threads at
 // once, for a repaint of a whole view (a zoom change, a new board). The bands are cut
 // where they hold about as many objects each (`Edges`), so that no thread is left with
-// the crowded middle of a board while the others draw its empty margins. The helper threads
-// are started once and wait between runs, so that what each keeps for itself (the font
-// caches of the painting library, for one) stays warm from one repaint to the next.
+// the crowded middle of a board while the others draw its empty margins. The helper
+// threads are started once and wait between runs, so that what each keeps for itself
+// (the font caches of the painting library, for one) stays warm from one repaint to the
+// next.
 //
 // Every band thread sees `view` as its board services (BoardServices::Current) and draws
 // objects as shared (CEntity::SetDrawingShared), so that all of them draw one view
 // whatever happens to the installed services, and only read the objects. Run returns
 // when every band is drawn. `drawBand`, given the band's number and rows, runs on the
-// calling thread and on the helpers,
-// several at once, and must only read what the board holds; the board must not change
-// meanwhile. Run is called from one thread at a time.
+// calling thread and on the helpers, several at once, and must only read what the board
+// holds; the board must not change meanwhile. Run is called from one thread at a time.
 #pragma once
 
 #include "platform/WinTypes.h"
