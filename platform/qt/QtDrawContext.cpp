@@ -587,13 +587,43 @@ void QtDrawContext::DropFigure()
     Replay(this, Point{});
 }
 
+bool QtDrawContext::ArcStrokedAgain(std::size_t at) const
+{
+    // The outline of a path lights every pixel of an arc drawn alone along one of its
+    // figures, with a thin solid pen, once the arc's box is this many pixels either way;
+    // below that a pixel or two of the tightest curves may differ.
+    constexpr int kSmallestCoveredBox = 5;
+    const int* arc = &m_figure[at + 1];
+    if (m_state.pen.style != PenStyle::Solid || m_state.pen.width > 1 ||
+        std::abs(arc[2] - arc[0]) < kSmallestCoveredBox ||
+        std::abs(arc[3] - arc[1]) < kSmallestCoveredBox)
+        return false;
+    bool inPath = false;
+    bool again = false;
+    for (std::size_t i = at + 1 + 2 * kFigurePoints[kArc]; i < m_figure.size();) {
+        const auto op = FigureOp(m_figure[i++]);
+        if (op == kArc && inPath && std::equal(arc, arc + 8, &m_figure[i]))
+            again = true;
+        inPath = op == kBeginPath || (inPath && op < kEndPath);
+        if (op == kStrokeAndFillPath || op == kStrokePath)
+            return again;
+        if (op == kFillPath)
+            again = false;
+        i += std::size_t(2 * kFigurePoints[op]);
+    }
+    return false;
+}
+
 void QtDrawContext::Replay(QtDrawContext* on, Point shift) const
 {
     Point p[4];
+    bool inPath = false;
     for (std::size_t i = 0; i < m_figure.size();) {
+        const std::size_t at = i;
         const auto op = FigureOp(m_figure[i++]);
         for (int k = 0; k < kFigurePoints[op]; ++k, i += 2)
             p[k] = Point{m_figure[i] + shift.x, m_figure[i + 1] + shift.y};
+        inPath = op == kBeginPath || (inPath && op < kEndPath); // a drawing ends it too
         switch (op) {
         case kMoveTo:
             on->MoveTo(p[0]);
@@ -602,7 +632,8 @@ void QtDrawContext::Replay(QtDrawContext* on, Point shift) const
             on->LineTo(p[0]);
             break;
         case kArc:
-            on->Arc(BoxOf(p[0], p[1]), p[2], p[3]);
+            if (inPath || !ArcStrokedAgain(at))
+                on->Arc(BoxOf(p[0], p[1]), p[2], p[3]);
             break;
         case kArcTo:
             on->ArcTo(BoxOf(p[0], p[1]), p[2], p[3]);

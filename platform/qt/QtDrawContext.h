@@ -148,6 +148,9 @@ class QtDrawContext : public DrawContext
     // figure cannot hold was made).
     void DropFigure();
     void Replay(QtDrawContext* on, Point shift) const;
+    // True when the arc recorded at `at`, drawn outside a path, is drawn again as a figure
+    // of a path whose outline is stroked later, which lights all its pixels anyway.
+    bool ArcStrokedAgain(std::size_t at) const;
     bool PlainPainter() const;
 
     int m_figureDepth = 0;

@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace
 {
@@ -326,6 +329,72 @@ TEST(QtDrawContextTest, FiguresDrawnAgainElsewhereLightWhatTheirCallsLight)
             EXPECT_EQ(draw(true), direct);
             EXPECT_EQ(draw(true), direct) << "with every figure kept";
         }
+    }
+}
+
+// An obround's caps are drawn alone and again within its stroked outline; a figure draws
+// them once where that lights the same pixels. Obrounds of every size and angle, with
+// filled and hollow bodies, each in a cell of its own.
+TEST(QtDrawContextTest, ObroundFiguresLightWhatTheirCallsLight)
+{
+    constexpr int kCell = 64;
+    constexpr int kAcross = 30;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const auto pixel = [](double x, double y) {
+        return Point{int(std::lround(x)), int(std::lround(y))};
+    };
+    struct Obround {
+        Rect cap1, cap2;
+        Point side1a, side1b, side2a, side2b;
+    };
+    std::vector<Obround> obrounds;
+    for (int i = 0; i < kAcross * kAcross; ++i) {
+        const double r = 0.3 + 13.0 * unit(random) * unit(random);
+        const double half = 16.0 * unit(random);
+        const double axis = 6.3 * unit(random);
+        const double cx = (double(i % kAcross) + 0.5) * kCell + unit(random);
+        const double cy = (double(i / kAcross) + 0.5) * kCell + unit(random);
+        const double ax = std::cos(axis) * half;
+        const double ay = -std::sin(axis) * half;
+        const double sx = -std::sin(axis) * r;
+        const double sy = -std::cos(axis) * r;
+        const Point box1a = pixel(cx + ax - r, cy + ay - r),
+                    box1b = pixel(cx + ax + r, cy + ay + r);
+        const Point box2a = pixel(cx - ax - r, cy - ay - r),
+                    box2b = pixel(cx - ax + r, cy - ay + r);
+        obrounds.push_back({{box1a.x, box1a.y, box1b.x, box1b.y},
+                            {box2a.x, box2a.y, box2b.x, box2b.y},
+                            pixel(cx + ax + sx, cy + ay + sy),
+                            pixel(cx - ax + sx, cy - ay + sy),
+                            pixel(cx + ax - sx, cy + ay - sy),
+                            pixel(cx - ax - sx, cy - ay - sy)});
+    }
+    for (const BrushStyle body : {BrushStyle::Solid, BrushStyle::Hollow}) {
+        const auto draw = [&](bool asFigures) {
+            FigureCache::ForgetAll();
+            return Paint(kCell * kAcross, kCell * kAcross, [&](QtDrawContext& dc) {
+                dc.SetBrush(BrushSpec{body, kBlue});
+                for (const Obround& o : obrounds) {
+                    if (asFigures)
+                        dc.BeginFigure();
+                    dc.Arc(o.cap1, o.side2a, o.side1a);
+                    dc.Arc(o.cap2, o.side1b, o.side2b);
+                    dc.BeginPath();
+                    dc.MoveTo(o.side1a);
+                    dc.LineTo(o.side1b);
+                    dc.LineTo(o.side2b);
+                    dc.LineTo(o.side2a);
+                    dc.Arc(o.cap1, o.side2a, o.side1a);
+                    dc.Arc(o.cap2, o.side1b, o.side2b);
+                    dc.EndPath();
+                    dc.StrokeAndFillPath();
+                    if (asFigures)
+                        dc.EndFigure();
+                }
+            });
+        };
+        EXPECT_EQ(draw(true), draw(false));
     }
 }
 
