@@ -892,7 +892,7 @@ void CVantorView::paintEvent(QPaintEvent* e)
     }
     const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     const COLORREF background = theInfomation->GetLayerColor(kBackgroundKey);
-    QtDrawContext dc(&painter);
+    QtDrawContext dc(&painter, &m_fonts);
     dc.SetBkColor(background);
     if (const int bands = BandsToDraw(area, clip); bands > 1) {
         PaintOnThreads(clip, bands, background);
@@ -964,12 +964,13 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
         m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
     const std::vector<int> edges = BandedDrawing::Edges(
         clip, bands, [](const Rect& rows) { return theInfomation->CountObjectsUnder(rows); });
-    if (m_bandImages.size() < edges.size() - 1)
-        m_bandImages.resize(edges.size() - 1);
+    if (m_bandKeeps.size() < edges.size() - 1)
+        m_bandKeeps.resize(edges.size() - 1);
     m_bands->Run(clip, edges, &view, [&](int index, const Rect& band) {
         const int top = std::max(0, band.top - kBandOverlap);
         const int bottom = std::min(height, band.bottom + kBandOverlap);
-        QImage& own = m_bandImages[std::size_t(index)];
+        BandKeep& keep = m_bandKeeps[std::size_t(index)];
+        QImage& own = keep.image;
         if (own.size() != m_frame.size())
             own = QImage(width, height, QImage::Format_RGB32);
         for (int y = top; y < bottom; ++y)
@@ -979,7 +980,7 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
             const int from = std::max(0, clip.left - kBandOverlap);
             const int to = std::min(width, clip.right + kBandOverlap);
             painter.setClipRect(QRect(from, top, to - from, bottom - top));
-            QtDrawContext dc(&painter);
+            QtDrawContext dc(&painter, &keep.fonts);
             dc.SetBkColor(background);
             theInfomation->DrawElements(&dc, band);
         }

@@ -9,6 +9,7 @@
 #include "board/ViewPort.h"
 #include "commands/CNormalStatus.h"
 #include "commands/EditCommands.h"
+#include "platform/qt/QtFonts.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -196,10 +197,16 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // of the viewport.
     QImage m_under;
     QImage m_frame;
-    // The image each band is drawn into, by the band's number, kept for the next repaint
-    // (a fresh one costs a page fault every few rows). Only the rows round the bands drawn
-    // in it are ever touched.
-    std::vector<QImage> m_bandImages;
+    // What each band is drawn with, by the band's number, kept for the next repaint: the
+    // image it is drawn into (a fresh one costs a page fault every few rows; only the rows
+    // round the bands drawn in it are ever touched) and its fonts.
+    struct BandKeep {
+        QImage image;
+        QtFonts fonts;
+    };
+    std::vector<BandKeep> m_bandKeeps;
+    // The fonts of paints drawn in one pass.
+    QtFonts m_fonts;
     // The band threads, started at the first repaint drawn on threads.
     std::unique_ptr<BandedDrawing> m_bands;
 };

@@ -56,9 +56,12 @@ bool SameRay(const Rect& box, Point a, Point b)
 
 } // namespace
 
-QtDrawContext::QtDrawContext(QPainter* painter)
-    : m_painter(painter), m_noPen(QBrush(Qt::black), 1.0, Qt::NoPen), m_noBrush(Qt::NoBrush)
+QtDrawContext::QtDrawContext(QPainter* painter, QtFonts* fonts)
+    : m_painter(painter), m_noPen(QBrush(Qt::black), 1.0, Qt::NoPen), m_noBrush(Qt::NoBrush),
+      m_ownFonts(fonts ? nullptr : std::make_unique<QtFonts>()),
+      m_fonts(fonts ? fonts : m_ownFonts.get())
 {
+    m_fonts->Trim();
     m_noBrush.setColor(Qt::white); // a brush of its own, apart from the shared empty one
     // Dash gaps and text backgrounds are left unpainted.
     m_painter->setBackgroundMode(Qt::TransparentMode);
@@ -452,24 +455,9 @@ void QtDrawContext::SetFont(const FontSpec& font)
     m_fontSpec = font;
 }
 
-QtDrawContext::Font& QtDrawContext::CurrentFont() const
+QtFonts::Font& QtDrawContext::CurrentFont() const
 {
-    if (m_font && m_font->spec == m_fontSpec)
-        return *m_font;
-    for (const auto& known : m_fonts)
-        if (known->spec == m_fontSpec) {
-            m_font = known.get();
-            return *m_font;
-        }
-    QFont made(QString::fromStdString(m_fontSpec.family));
-    if (m_fontSpec.pixelHeight > 0)
-        made.setPixelSize(m_fontSpec.pixelHeight);
-    made.setBold(m_fontSpec.bold);
-    const QFontMetrics metrics(made);
-    m_fonts.push_back(std::make_unique<Font>(
-        Font{m_fontSpec, made, metrics, metrics.height(), metrics.ascent(), {}}));
-    m_font = m_fonts.back().get();
-    return *m_font;
+    return m_fonts->Get(m_fontSpec);
 }
 
 void QtDrawContext::SetTextColor(COLORREF color)
@@ -480,7 +468,7 @@ void QtDrawContext::SetTextColor(COLORREF color)
 void QtDrawContext::TextOut(Point p, const std::string& text)
 {
     DropFigure();
-    const Font& font = CurrentFont();
+    const QtFonts::Font& font = CurrentFont();
     const auto draw = [&](QPainter* painter, Point at) {
         painter->setFont(font.font);
         painter->setPen(ToQColor(m_textColor));
@@ -519,16 +507,8 @@ void QtDrawContext::TextOut(Point p, const std::string& text)
 
 TextMetrics QtDrawContext::MeasureText(const std::string& text) const
 {
-    Font& font = CurrentFont();
-    auto known = font.widths.find(text);
-    if (known == font.widths.end()) {
-        if (font.widths.size() >= kMostWidths)
-            font.widths.clear();
-        known =
-            font.widths.emplace(text, font.metrics.horizontalAdvance(QString::fromStdString(text)))
-                .first;
-    }
-    return TextMetrics{known->second, font.height, font.ascent};
+    QtFonts::Font& font = CurrentFont();
+    return TextMetrics{QtFonts::Width(font, text), font.height, font.ascent};
 }
 
 // ---------------------------------------------------------------------------------

@@ -8,11 +8,10 @@
 #pragma once
 
 #include "platform/DrawContext.h"
+#include "platform/qt/QtFonts.h"
 
 #include <QBrush>
 #include <QColor>
-#include <QFont>
-#include <QFontMetrics>
 #include <QPainterPath>
 #include <QPen>
 #include <QPointF>
@@ -29,8 +28,9 @@ class QPainter;
 class QtDrawContext : public DrawContext
 {
   public:
-    // The painter is not owned and must outlive the context.
-    explicit QtDrawContext(QPainter* painter);
+    // The painter is not owned and must outlive the context; so must `fonts` when given
+    // (fonts kept from one paint to the next, used by no other context meanwhile).
+    explicit QtDrawContext(QPainter* painter, QtFonts* fonts = nullptr);
 
     PenSpec SetPen(const PenSpec& pen) override;
     BrushSpec SetBrush(const BrushSpec& brush) override;
@@ -103,22 +103,11 @@ class QtDrawContext : public DrawContext
     QPen m_noPen;
     QBrush m_noBrush;
     QPen MakePen(const PenSpec& pen) const;
-    // Fonts asked for so far, each made once when first used (pads ask for the same few
-    // sizes thousands of times a frame), with the widths of the texts measured in them;
-    // m_font is the last one used.
-    struct Font {
-        FontSpec spec;
-        QFont font;
-        QFontMetrics metrics;
-        int height; // of the metrics, which work them out anew on every call
-        int ascent;
-        std::unordered_map<std::string, int> widths;
-    };
-    static constexpr std::size_t kMostWidths = 1024;
-    Font& CurrentFont() const;
+    // The fonts: the caller's set when given, else one of the context's own.
+    QtFonts::Font& CurrentFont() const;
     FontSpec m_fontSpec;
-    mutable std::vector<std::unique_ptr<Font>> m_fonts;
-    mutable Font* m_font = nullptr;
+    std::unique_ptr<QtFonts> m_ownFonts;
+    QtFonts* m_fonts;
     COLORREF m_textColor = 0;
 
     // Figures: their calls are recorded as an operation followed by its points, each
