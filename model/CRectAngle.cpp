@@ -117,26 +117,31 @@ void CRectAngle::GetEdges(std::vector<CLine*>& edges) const
         edges.push_back(new CLine(corner[i], corner[(i + 1) % 4]));
 }
 
-int CRectAngle::GetBox(BOX2D* out, const HiddenLayers* hidden)
+BOX2D CRectAngle::BoxOf(const Position& centre, double sizeX, double sizeY, double rotation)
 {
-    if (!CEntity::GetBox(out, hidden))
-        return 0;
-    const double h = std::sqrt(m_sizeX * m_sizeX + m_sizeY * m_sizeY) * 0.5;
+    const double h = std::sqrt(sizeX * sizeX + sizeY * sizeY) * 0.5;
     // atan2 keeps a rectangle without size at its centre instead of dividing 0 by 0.
-    const double t = std::atan2(m_sizeY, m_sizeX);
+    const double t = std::atan2(sizeY, sizeX);
     const double angles[4] = {t, PI - t, PI + t, TWO_PI - t};
     double xs[4];
     double ys[4];
     for (int i = 0; i < 4; ++i) {
-        double a = angles[i] + m_rotation;
+        double a = angles[i] + rotation;
         NormalizeAngle(&a);
-        const Position corner = m_position.PolarOffset(h, a);
+        const Position corner = centre.PolarOffset(h, a);
         xs[i] = corner.x;
         ys[i] = corner.y;
     }
     std::sort(xs, xs + 4);
     std::sort(ys, ys + 4);
-    *out = BOX2D(xs[0], ys[0], xs[3], ys[3]);
+    return BOX2D(xs[0], ys[0], xs[3], ys[3]);
+}
+
+int CRectAngle::GetBox(BOX2D* out, const HiddenLayers* hidden)
+{
+    if (!CEntity::GetBox(out, hidden))
+        return 0;
+    *out = BoxOf(m_position, m_sizeX, m_sizeY, m_rotation);
     KeepBox(*out);
     return 1;
 }

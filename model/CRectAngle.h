@@ -38,6 +38,9 @@ class CRectAngle : public CEntity
     void ClipHatch(CPolygon* pour, TrackGroups* groups = nullptr) override;
     Rect GetScreenRect() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
+    // The box of a rectangle `sizeX` by `sizeY` mils round `centre`, turned by `rotation`
+    // radians (kept within a turn, as SetAngle keeps it).
+    static BOX2D BoxOf(const Position& centre, double sizeX, double sizeY, double rotation);
     BOOL HitTestPoint(const Position& p, const double* tolerance,
                       const HiddenLayers* hidden) override;
     int GetType() override { return ET_RECTANGLE; }

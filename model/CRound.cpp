@@ -106,9 +106,7 @@ int CRound::GetBox(BOX2D* out, const HiddenLayers* hidden)
         // One short dimension longer than the shape itself.
         const double length = m_sizeX > m_sizeY ? m_sizeX + m_sizeY : m_sizeX;
         const double width = m_sizeY > m_sizeX ? m_sizeY + m_sizeX : m_sizeY;
-        CRectAngle body(m_position, length, width);
-        body.SetAngle(m_rotation);
-        body.GetBox(out, nullptr);
+        *out = CRectAngle::BoxOf(m_position, length, width, CAngle::Normalize(m_rotation));
     }
     KeepBox(*out);
     return 1;
