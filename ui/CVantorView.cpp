@@ -906,7 +906,7 @@ void CVantorView::paintEvent(QPaintEvent* e)
         DrawCrossLine(&dc);
 }
 
-void CVantorView::PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip)
+void CVantorView::PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip) const
 {
     const COLORREF background = dc->GetBkColor();
     dc->FillRect(clip, background);
@@ -934,17 +934,8 @@ int CVantorView::BandsToDraw(const QRect& area, const Rect& clip) const
 
 void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF background)
 {
-    if (m_under.size() != viewport()->size()) {
-        m_under = QImage(viewport()->size(), QImage::Format_RGB32);
+    if (m_frame.size() != viewport()->size())
         m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
-    }
-    {
-        QPainter painter(&m_under);
-        QtDrawContext dc(&painter);
-        dc.SetBkColor(background);
-        PaintUnderBoard(&painter, &dc, clip);
-    }
-    const uchar* const under = m_under.constBits();
     uchar* const frame = m_frame.bits();
     const qsizetype rowBytes = m_frame.bytesPerLine();
     const int width = m_frame.width();
@@ -954,18 +945,20 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
     const std::size_t columns = std::size_t(std::clamp(clip.right, 0, width)) * 4 - left;
     ViewSnapshot view(*theInfomation);
     theInfomation->ReadyToDrawOnThreads();
-    // A band is drawn into an image of its own, as tall as the view so that lines are cut
-    // at the same edges as in one pass over the whole view, and clipped to rows reaching
-    // a few past the band and the area on either side (near a clip edge Qt lights pixels
-    // a little otherwise); only the band's own rows and the area's columns go into the
-    // frame. Only the pages of those rows are ever touched. No two threads write the same
-    // pixel.
+    // A band is drawn, photograph and board, into an image of its own, as tall as the view
+    // so that lines are cut at the same edges as in one pass over the whole view, and
+    // clipped to rows reaching a few past the band and the area on either side (near a
+    // clip edge Qt lights pixels a little otherwise); only the band's own rows and the
+    // area's columns go into the frame. Only the pages of those rows are ever touched. No
+    // two threads write the same pixel.
     if (!m_bands)
         m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
     const std::vector<int> edges = BandedDrawing::Edges(
         clip, bands, [](const Rect& rows) { return theInfomation->CountObjectsUnder(rows); });
     if (m_bandKeeps.size() < edges.size() - 1)
         m_bandKeeps.resize(edges.size() - 1);
+    const int from = std::max(0, clip.left - kBandOverlap);
+    const int to = std::min(width, clip.right + kBandOverlap);
     m_bands->Run(clip, edges, &view, [&](int index, const Rect& band) {
         const int top = std::max(0, band.top - kBandOverlap);
         const int bottom = std::min(height, band.bottom + kBandOverlap);
@@ -973,15 +966,12 @@ void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF backgroun
         QImage& own = keep.image;
         if (own.size() != m_frame.size())
             own = QImage(width, height, QImage::Format_RGB32);
-        for (int y = top; y < bottom; ++y)
-            std::memcpy(own.scanLine(y) + left, under + y * rowBytes + left, columns);
         {
             QPainter painter(&own);
-            const int from = std::max(0, clip.left - kBandOverlap);
-            const int to = std::min(width, clip.right + kBandOverlap);
             painter.setClipRect(QRect(from, top, to - from, bottom - top));
             QtDrawContext dc(&painter, &keep.fonts);
             dc.SetBkColor(background);
+            PaintUnderBoard(&painter, &dc, Rect{from, top, to, bottom});
             theInfomation->DrawElements(&dc, band);
         }
         for (int y = band.top; y < band.bottom; ++y)

@@ -170,8 +170,9 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     void UpdateCursorShape();
     void DrawCrossLine(DrawContext* dc);
     bool CrossHairShown() const;
-    // What lies under the board: the background colour, the photograph and the grid.
-    void PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip);
+    // What lies under the board: the background colour, the photograph and the grid. Band
+    // threads call it too: it only reads the photograph, the grid and the view.
+    void PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip) const;
     // An area with many objects (a zoom, a new board, the strip a scroll uncovers) is
     // drawn into m_frame in bands on several threads, then copied to the window; one
     // with few (an edit) goes straight to the window in one pass. The board's temporary
@@ -193,9 +194,7 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool m_captured = false;
     // Rows drawn past each band on either side, and dropped (see PaintOnThreads).
     static constexpr int kBandOverlap = 8;
-    // What lies under the board and the whole view, as last drawn on threads; the size
-    // of the viewport.
-    QImage m_under;
+    // The whole view as last drawn on threads; the size of the viewport.
     QImage m_frame;
     // What each band is drawn with, by the band's number, kept for the next repaint: the
     // image it is drawn into (a fresh one costs a page fault every few rows; only the rows
