@@ -155,6 +155,7 @@ void QtDrawContext::ApplyPenAndBrush()
 void QtDrawContext::StartFigureIfNeeded()
 {
     if (!m_figureOpen) {
+        StartSubpath();
         m_path.moveTo(ToQPointF(m_state.pos));
         m_figureOpen = true;
     }
@@ -166,6 +167,7 @@ void QtDrawContext::MoveTo(Point p)
         return;
     m_state.pos = p;
     if (m_inPath) {
+        StartSubpath();
         m_path.moveTo(ToQPointF(p));
         m_figureOpen = true;
     }
@@ -259,6 +261,7 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
     const ArcGeometry g = MakeArc(box, start, end);
     if (m_inPath) {
         // An arc starts a figure of its own and leaves the current position alone.
+        StartSubpath();
         m_path.arcMoveTo(g.rect, g.startDeg);
         m_path.arcTo(g.rect, g.startDeg, g.spanDeg);
         m_figureOpen = false;
@@ -298,6 +301,7 @@ void QtDrawContext::Rectangle(const Rect& r)
         return;
     const QRectF q = ShapeRect(r);
     if (m_inPath) {
+        StartSubpath();
         m_path.addRect(q);
         m_figureOpen = false;
         return;
@@ -314,6 +318,7 @@ void QtDrawContext::Ellipse(const Rect& box)
         return;
     const QRectF q = ShapeRect(box);
     if (m_inPath) {
+        StartSubpath();
         m_path.addEllipse(q);
         m_figureOpen = false;
         return;
@@ -334,6 +339,7 @@ void QtDrawContext::Polygon(const std::vector<Point>& points)
     for (const Point& p : points)
         poly << ToQPointF(p);
     if (m_inPath) {
+        StartSubpath();
         m_path.addPolygon(poly);
         m_path.closeSubpath();
         m_figureOpen = false;
@@ -360,6 +366,14 @@ void QtDrawContext::BeginPath()
     m_inPath = true;
     m_figureOpen = false;
     m_havePath = false;
+    m_pathClosed = m_buildClosed;
+    m_buildClosed = false;
+}
+
+void QtDrawContext::StartSubpath()
+{
+    if (m_pathClosed)
+        m_path.closeSubpath();
 }
 
 void QtDrawContext::CloseFigure()
@@ -378,6 +392,7 @@ void QtDrawContext::EndPath()
         return;
     if (!m_inPath)
         return;
+    StartSubpath(); // the last figure closed too
     m_inPath = false;
     m_figureOpen = false;
     m_havePath = true;
@@ -394,7 +409,7 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
     m_path = QPainterPath();
 
     QPainterPath outline = path;
-    if (fill) {
+    if (fill && !m_pathClosed) {
         // Stroking a filled path outlines every figure closed.
         outline = QPainterPath();
         outline.setFillRule(path.fillRule());
@@ -594,6 +609,19 @@ bool QtDrawContext::ArcStrokedAgain(std::size_t at) const
     return false;
 }
 
+bool QtDrawContext::PathFilled(std::size_t from) const
+{
+    for (std::size_t i = from; i < m_figure.size();) {
+        const auto op = FigureOp(m_figure[i++]);
+        if (op == kStrokeAndFillPath || op == kFillPath)
+            return true;
+        if (op == kStrokePath || op == kBeginPath)
+            return false;
+        i += std::size_t(2 * kFigurePoints[op]);
+    }
+    return false;
+}
+
 void QtDrawContext::Replay(QtDrawContext* on, Point shift) const
 {
     Point p[4];
@@ -617,6 +645,10 @@ void QtDrawContext::Replay(QtDrawContext* on, Point shift) const
             break;
         case kArcTo:
             on->ArcTo(BoxOf(p[0], p[1]), p[2], p[3]);
+            break;
+        case kBeginPath:
+            on->m_buildClosed = PathFilled(i);
+            on->BeginPath();
             break;
         case kRectangle:
             on->Rectangle(BoxOf(p[0], p[1]));

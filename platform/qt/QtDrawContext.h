@@ -140,6 +140,8 @@ class QtDrawContext : public DrawContext
     // True when the arc recorded at `at`, drawn outside a path, is drawn again as a figure
     // of a path whose outline is stroked later, which lights all its pixels anyway.
     bool ArcStrokedAgain(std::size_t at) const;
+    // True when the path begun before `from` in the figure is drawn filled.
+    bool PathFilled(std::size_t from) const;
     bool PlainPainter() const;
 
     int m_figureDepth = 0;
@@ -150,8 +152,16 @@ class QtDrawContext : public DrawContext
     int m_figurePath = 0;         // 0 no path, 1 being built, 2 built and not drawn
     std::string m_key;
 
+    // Closes the path's last figure before another starts when the path is built closed.
+    void StartSubpath();
+
     bool m_inPath = false;
     bool m_figureOpen = false; // the path's last figure accepts further lines
     QPainterPath m_path;
     bool m_havePath = false; // a path was completed and not yet drawn
+    // The next path will be filled (a replayed figure says so before it begins): its
+    // figures are closed as it is built, as a fill's outline needs them, instead of in a
+    // copy made when it is drawn. `m_pathClosed` tells that of the path being built.
+    bool m_buildClosed = false;
+    bool m_pathClosed = false;
 };

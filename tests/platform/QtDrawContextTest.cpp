@@ -277,6 +277,23 @@ TEST(QtDrawContextTest, FiguresDrawnAgainElsewhereLightWhatTheirCallsLight)
              dc.EndPath();
              dc.StrokeAndFillPath();
          }},
+        {"a filled path of figures left open, closed and of shapes",
+         [&](QtDrawContext& dc, Point o) {
+             dc.BeginPath();
+             dc.LineTo(at(o, 6, 1));
+             dc.LineTo(at(o, 3, 9));
+             dc.CloseFigure();
+             dc.LineTo(at(o, 14, 2));
+             dc.Rectangle({o.x + 8, o.y + 8, o.x + 15, o.y + 13});
+             dc.ArcTo({o.x + 16, o.y, o.x + 26, o.y + 10}, at(o, 26, 5), at(o, 21, 0));
+             dc.Ellipse({o.x + 2, o.y + 12, o.x + 9, o.y + 19});
+             dc.Arc({o.x + 10, o.y + 14, o.x + 20, o.y + 24}, at(o, 20, 19), at(o, 10, 19));
+             dc.LineTo(at(o, 12, 22));
+             dc.MoveTo(at(o, 18, 14));
+             dc.LineTo(at(o, 24, 19));
+             dc.EndPath();
+             dc.StrokeAndFillPath();
+         }},
         {"disc",
          [&](QtDrawContext& dc, Point o) {
              dc.Ellipse({o.x, o.y, o.x + 9, o.y + 6});
