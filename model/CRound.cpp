@@ -8,6 +8,7 @@
 #include "platform/CArchive.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 IMPLEMENT_SERIAL(CRound, CEntity, VERSIONABLE_SCHEMA | 1)
@@ -28,15 +29,16 @@ struct Obround {
 
 Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, double axis)
 {
+    // One sine and cosine give the offsets along the axis and across it to the left.
+    const Position along(std::cos(axis) * r, std::sin(axis) * r);
+    const Position left(-along.y, along.x);
     Obround o;
-    const double left = axis + PI * 0.5;
-    const double right = axis - PI * 0.5;
-    o.side1a = cap1.PolarOffset(r, left);
-    o.side1b = cap2.PolarOffset(r, left);
-    o.side2a = cap1.PolarOffset(r, right);
-    o.side2b = cap2.PolarOffset(r, right);
-    o.tip1 = cap1.PolarOffset(r, axis);
-    o.tip2 = cap2.PolarOffset(r, axis + PI);
+    o.side1a = cap1 + left;
+    o.side1b = cap2 + left;
+    o.side2a = cap1 - left;
+    o.side2b = cap2 - left;
+    o.tip1 = cap1 + along;
+    o.tip2 = cap2 - along;
     return o;
 }
 
@@ -86,10 +88,11 @@ void CRound::CapGeometry(Position* cap1, Position* cap2, double* capRadius, doub
     const double shortSide = std::min(m_sizeX, m_sizeY);
     const double direction = m_sizeX > m_sizeY ? m_rotation : m_rotation + PI * 0.5;
     const double offset = (longSide - shortSide) * 0.5;
+    const Position along(std::cos(direction) * offset, std::sin(direction) * offset);
     if (cap1)
-        *cap1 = m_position.PolarOffset(offset, direction);
+        *cap1 = m_position + along;
     if (cap2)
-        *cap2 = m_position.PolarOffset(offset, direction + PI);
+        *cap2 = m_position - along;
     if (capRadius)
         *capRadius = shortSide * 0.5;
     if (axis)
