@@ -35,6 +35,16 @@ CDrawingQueue::~CDrawingQueue()
 
 void CDrawingQueue::AddArea(const BOX2D& area)
 {
+    Add(Area{area, false});
+}
+
+void CDrawingQueue::AddOverlayArea(const BOX2D& area)
+{
+    Add(Area{area, true});
+}
+
+void CDrawingQueue::Add(const Area& area)
+{
     Scheduler scheduler;
     {
         CMutexLock lock(m_lock);
@@ -70,7 +80,7 @@ void CDrawingQueue::ScheduledDrain()
 
 void CDrawingQueue::InvalidateNext()
 {
-    BOX2D area;
+    Area area;
     {
         CMutexLock lock(m_lock);
         if (m_areas.empty())
@@ -80,13 +90,22 @@ void CDrawingQueue::InvalidateNext()
     }
     // The view is called without the lock held, so a repaint that queues an area
     // cannot dead-lock against another thread.
-    if (m_view)
-        m_view->InvalidateRect(area.ToDeviceRect());
+    Invalidate(area);
+}
+
+void CDrawingQueue::Invalidate(const Area& area) const
+{
+    if (!m_view)
+        return;
+    if (area.overlay)
+        m_view->InvalidateOverlay(area.box.ToDeviceRect());
+    else
+        m_view->InvalidateRect(area.box.ToDeviceRect());
 }
 
 void CDrawingQueue::DrainAll()
 {
-    std::list<BOX2D> areas;
+    std::list<Area> areas;
     {
         CMutexLock lock(m_lock);
         // Areas queued from here on schedule a drain of their own.
@@ -95,8 +114,8 @@ void CDrawingQueue::DrainAll()
     }
     if (!m_view)
         return;
-    for (const BOX2D& area : areas)
-        m_view->InvalidateRect(area.ToDeviceRect());
+    for (const Area& area : areas)
+        Invalidate(area);
 }
 
 std::size_t CDrawingQueue::Pending() const

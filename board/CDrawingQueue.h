@@ -27,6 +27,9 @@ class CDrawingQueue
     // Any thread: appends the area (board mils) and, unless a drain is already waiting,
     // schedules one drain on the GUI thread. Never waits for the GUI.
     void AddArea(const BOX2D& area);
+    // The same for an area where only what is drawn over the board changed (a tool's
+    // own shape moved): it goes to the view port's InvalidateOverlay.
+    void AddOverlayArea(const BOX2D& area);
     // GUI thread: takes the front area off the list and invalidates its client
     // rectangle (BOX2D::ToDeviceRect, read now) in the view port. Nothing happens
     // when the list is empty; with no view port the area is dropped unpainted (a view
@@ -53,7 +56,14 @@ class CDrawingQueue
     // The callable a scheduler runs: it drains this queue while the queue exists.
     std::function<void()> MakeDrain() const;
 
-    std::list<BOX2D> m_areas;
+    struct Area {
+        BOX2D box;
+        bool overlay; // only what is drawn over the board changed there
+    };
+    void Add(const Area& area);
+    void Invalidate(const Area& area) const;
+
+    std::list<Area> m_areas;
     // Non-zero while a drain has been scheduled and has not started yet.
     int m_drainPending;
     mutable CMutex m_lock;

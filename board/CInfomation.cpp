@@ -119,6 +119,20 @@ void CInfomation::InvalidateRect(const Rect& clientRect)
         m_view->InvalidateRect(clientRect);
 }
 
+void CInfomation::InvalidateObject(const CEntity& object, const Rect& clientRect)
+{
+    if (!m_view)
+        return;
+    // An object the board holds is in its index; a tool's own shape is not.
+    const bool toolShape =
+        !object.GetBoxListener() &&
+        std::find(m_tempEntities.begin(), m_tempEntities.end(), &object) != m_tempEntities.end();
+    if (toolShape)
+        m_view->InvalidateOverlay(clientRect);
+    else
+        m_view->InvalidateRect(clientRect);
+}
+
 void CInfomation::NotifyModified()
 {
     if (m_view)
@@ -240,6 +254,7 @@ void CInfomation::AddEntity(CEntity* entity)
         m_elements.AddEntity(entity);
         m_redoUndo.AddAction(entity, UA_ADD);
     }
+    entity->Invalidate();
     NotifyModified();
 }
 

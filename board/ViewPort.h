@@ -30,6 +30,10 @@ class ViewPort
     // Repaint part of the view (client pixels), or all of it.
     virtual void InvalidateRect(const Rect& clientRect) = 0;
     virtual void InvalidateAll() = 0;
+    // Repaint part of the view where only what is drawn over the board changed (the
+    // shape a tool is drawing); the board beneath is as it was. A view that keeps a
+    // picture of the board paints it from there.
+    virtual void InvalidateOverlay(const Rect& clientRect) { InvalidateRect(clientRect); }
     // The scroll position: the scrolled-view pixel shown at the client area's top-left.
     virtual Point GetScrollPosition() const = 0;
     // Scrolls so that the scrolled-view pixel `p` is in the middle of the client area.

@@ -145,7 +145,7 @@ int CCommand::OnKeyDown(UINT nChar, UINT, UINT)
     default:
         return 0;
     }
-    theInfomation->GetDrawingQueue().AddArea(m_box.Union(turned));
+    RepaintArea(m_box.Union(turned));
     // Later repaints must cover the object where it is now.
     m_box = turned;
     return 0;
@@ -205,8 +205,17 @@ void CCommand::RepaintEntity()
     BOX2D now;
     if (!m_pEntity->GetBox(&now, nullptr))
         return;
-    theInfomation->GetDrawingQueue().AddArea(m_box.Union(now));
+    RepaintArea(m_box.Union(now));
     m_box = now;
+}
+
+void CCommand::RepaintArea(const BOX2D& area)
+{
+    CDrawingQueue& queue = theInfomation->GetDrawingQueue();
+    if (m_pEntity && m_pEntity == m_ownedEntity.get())
+        queue.AddOverlayArea(area);
+    else
+        queue.AddArea(area);
 }
 
 Position CCommand::SnapPoint(const Position& p)

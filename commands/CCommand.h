@@ -109,6 +109,9 @@ class CCommand
     // Queues the union of m_box and the object's current box for repainting and keeps
     // the new box in m_box.
     void RepaintEntity();
+    // Queues a board area for repainting where the object in hand changed: only over the
+    // board when the tool owns the object, which the board does not draw.
+    void RepaintArea(const BOX2D& area);
     // The board point snapped to the grid.
     static Position SnapPoint(const Position& p);
     // The pointer's board position snapped to the grid.

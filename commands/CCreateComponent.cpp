@@ -43,7 +43,7 @@ int CCreateComponent::OnMouseMove(UINT nFlags, const Position& pt)
     // The repaint box moves exactly as the component did.
     BOX2D moved = m_box;
     moved.Move(pt, lastPoint);
-    Board().GetDrawingQueue().AddArea(m_box.Union(moved));
+    RepaintArea(m_box.Union(moved));
     m_box = moved;
     lastPoint = m_anchor = pt;
     return CCommand::OnMouseMove(nFlags, pt);

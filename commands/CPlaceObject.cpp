@@ -15,7 +15,7 @@ void CPlaceObject::Take(std::unique_ptr<CEntity> object)
     HoldEntity(std::move(object));
     m_box = BOX2D();
     if (m_pEntity->GetBox(&m_box, nullptr))
-        Board().GetDrawingQueue().AddArea(m_box);
+        RepaintArea(m_box);
 }
 
 void CPlaceObject::PlaceCopy()

@@ -9,6 +9,7 @@
 
 #include <map>
 
+class CEntity;
 class CStrokeFont;
 
 class BoardServices
@@ -25,6 +26,12 @@ class BoardServices
     virtual Point GetViewScrollPosition() const = 0;
     // Repaint a rectangle of the view, in client pixels.
     virtual void InvalidateRect(const Rect& clientRect) = 0;
+    // Repaint where `object` is drawn (client pixels); only over the board when it is a
+    // shape a tool is drawing, which the board itself does not hold.
+    virtual void InvalidateObject(const CEntity& /*object*/, const Rect& clientRect)
+    {
+        InvalidateRect(clientRect);
+    }
     // The board changed: the document is modified.
     virtual void NotifyModified() = 0;
     // Give up the mouse capture before a modal dialog opens.

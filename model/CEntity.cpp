@@ -497,7 +497,7 @@ void CEntity::ToggleSelect()
 
 void CEntity::Invalidate()
 {
-    BoardServices::Current().InvalidateRect(GetScreenRect());
+    BoardServices::Current().InvalidateObject(*this, GetScreenRect());
 }
 
 bool CEntity::MeetsClip(const Rect& clip)

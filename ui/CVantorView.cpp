@@ -218,7 +218,7 @@ void CVantorView::PhotoChanged()
     UpdateScrollRange();
     if (PhotoLoaded())
         ScrollToLogical(Point{m_extent.width() / 2, m_extent.height() / 2});
-    viewport()->update();
+    BoardChanged();
 }
 
 bool CVantorView::ZoomIn(const Position& p)
@@ -228,7 +228,7 @@ bool CVantorView::ZoomIn(const Position& p)
         return false;
     UpdateScrollRange();
     ScrollToLogical(p.ToScreen());
-    viewport()->update();
+    BoardChanged();
     return true;
 }
 
@@ -239,7 +239,7 @@ bool CVantorView::ZoomOut(const Position& p)
         return false;
     UpdateScrollRange();
     ScrollToLogical(p.ToScreen());
-    viewport()->update();
+    BoardChanged();
     return true;
 }
 
@@ -251,7 +251,7 @@ void CVantorView::OnPhotoActualSize()
     photo->ZoomToActualSize();
     UpdateScrollRange();
     ScrollToLogical(Position(50000, 50000).ToScreen());
-    viewport()->update();
+    BoardChanged();
 }
 
 // Everything the view draws is fixed to the board (photograph, grid, objects, the tools'
@@ -259,6 +259,7 @@ void CVantorView::OnPhotoActualSize()
 // pixels already drawn and paints only the strips it uncovers.
 void CVantorView::scrollContentsBy(int dx, int dy)
 {
+    ScrollFrame(dx, dy);
     viewport()->scroll(dx, dy);
 }
 
@@ -274,12 +275,18 @@ void CVantorView::resizeEvent(QResizeEvent* e)
 void CVantorView::InvalidateRect(const Rect& r)
 {
     if (r.right > r.left && r.bottom > r.top)
-        viewport()->update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+        BoardChanged(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
 
 void CVantorView::InvalidateAll()
 {
-    viewport()->update();
+    BoardChanged();
+}
+
+void CVantorView::InvalidateOverlay(const Rect& r)
+{
+    if (r.right > r.left && r.bottom > r.top)
+        viewport()->update(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
 }
 
 Point CVantorView::GetScrollPosition() const
@@ -415,6 +422,9 @@ void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
     // and RepaintRect, so here they, and unknown codes, do nothing.
     switch (code) {
     case BN_MODIFIED:
+        // Whatever changed was repainted by its own request; the kept picture is not
+        // trusted beyond that, so later paints draw the board afresh wherever they go.
+        m_stale = QRegion(viewport()->rect());
         if (m_doc)
             m_doc->SetModifiedFlag(true);
         emit documentModified();
@@ -426,7 +436,7 @@ void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
     case BN_ZOOM_FIT:
         if (theInfomation)
             theInfomation->ZoomToFit();
-        viewport()->update();
+        BoardChanged();
         break;
     case BN_LOAD_PROGRESS:
     case BN_LOAD_DONE:
@@ -442,8 +452,11 @@ void CVantorView::OnBoardNotify(int code, std::intptr_t arg)
 void CVantorView::RepaintRect(Rect r)
 {
     r.Normalize();
-    if (r.right > r.left && r.bottom > r.top)
-        viewport()->repaint(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top));
+    if (r.right <= r.left || r.bottom <= r.top)
+        return;
+    const QRect area(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    m_stale += area;
+    viewport()->repaint(area);
 }
 
 EditCommands CVantorView::Edit()
@@ -470,7 +483,7 @@ bool CVantorView::OnCommand(int id)
     } else if (!EditCommand(id)) {
         ViewCommand(id);
     }
-    viewport()->update();
+    BoardChanged();
     return true;
 }
 
@@ -757,7 +770,7 @@ void CVantorView::OnMouseMove(UINT nFlags, Point client)
     if (m_status.HasCommand() && EdgeScrollTarget(client, &c)) {
         const Point scroll = GetScrollPosition();
         ScrollToLogical(Point{c.x + scroll.x, c.y + scroll.y});
-        viewport()->update();
+        BoardChanged();
         m_autoScrollTimer.start();
     }
     if (!PhotoLoaded())
@@ -810,7 +823,7 @@ void CVantorView::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     }
     m_status.OnKeyDown(nChar, nRepCnt, nFlags);
     if (zoomed) {
-        viewport()->update();
+        BoardChanged();
         theInfomation->SetCursorPosition(about);
         OnMouseMove(0, GetCursorPos());
     }
@@ -833,7 +846,7 @@ void CVantorView::OnTimer(int id)
         const Point scroll = GetScrollPosition();
         ScrollToLogical(Point{c.x + scroll.x, c.y + scroll.y});
         m_status.OnMouseMove(0, theInfomation->GetCursorPosition());
-        viewport()->update();
+        BoardChanged();
     } else if (id == kHoverTimer) {
         // No popup over another popup or dialog, and only for the window in use.
         if (ModalUiOpen() || !(hasFocus() || viewport()->hasFocus()))
@@ -890,20 +903,87 @@ void CVantorView::paintEvent(QPaintEvent* e)
         painter.fillRect(area, Qt::black);
         return;
     }
-    const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     const COLORREF background = theInfomation->GetLayerColor(kBackgroundKey);
+    if (m_frame.size() != viewport()->size()) {
+        m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
+        m_stale = QRegion(m_frame.rect());
+    }
+    if (const QRect stale = m_stale.intersected(area).boundingRect(); !stale.isEmpty()) {
+        DrawBoard(stale, background);
+        m_stale -= stale;
+    }
+    painter.drawImage(area.topLeft(), m_frame, area);
+
+    const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     QtDrawContext dc(&painter, &m_fonts);
     dc.SetBkColor(background);
-    if (const int bands = BandsToDraw(area, clip); bands > 1) {
-        PaintOnThreads(clip, bands, background);
-        painter.drawImage(area.topLeft(), m_frame, area);
-    } else {
-        PaintUnderBoard(&painter, &dc, clip);
-        theInfomation->DrawElements(&dc, clip);
-    }
     theInfomation->DrawTemporary(&dc, clip);
     if (CrossHairShown())
         DrawCrossLine(&dc);
+}
+
+void CVantorView::DrawBoard(const QRect& area, COLORREF background)
+{
+    const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
+    if (const int bands = BandsToDraw(area, clip); bands > 1) {
+        PaintOnThreads(clip, bands, background);
+        return;
+    }
+    QPainter painter(&m_frame);
+    painter.setClipRect(area);
+    QtDrawContext dc(&painter, &m_fonts);
+    dc.SetBkColor(background);
+    PaintUnderBoard(&painter, &dc, clip);
+    theInfomation->DrawElements(&dc, clip);
+}
+
+void CVantorView::BoardChanged(const QRect& area)
+{
+    m_stale += area;
+    viewport()->update(area);
+}
+
+void CVantorView::BoardChanged()
+{
+    m_stale = QRegion(viewport()->rect());
+    viewport()->update();
+}
+
+void CVantorView::ScrollFrame(int dx, int dy)
+{
+    const QRect whole = m_frame.rect();
+    if (!theInfomation || m_frame.isNull() || std::abs(dx) >= whole.width() ||
+        std::abs(dy) >= whole.height()) {
+        m_stale = QRegion(viewport()->rect());
+        return;
+    }
+    // Copied into the spare picture, which then takes its place, a slice of rows on each
+    // band thread: a copy between two pictures is quicker than a move within one.
+    if (m_spareFrame.size() != whole.size())
+        m_spareFrame = QImage(whole.size(), QImage::Format_RGB32);
+    const std::size_t bytes = std::size_t(whole.width() - std::abs(dx)) * 4;
+    const std::size_t fromX = std::size_t(std::max(0, -dx)) * 4;
+    const std::size_t toX = std::size_t(std::max(0, dx)) * 4;
+    const uchar* const from = m_frame.constBits();
+    uchar* const to = m_spareFrame.bits();
+    const qsizetype rowBytes = m_frame.bytesPerLine();
+    const int top = std::max(0, dy);
+    const int bottom = std::min(whole.height(), whole.height() + dy);
+    if (!m_bands)
+        m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
+    const int slices = std::min(m_bands->Threads(), bottom - top);
+    std::vector<int> edges;
+    for (int i = 0; i <= slices; ++i)
+        edges.push_back(top + (bottom - top) * i / slices);
+    ViewSnapshot view(*theInfomation);
+    m_bands->Run(Rect{0, top, whole.width(), bottom}, edges, &view, [&](int, const Rect& rows) {
+        for (int y = rows.top; y < rows.bottom; ++y)
+            std::memcpy(to + y * rowBytes + toX, from + (y - dy) * rowBytes + fromX, bytes);
+    });
+    m_frame.swap(m_spareFrame);
+    m_stale.translate(dx, dy);
+    m_stale += QRegion(whole).subtracted(QRegion(whole.translated(dx, dy)));
+    m_stale &= QRegion(whole);
 }
 
 void CVantorView::PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip) const

@@ -14,6 +14,7 @@
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QPointer>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 #include <QTimer>
@@ -116,6 +117,7 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // --- view port --------------------------------------------------------------------
     void InvalidateRect(const Rect& clientRect) override;
     void InvalidateAll() override;
+    void InvalidateOverlay(const Rect& clientRect) override;
     Point GetScrollPosition() const override;
     void ScrollToLogical(Point p) override;
     Point GetClientSize() const override;
@@ -174,11 +176,18 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // threads call it too: it only reads the photograph, the grid and the view.
     void PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip) const;
     // An area with many objects (a zoom, a new board, the strip a scroll uncovers) is
-    // drawn into m_frame in bands on several threads, then copied to the window; one
-    // with few (an edit) goes straight to the window in one pass. The board's temporary
-    // objects are drawn over either. 1 band: one pass.
+    // drawn into m_frame in bands on several threads; one with few (an edit) in one
+    // pass. 1 band: one pass.
     int BandsToDraw(const QRect& area, const Rect& clip) const;
     void PaintOnThreads(const Rect& clip, int bands, COLORREF background);
+    // Draws the board into m_frame over `area`, on threads or in one pass.
+    void DrawBoard(const QRect& area, COLORREF background);
+    // The board changed over `area` (client pixels), or over the whole view: its kept
+    // picture is stale there, and the area is repainted.
+    void BoardChanged(const QRect& area);
+    void BoardChanged();
+    // Moves the kept picture with a scroll; what comes into view is stale.
+    void ScrollFrame(int dx, int dy);
     // Mouse capture taken for a tool; let go when the tool releases it or the view goes.
     void LetGoCapture();
 
@@ -194,8 +203,15 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     bool m_captured = false;
     // Rows drawn past each band on either side, and dropped (see PaintOnThreads).
     static constexpr int kBandOverlap = 8;
-    // The whole view as last drawn on threads; the size of the viewport.
+    // The board as last drawn (the photograph, the grid and the objects, not the tools'
+    // shapes nor the cross-hair), the size of the viewport; `m_stale` is where the board
+    // changed since. A paint draws the stale part of its area into the picture, copies
+    // the area to the window and draws the tools' shapes over it, so a shape that moves
+    // over an unchanged board costs a copy.
     QImage m_frame;
+    QRegion m_stale;
+    QImage m_spareFrame; // what a scroll copies the picture into
+
     // What each band is drawn with, by the band's number, kept for the next repaint: the
     // image it is drawn into (a fresh one costs a page fault every few rows; only the rows
     // round the bands drawn in it are ever touched) and its fonts.

@@ -15,10 +15,13 @@
 #include "support/BoardFixture.h"
 #include "support/FakeUiServices.h"
 #include "support/RealisticBoard.h"
+#include "ui/CommandIds.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFontInfo>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
@@ -121,6 +124,22 @@ class RealisticPictureTest : public BoardTest
         ASSERT_NEAR(board().GetScaleX(), milsPerPixel, milsPerPixel * 0.01);
     }
 
+    // What the platform holds for the window (a grab of the widget would paint it anew).
+    QImage Shown() const
+    {
+        QApplication::processEvents();
+        return view->screen()
+            ->grabWindow(view->winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+    // What the window shows once the whole board is drawn afresh.
+    QImage ShownAfresh()
+    {
+        view->InvalidateAll();
+        return Shown();
+    }
+
     FakeUiServices ui;
     std::unique_ptr<CVantorDoc> doc;
     std::unique_ptr<CVantorView> view;
@@ -170,28 +189,57 @@ TEST_F(RealisticPictureTest, AScrolledViewShowsWhatAWholeRepaintShows)
     LoadPhoto();
     RealisticBoard(15, kBoardOrigin).Fill(board().GetElements(), 3000);
     ZoomTo(1.0);
-    // What the platform holds for the window (a grab of the widget would paint it anew).
-    const auto shown = [this] {
-        QApplication::processEvents();
-        return view->screen()
-            ->grabWindow(view->winId())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    };
-    shown();
+    Shown();
     const QPoint steps[] = {{100, 0}, {-37, 55}, {0, -240}, {613, 401}};
     for (const QPoint& step : steps) {
         SCOPED_TRACE(step.x());
         view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + step.x());
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + step.y());
-        const QImage scrolled = shown();
-        view->viewport()->update();
-        const QImage whole = shown();
+        const QImage scrolled = Shown();
+        // The board as kept, under a tool's shape that covers the whole view.
+        view->InvalidateOverlay(Rect{0, 0, kViewW, kViewH});
+        const QImage kept = Shown();
+        const QImage whole = ShownAfresh();
+        EXPECT_LE(DifferingPixels(kept, whole), int(kViewW * kViewH * kPixelShare));
         ASSERT_EQ(scrolled.size(), QSize(kViewW, kViewH));
         // A shape cut by the edge of the uncovered strip may round a pixel or two
         // otherwise; the same share as above holds.
         EXPECT_LE(DifferingPixels(scrolled, whole), int(kViewW * kViewH * kPixelShare));
     }
+}
+
+// A track being drawn is drawn over the board as last drawn, which is not drawn again
+// under it; the window must show what drawing it all afresh shows, also where the
+// board changed meanwhile.
+TEST_F(RealisticPictureTest, ATrackBeingDrawnLeavesTheBoardAsADrawingAfreshShowsIt)
+{
+    LoadPhoto();
+    RealisticBoard(15, kBoardOrigin).Fill(board().GetElements(), 3000);
+    ZoomTo(8.0);
+    ASSERT_TRUE(view->OnCommand(Cmd::ID_PLACE_TRACK));
+    const auto mouse = [this](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        QCursor::setPos(view->viewport()->mapToGlobal(at));
+        QMouseEvent e(type, QPointF(at), view->viewport()->mapToGlobal(QPointF(at)), button, button,
+                      Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &e);
+    };
+    const int allowed = int(kViewW * kViewH * kPixelShare);
+    mouse(QEvent::MouseButtonPress, QPoint(40, 50), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, QPoint(40, 50), Qt::LeftButton);
+    for (const QPoint& at : {QPoint(300, 250), QPoint(120, 90), QPoint(450, 20)}) {
+        SCOPED_TRACE(at.x());
+        mouse(QEvent::MouseMove, at, Qt::NoButton);
+        const QImage drawn = Shown();
+        EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), allowed);
+    }
+    // A segment placed, then a move: the board gained the segment.
+    mouse(QEvent::MouseButtonPress, QPoint(450, 20), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, QPoint(450, 20), Qt::LeftButton);
+    mouse(QEvent::MouseMove, QPoint(200, 280), Qt::NoButton);
+    const QImage drawn = Shown();
+    EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), allowed);
+    mouse(QEvent::MouseButtonPress, QPoint(200, 280), Qt::RightButton);
+    mouse(QEvent::MouseButtonRelease, QPoint(200, 280), Qt::RightButton);
 }
 
 } // namespace
