@@ -1,15 +1,17 @@
 // The program's own view over the realistic board (20,000 and 100,000 top-level objects
 // on 10 x 8 inches) and a 100-megapixel photograph, on the offscreen platform, its
 // viewport 1920 x 1080: full repaints at fit (8 mils per pixel), actual size (1 mil per
-// pixel) and 4x, a scroll by 100 pixels, the redraw after placing one track, a click
-// pick and an area selection on 1,000 fixed points or boxes on objects, and one frame
-// copied, the floor every figure can be read against.
+// pixel) and 4x, a scroll by 100 pixels, the redraw after placing one track, a track
+// being drawn (its rubber band moving over the board), a click pick and an area
+// selection on 1,000 fixed points or boxes on objects, and one frame copied, the floor
+// every figure can be read against.
 //
 // A full repaint is the whole board drawn again, as after a zoom change: no figure drawn
 // before is kept (a figure is kept by its size in pixels). Pick and area
 // selection time one point or box each; the points and boxes come round in turn.
 #include "board/CInfomation.h"
 #include "board/CVantorDoc.h"
+#include "commands/CommandKinds.h"
 #include "model/CEntity.h"
 #include "model/CLine.h"
 #include "model/LayerId.h"
@@ -19,12 +21,15 @@
 #include "platform/qt/FigureCache.h"
 #include "support/RealisticBoard.h"
 #include "ui/CVantorView.h"
+#include "ui/CommandIds.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -222,6 +227,37 @@ void BM_EditRedrawFit_20k(benchmark::State& state)
     CheckPainted(state, before);
 }
 
+// The track tool at fit, its first point placed at the left of the board: the pointer
+// moves between two points on the right, so that the rubber band sweeps a quarter of
+// the view each frame, over a board that does not change.
+void BM_RubberBandFit_20k(benchmark::State& state)
+{
+    UseBoard(20000);
+    ZoomTo(kFitScale);
+    theView->OnCommand(Cmd::ID_PLACE_TRACK);
+    QWidget* viewport = theView->viewport();
+    const auto mouse = [viewport](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+        QCursor::setPos(viewport->mapToGlobal(at));
+        QMouseEvent e(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, button,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &e);
+    };
+    mouse(QEvent::MouseButtonPress, QPoint(400, 300), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, QPoint(400, 300), Qt::LeftButton);
+    Flush();
+    int step = 0;
+    const long before = thePaints.paints;
+    for (auto _ : state) {
+        mouse(QEvent::MouseMove, ++step % 2 ? QPoint(1300, 800) : QPoint(1250, 760), Qt::NoButton);
+        Flush();
+    }
+    CheckPainted(state, before);
+    mouse(QEvent::MouseButtonPress, QPoint(1250, 760), Qt::RightButton);
+    mouse(QEvent::MouseButtonRelease, QPoint(1250, 760), Qt::RightButton);
+    theView->Dispatcher().SetCommand(CommandKind::None);
+    Flush();
+}
+
 // 1,000 top-level objects chosen with a fixed seed, front first.
 std::vector<CEntity*> Probes()
 {
@@ -389,6 +425,7 @@ int main(int argc, char** argv)
                                      {"BM_Repaint4x_20k", BM_Repaint4x_20k},
                                      {"BM_Scroll1x_20k", BM_Scroll1x_20k},
                                      {"BM_EditRedrawFit_20k", BM_EditRedrawFit_20k},
+                                     {"BM_RubberBandFit_20k", BM_RubberBandFit_20k},
                                      {"BM_RepaintFit_100k", BM_RepaintFit_100k},
                                      {"BM_Repaint1x_100k", BM_Repaint1x_100k},
                                      {"BM_Pick_100k", BM_Pick_100k},
