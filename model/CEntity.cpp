@@ -620,56 +620,63 @@ std::string CEntity::GetDescription()
     return text;
 }
 
+CEntity::States& CEntity::KeptStates()
+{
+    if (!m_states)
+        m_states = std::make_unique<States>();
+    return *m_states;
+}
+
 void CEntity::PushUndoState(CEntity* before)
 {
     if (!before)
         return;
     if (CEntity* copy = before->Clone())
-        m_earlierStates.push_back(copy);
+        KeptStates().earlier.push_back(copy);
 }
 
 void CEntity::MoveStates(const Position& from, const Position& to)
 {
-    for (CEntity* s : m_earlierStates)
+    if (!m_states)
+        return;
+    for (CEntity* s : m_states->earlier)
         s->MoveBy(from, to);
-    for (CEntity* s : m_laterStates)
+    for (CEntity* s : m_states->later)
         s->MoveBy(from, to);
 }
 
 void CEntity::UndoState()
 {
     NotifyBoxChanged();
-    if (m_earlierStates.empty())
+    if (EarlierStateCount() == 0)
         return;
     if (CEntity* now = Clone())
-        m_laterStates.push_back(now);
-    CEntity* state = m_earlierStates.back();
-    m_earlierStates.pop_back();
+        m_states->later.push_back(now);
+    std::unique_ptr<CEntity> state(m_states->earlier.back());
+    m_states->earlier.pop_back();
     CopyFrom(*state);
-    delete state;
 }
 
 void CEntity::DropToEarlierState()
 {
     NotifyBoxChanged();
-    if (m_earlierStates.empty())
+    if (EarlierStateCount() == 0)
         return;
-    std::unique_ptr<CEntity> state(m_earlierStates.back());
-    m_earlierStates.pop_back();
+    std::unique_ptr<CEntity> state(m_states->earlier.back());
+    m_states->earlier.pop_back();
     CopyFrom(*state);
 }
 
 void CEntity::RedoState()
 {
     NotifyBoxChanged();
-    if (m_laterStates.empty())
+    if (LaterStateCount() == 0)
         return;
     if (CEntity* now = Clone())
-        m_earlierStates.push_back(now);
-    CEntity* state = m_laterStates.back();
-    m_laterStates.pop_back();
+        m_states->earlier.push_back(now);
+    std::unique_ptr<CEntity> state(m_states->later.back());
+    m_states->later.pop_back();
     CopyFrom(*state);
-    delete state;
 }
 
 CursorShape CEntity::ResizeCursorCode(double angle)
@@ -706,12 +713,13 @@ bool CEntity::IsLayerHidden(const HiddenLayers* hidden) const
 
 void CEntity::ClearStates()
 {
-    for (CEntity* s : m_earlierStates)
+    if (!m_states)
+        return;
+    for (CEntity* s : m_states->earlier)
         delete s;
-    m_earlierStates.clear();
-    for (CEntity* s : m_laterStates)
+    for (CEntity* s : m_states->later)
         delete s;
-    m_laterStates.clear();
+    m_states.reset();
 }
 
 double NormalizeAngle(double* a)

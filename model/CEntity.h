@@ -14,8 +14,8 @@
 #include "platform/WinTypes.h"
 
 #include <cstdint>
-#include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -199,8 +199,8 @@ class CEntity : public CObject
     // Moves every stored earlier and later state by (to - from), so that undo after the
     // board's origin moved puts the object back where it belongs.
     void MoveStates(const Position& from, const Position& to);
-    std::size_t EarlierStateCount() const { return m_earlierStates.size(); }
-    std::size_t LaterStateCount() const { return m_laterStates.size(); }
+    std::size_t EarlierStateCount() const { return m_states ? m_states->earlier.size() : 0; }
+    std::size_t LaterStateCount() const { return m_states ? m_states->later.size() : 0; }
     // The resize cursor for a direction (radians): 22.5-degree sectors around the
     // horizontal, the two diagonals and the vertical.
     static CursorShape ResizeCursorCode(double angle);
@@ -233,6 +233,8 @@ class CEntity : public CObject
     // Stores the box GetBox worked out, unless this thread draws shared objects.
     void KeepBox(const BOX2D& box);
 
+    // The fields of four bytes come in pairs, so that an object of which the board holds
+    // many carries no padding.
     BOX2D m_cachedBox;
     int m_inComponent = 0;
     int m_exportVariant = 0;
@@ -240,20 +242,27 @@ class CEntity : public CObject
     // Set by drawing, which may run on several threads at once.
     Relaxed<COLORREF> m_color = 0;
     int m_penStyle = 0; // 0 solid, 1 dashed, 5 none
+    int m_layer = 0;
     double m_lineWidth = 0.0;
     std::string m_name;
     double m_sizeX = 0.0;
     double m_sizeY = 0.0;
     Position m_position;
-    int m_layer = 0;
     double m_rotation = 0.0;
     int m_live = 1;
-    std::list<CEntity*> m_earlierStates;
-    std::list<CEntity*> m_laterStates;
     int m_selected = 0;
     std::uint64_t m_activatedAt = 0;
 
   private:
+    // Copies of the object as it was before changes that can be undone, and as it was
+    // before they were undone; made with the first copy kept, since most objects never
+    // have one.
+    struct States {
+        std::vector<CEntity*> earlier;
+        std::vector<CEntity*> later;
+    };
+    std::unique_ptr<States> m_states;
+    States& KeptStates();
     BoxListener* m_boxListener = nullptr;
 
     void CopyCommon(const CEntity& other);
