@@ -123,9 +123,10 @@ void CInfomation::InvalidateObject(const CEntity& object, const Rect& clientRect
 {
     if (!m_view)
         return;
-    // An object the board holds is in its index; a tool's own shape is not.
+    // An object the board holds is in its index, or a part of one; a tool's own shape is
+    // neither.
     const bool toolShape =
-        !object.GetBoxListener() &&
+        !object.GetBoxListener() && !object.IsComponentPart() &&
         std::find(m_tempEntities.begin(), m_tempEntities.end(), &object) != m_tempEntities.end();
     if (toolShape)
         m_view->InvalidateOverlay(clientRect);
