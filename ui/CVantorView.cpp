@@ -770,7 +770,7 @@ void CVantorView::OnMouseMove(UINT nFlags, Point client)
     if (m_status.HasCommand() && EdgeScrollTarget(client, &c)) {
         const Point scroll = GetScrollPosition();
         ScrollToLogical(Point{c.x + scroll.x, c.y + scroll.y});
-        BoardChanged();
+        viewport()->update(); // the board moved with the scroll; the tool's shape did not
         m_autoScrollTimer.start();
     }
     if (!PhotoLoaded())
@@ -846,7 +846,7 @@ void CVantorView::OnTimer(int id)
         const Point scroll = GetScrollPosition();
         ScrollToLogical(Point{c.x + scroll.x, c.y + scroll.y});
         m_status.OnMouseMove(0, theInfomation->GetCursorPosition());
-        BoardChanged();
+        viewport()->update(); // the board moved with the scroll; the tool's shape did not
     } else if (id == kHoverTimer) {
         // No popup over another popup or dialog, and only for the window in use.
         if (ModalUiOpen() || !(hasFocus() || viewport()->hasFocus()))

@@ -232,6 +232,17 @@ TEST_F(RealisticPictureTest, ATrackBeingDrawnLeavesTheBoardAsADrawingAfreshShows
         const QImage drawn = Shown();
         EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), allowed);
     }
+    // Near the edge the view scrolls under the track, until the pointer comes back.
+    const Point scroll = view->GetScrollPosition();
+    mouse(QEvent::MouseMove, QPoint(kViewW - 2, 150), Qt::NoButton);
+    ASSERT_NE(view->GetScrollPosition().x, scroll.x);
+    QApplication::processEvents(); // the pointer moved by the platform comes too
+    mouse(QEvent::MouseMove, QPoint(300, 150), Qt::NoButton);
+    QApplication::processEvents();
+    view->OnTimer(CVantorView::kAutoScrollTimer);
+    ASSERT_FALSE(view->IsAutoScrolling());
+    const QImage scrolled = Shown();
+    EXPECT_LE(DifferingPixels(scrolled, ShownAfresh()), allowed);
     // A segment placed, then a move: the board gained the segment.
     mouse(QEvent::MouseButtonPress, QPoint(450, 20), Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, QPoint(450, 20), Qt::LeftButton);
