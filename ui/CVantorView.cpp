@@ -907,12 +907,25 @@ void CVantorView::paintEvent(QPaintEvent* e)
     if (m_frame.size() != viewport()->size()) {
         m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
         m_stale = QRegion(m_frame.rect());
+        m_frameBehind = QPoint();
     }
-    if (const QRect stale = m_stale.intersected(area).boundingRect(); !stale.isEmpty()) {
-        DrawBoard(stale, background);
-        m_stale -= stale;
+    if (QRegion(m_frame.rect()).subtracted(m_stale).isEmpty())
+        m_frameBehind = QPoint(); // nothing kept is worth moving
+    if (!m_frameBehind.isNull() && QRegion(area).subtracted(m_stale).isEmpty()) {
+        // All of the area is drawn anyway (the strip a scroll uncovers): the kept picture
+        // is left behind the scroll, to be moved once when a paint needs what it keeps.
+        if (m_spareFrame.size() != m_frame.size())
+            m_spareFrame = QImage(m_frame.size(), QImage::Format_RGB32);
+        DrawBoard(&m_spareFrame, area, background);
+        painter.drawImage(area.topLeft(), m_spareFrame, area);
+    } else {
+        CatchUpWithScroll();
+        if (const QRect stale = m_stale.intersected(area).boundingRect(); !stale.isEmpty()) {
+            DrawBoard(&m_frame, stale, background);
+            m_stale -= stale;
+        }
+        painter.drawImage(area.topLeft(), m_frame, area);
     }
-    painter.drawImage(area.topLeft(), m_frame, area);
 
     const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     QtDrawContext dc(&painter, &m_fonts);
@@ -922,14 +935,14 @@ void CVantorView::paintEvent(QPaintEvent* e)
         DrawCrossLine(&dc);
 }
 
-void CVantorView::DrawBoard(const QRect& area, COLORREF background)
+void CVantorView::DrawBoard(QImage* into, const QRect& area, COLORREF background)
 {
     const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     if (const int bands = BandsToDraw(area, clip); bands > 1) {
-        PaintOnThreads(clip, bands, background);
+        PaintOnThreads(into, clip, bands, background);
         return;
     }
-    QPainter painter(&m_frame);
+    QPainter painter(into);
     painter.setClipRect(area);
     QtDrawContext dc(&painter, &m_fonts);
     dc.SetBkColor(background);
@@ -939,24 +952,46 @@ void CVantorView::DrawBoard(const QRect& area, COLORREF background)
 
 void CVantorView::BoardChanged(const QRect& area)
 {
-    m_stale += area;
+    // Each rectangle a region holds makes the next union slower: past a few, the box
+    // around them all serves (an area selection changes hundreds of objects).
+    constexpr int kMostStaleRects = 16;
+    if (!m_stale.contains(area)) {
+        m_stale += area;
+        if (m_stale.rectCount() > kMostStaleRects)
+            m_stale = QRegion(m_stale.boundingRect());
+    }
     viewport()->update(area);
 }
 
 void CVantorView::BoardChanged()
 {
     m_stale = QRegion(viewport()->rect());
+    m_frameBehind = QPoint();
     viewport()->update();
 }
 
 void CVantorView::ScrollFrame(int dx, int dy)
 {
     const QRect whole = m_frame.rect();
-    if (!theInfomation || m_frame.isNull() || std::abs(dx) >= whole.width() ||
-        std::abs(dy) >= whole.height()) {
-        m_stale = QRegion(viewport()->rect());
-        return;
+    m_frameBehind += QPoint(dx, dy);
+    m_stale.translate(dx, dy);
+    m_stale += QRegion(whole).subtracted(QRegion(whole.translated(dx, dy)));
+    m_stale &= QRegion(whole);
+    if (std::abs(m_frameBehind.x()) >= whole.width() ||
+        std::abs(m_frameBehind.y()) >= whole.height()) {
+        m_stale = QRegion(whole); // nothing kept comes back into view
+        m_frameBehind = QPoint();
     }
+}
+
+void CVantorView::CatchUpWithScroll()
+{
+    const int dx = m_frameBehind.x();
+    const int dy = m_frameBehind.y();
+    m_frameBehind = QPoint();
+    const QRect whole = m_frame.rect();
+    if ((dx == 0 && dy == 0) || !theInfomation || whole.isEmpty())
+        return;
     // Copied into the spare picture, which then takes its place, a slice of rows on each
     // band thread: a copy between two pictures is quicker than a move within one.
     if (m_spareFrame.size() != whole.size())
@@ -981,9 +1016,6 @@ void CVantorView::ScrollFrame(int dx, int dy)
             std::memcpy(to + y * rowBytes + toX, from + (y - dy) * rowBytes + fromX, bytes);
     });
     m_frame.swap(m_spareFrame);
-    m_stale.translate(dx, dy);
-    m_stale += QRegion(whole).subtracted(QRegion(whole.translated(dx, dy)));
-    m_stale &= QRegion(whole);
 }
 
 void CVantorView::PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip) const
@@ -1012,14 +1044,12 @@ int CVantorView::BandsToDraw(const QRect& area, const Rect& clip) const
     return BandedDrawing::BandsFor(theInfomation->CountObjectsUnder(clip), threads);
 }
 
-void CVantorView::PaintOnThreads(const Rect& clip, int bands, COLORREF background)
+void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background)
 {
-    if (m_frame.size() != viewport()->size())
-        m_frame = QImage(viewport()->size(), QImage::Format_RGB32);
-    uchar* const frame = m_frame.bits();
-    const qsizetype rowBytes = m_frame.bytesPerLine();
-    const int width = m_frame.width();
-    const int height = m_frame.height();
+    uchar* const frame = into->bits();
+    const qsizetype rowBytes = into->bytesPerLine();
+    const int width = into->width();
+    const int height = into->height();
     // Only the columns of the area are copied, in bytes from the left of a row.
     const std::size_t left = std::size_t(std::clamp(clip.left, 0, width)) * 4;
     const std::size_t columns = std::size_t(std::clamp(clip.right, 0, width)) * 4 - left;

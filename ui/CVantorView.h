@@ -13,6 +13,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QPoint>
 #include <QPointer>
 #include <QRegion>
 #include <QSize>
@@ -176,18 +177,21 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // threads call it too: it only reads the photograph, the grid and the view.
     void PaintUnderBoard(QPainter* painter, DrawContext* dc, const Rect& clip) const;
     // An area with many objects (a zoom, a new board, the strip a scroll uncovers) is
-    // drawn into m_frame in bands on several threads; one with few (an edit) in one
-    // pass. 1 band: one pass.
+    // drawn in bands on several threads; one with few (an edit) in one pass. 1 band: one
+    // pass.
     int BandsToDraw(const QRect& area, const Rect& clip) const;
-    void PaintOnThreads(const Rect& clip, int bands, COLORREF background);
-    // Draws the board into m_frame over `area`, on threads or in one pass.
-    void DrawBoard(const QRect& area, COLORREF background);
+    void PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background);
+    // Draws the board over `area` into a picture the size of the viewport (m_frame, or
+    // m_spareFrame for a paint that leaves m_frame behind a scroll).
+    void DrawBoard(QImage* into, const QRect& area, COLORREF background);
     // The board changed over `area` (client pixels), or over the whole view: its kept
     // picture is stale there, and the area is repainted.
     void BoardChanged(const QRect& area);
     void BoardChanged();
-    // Moves the kept picture with a scroll; what comes into view is stale.
+    // A scroll: the kept picture falls that much further behind, and what comes into
+    // view is stale. CatchUpWithScroll moves its pixels where the view now shows them.
     void ScrollFrame(int dx, int dy);
+    void CatchUpWithScroll();
     // Mouse capture taken for a tool; let go when the tool releases it or the view goes.
     void LetGoCapture();
 
@@ -209,8 +213,9 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // the area to the window and draws the tools' shapes over it, so a shape that moves
     // over an unchanged board costs a copy.
     QImage m_frame;
-    QRegion m_stale;
-    QImage m_spareFrame; // what a scroll copies the picture into
+    QRegion m_stale;      // in the view as it is now
+    QPoint m_frameBehind; // the scroll m_frame's pixels have not followed
+    QImage m_spareFrame;  // where the picture is moved to, or drawn
 
     // What each band is drawn with, by the band's number, kept for the next repaint: the
     // image it is drawn into (a fresh one costs a page fault every few rows; only the rows
