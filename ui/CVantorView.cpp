@@ -955,7 +955,7 @@ void CVantorView::BoardChanged(const QRect& area)
     // Each rectangle a region holds makes the next union slower: past a few, the box
     // around them all serves (an area selection changes hundreds of objects).
     constexpr int kMostStaleRects = 16;
-    if (!m_stale.contains(area)) {
+    if (!QRegion(area).subtracted(m_stale).isEmpty()) { // (contains() tells of overlap)
         m_stale += area;
         if (m_stale.rectCount() > kMostStaleRects)
             m_stale = QRegion(m_stale.boundingRect());

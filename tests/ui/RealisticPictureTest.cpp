@@ -30,6 +30,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -251,6 +252,28 @@ TEST_F(RealisticPictureTest, ATrackBeingDrawnLeavesTheBoardAsADrawingAfreshShows
     EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), allowed);
     mouse(QEvent::MouseButtonPress, QPoint(200, 280), Qt::RightButton);
     mouse(QEvent::MouseButtonRelease, QPoint(200, 280), Qt::RightButton);
+}
+
+// Changes that overlap before the window is painted all show, each over all of its area.
+TEST_F(RealisticPictureTest, BoardChangesMadeBeforeAPaintAllShow)
+{
+    LoadPhoto();
+    RealisticBoard(15, kBoardOrigin).Fill(board().GetElements(), 3000);
+    ZoomTo(8.0);
+    const Position c = Centre();
+    const double width = 100.0;
+    std::vector<CEntity*> tracks;
+    for (const Position& offset : {Position(-1200.0, -600.0), Position(-200.0, -100.0)}) {
+        auto track = std::make_unique<CLine>(c + offset, c + offset + Position(1500.0, 800.0));
+        track->SetLineWidth(&width);
+        tracks.push_back(board().AddEntity(std::move(track)));
+    }
+    ShownAfresh();
+    for (CEntity* track : tracks)
+        track->ToggleSelect();
+    const QImage drawn = Shown();
+    EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), int(kViewW * kViewH * kPixelShare));
+    board().ClearSelection();
 }
 
 } // namespace
