@@ -41,6 +41,7 @@ CInfomation::~CInfomation()
     if (&BoardServices::Current() == this)
         BoardServices::Install(nullptr);
     m_tempEntities.clear();
+    m_inHand.clear();
     PasteBuffer.clear();
     SelectionList.clear();
     m_redoUndo.Clear();
@@ -123,15 +124,20 @@ void CInfomation::InvalidateObject(const CEntity& object, const Rect& clientRect
 {
     if (!m_view)
         return;
-    // An object the board holds is in its index, or a part of one; a tool's own shape is
-    // neither.
-    const bool toolShape =
-        !object.GetBoxListener() && !object.IsComponentPart() &&
-        std::find(m_tempEntities.begin(), m_tempEntities.end(), &object) != m_tempEntities.end();
-    if (toolShape)
+    if (DrawnOverBoard(object))
         m_view->InvalidateOverlay(clientRect);
     else
         m_view->InvalidateRect(clientRect);
+}
+
+bool CInfomation::DrawnOverBoard(const CEntity& object) const
+{
+    if (m_inHand.count(&object) != 0)
+        return true;
+    // An object the board holds is in its index, or a part of one; a tool's own shape is
+    // neither.
+    return !object.GetBoxListener() && !object.IsComponentPart() &&
+           std::find(m_tempEntities.begin(), m_tempEntities.end(), &object) != m_tempEntities.end();
 }
 
 void CInfomation::NotifyModified()
@@ -357,6 +363,7 @@ void CInfomation::ClearBoard()
     // temporary objects, the paste anchor and a component waiting to go to a library.
     m_redoUndo.Clear();
     m_tempEntities.clear();
+    m_inHand.clear();
     m_pasteAnchor.reset();
     m_librarySet.DeleteLibraryPending();
     m_elements.Clear();
@@ -594,7 +601,8 @@ void CInfomation::DrawBoard(DrawContext* dc, Rect clip)
 void CInfomation::DrawElements(DrawContext* dc, Rect clip)
 {
     if (dc)
-        m_elements.DrawAll(dc, DM_NORMAL, clip, CurrentLayer);
+        m_elements.DrawAll(dc, DM_NORMAL, clip, CurrentLayer,
+                           m_inHand.empty() ? nullptr : &m_inHand);
 }
 
 void CInfomation::DrawTemporary(DrawContext* dc, Rect clip)
@@ -615,14 +623,37 @@ void CInfomation::SetTempEntity(CEntity* entity)
 
 void CInfomation::SetTempEntities(const std::list<CEntity*>& entities)
 {
-    for (CEntity* e : m_tempEntities) {
-        if (std::find(entities.begin(), entities.end(), e) != entities.end())
-            continue;
+    // Board objects taken in hand leave the board's picture where they were drawn.
+    for (CEntity* e : entities)
+        if (e && e->GetBoxListener() && m_inHand.count(e) == 0)
+            e->Invalidate();
+    std::list<CEntity*> dropped;
+    for (CEntity* e : m_tempEntities)
+        if (std::find(entities.begin(), entities.end(), e) == entities.end())
+            dropped.push_back(e);
+    m_tempEntities = entities;
+    m_inHand.clear();
+    for (CEntity* e : m_tempEntities)
+        if (e && e->GetBoxListener())
+            m_inHand.insert(e);
+    // The objects let go of are repainted where they are, with the board.
+    for (CEntity* e : dropped) {
         if (e->IsSelected())
             e->ToggleSelect();
         e->Invalidate();
     }
-    m_tempEntities = entities;
+}
+
+void CInfomation::ClearTempEntities()
+{
+    std::list<CEntity*> inHand;
+    for (CEntity* e : m_tempEntities)
+        if (m_inHand.count(e) != 0)
+            inHand.push_back(e);
+    m_tempEntities.clear();
+    m_inHand.clear();
+    for (CEntity* e : inHand)
+        e->Invalidate();
 }
 
 void CInfomation::ShowLayersDialog()

@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class CArchive;
@@ -146,13 +147,20 @@ class CInfomation : public BoardServices
     // Registers the current command's rubber-band object (null: none). The one
     // registered before is deselected and repainted first, so it must still exist:
     // a command that frees its object unregisters it first (or calls
-    // ClearTempEntities, which touches nothing).
+    // ClearTempEntities, which touches none of them but board objects).
     void SetTempEntity(CEntity* entity);
     // The same for a group drawn together (a pasted or moved group); the list holds
-    // the command's objects, which stay the command's.
+    // the command's objects, which stay the command's. Board objects in the list (a
+    // group being moved) are drawn with it, over the board, and not with the board.
     void SetTempEntities(const std::list<CEntity*>& entities);
     const std::list<CEntity*>& GetTempEntities() const { return m_tempEntities; }
-    void ClearTempEntities() { m_tempEntities.clear(); }
+    // Forgets the temporary objects; the board objects among them are drawn with the
+    // board again.
+    void ClearTempEntities();
+    // True when `object` is drawn over the board only: a temporary object that is either
+    // a board object in hand or a tool's own shape (not part of a component, which its
+    // component draws).
+    bool DrawnOverBoard(const CEntity& object) const;
     void ShowLayersDialog();
     void SetBrowserVisible(const int& visible) { m_browserVisible = visible; }
     int IsBrowserVisible() const { return m_browserVisible; }
@@ -278,6 +286,8 @@ class CInfomation : public BoardServices
     int m_browserVisible = 0;
     int m_unitMode = 1;
     std::list<CEntity*> m_tempEntities;
+    // The board objects among them, which the board's drawing leaves out.
+    std::unordered_set<const CEntity*> m_inHand;
     std::string m_settingsFolder;
     LibrarySet m_librarySet;
     ToolParameters m_toolParameters;

@@ -132,11 +132,14 @@ std::size_t CManElement::CountUnder(Rect clip)
     return m_index->Covers(area) ? m_entities.size() : m_index->Count(area);
 }
 
-void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer)
+void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer,
+                          const std::unordered_set<const CEntity*>* leftOut)
 {
     thread_local std::vector<CEntity*> hits;
     hits.clear();
     Candidates(AreaUnder(clip), &hits);
+    if (leftOut)
+        std::erase_if(hits, [leftOut](const CEntity* e) { return leftOut->count(e) != 0; });
 
     // Other layers newest first, then the current layer oldest first, then pads and vias
     // oldest first; `hits` is newest first.

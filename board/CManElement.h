@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class CArchive;
@@ -51,8 +52,10 @@ class CManElement
     int IsEmpty() const;
 
     // Draws the objects meeting `clip` (client pixels): other layers first (newest
-    // first), then the current layer (oldest first), then pads and vias (oldest first).
-    void DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer);
+    // first), then the current layer (oldest first), then pads and vias (oldest first);
+    // none of `leftOut` (objects drawn elsewhere, over the board), when given.
+    void DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer,
+                 const std::unordered_set<const CEntity*>* leftOut = nullptr);
     // Every object under p, front first; 1 when there is at least one.
     int PickAll(const Position& p, const double* tolerance, std::vector<CEntity*>* out);
     // The object under p: a selected one at once, else the only candidate, else the

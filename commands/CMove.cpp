@@ -124,7 +124,7 @@ void CMove::MoveGroup(const Position& to)
         e->Move(to, m_drag, &flag);
     BOX2D moved = m_box;
     moved.Move(to, m_drag);
-    Board().GetDrawingQueue().AddArea(m_box.Union(moved));
+    RepaintGroupArea(m_box.Union(moved));
     m_box = moved;
     m_drag = to;
 }
@@ -198,7 +198,19 @@ void CMove::Transform(UINT nChar, const Position& about)
     for (CEntity* e : m_objects)
         TurnOrMirror(*e, nChar, about);
     TurnOrMirror(turned, nChar, about);
-    Board().GetDrawingQueue().AddArea(m_box.Union(turned));
+    RepaintGroupArea(m_box.Union(turned));
     m_box = turned;
     m_changed = true;
+}
+
+void CMove::RepaintGroupArea(const BOX2D& area)
+{
+    // A group drawn over the board (board objects in hand, clones) leaves the board's
+    // picture as it is; a part moved within its component changes it.
+    const bool over = std::all_of(m_objects.begin(), m_objects.end(),
+                                  [this](const CEntity* e) { return Board().DrawnOverBoard(*e); });
+    if (over)
+        Board().GetDrawingQueue().AddOverlayArea(area);
+    else
+        Board().GetDrawingQueue().AddArea(area);
 }

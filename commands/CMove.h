@@ -59,6 +59,8 @@ class CMove : public CCommand
     void MoveGroup(const Position& to);
     // Space, 'X', 'Y' on the group about `about`; Tab on a single object.
     void Transform(UINT nChar, const Position& about);
+    // Queues the repaint of an area the group swept.
+    void RepaintGroupArea(const BOX2D& area);
     void EditSingle();
     // Whether the group may be changed now: copy mode, or a move picked up.
     bool Holding() const;

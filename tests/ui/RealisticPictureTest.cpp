@@ -10,6 +10,7 @@
 
 #include "board/CDib.h"
 #include "board/CVantorDoc.h"
+#include "commands/CommandKinds.h"
 #include "model/CLine.h"
 #include "model/Utilities.h"
 #include "support/BoardFixture.h"
@@ -125,9 +126,11 @@ class RealisticPictureTest : public BoardTest
         ASSERT_NEAR(board().GetScaleX(), milsPerPixel, milsPerPixel * 0.01);
     }
 
-    // What the platform holds for the window (a grab of the widget would paint it anew).
+    // What the platform holds for the window (a grab of the widget would paint it anew),
+    // once the repaints queued have been asked for and made.
     QImage Shown() const
     {
+        QApplication::processEvents();
         QApplication::processEvents();
         return view->screen()
             ->grabWindow(view->winId())
@@ -273,6 +276,34 @@ TEST_F(RealisticPictureTest, BoardChangesMadeBeforeAPaintAllShow)
         track->ToggleSelect();
     const QImage drawn = Shown();
     EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), int(kViewW * kViewH * kPixelShare));
+    board().ClearSelection();
+}
+
+// A group being moved is drawn over the board as last drawn, without it; the window shows
+// what drawing it all afresh shows while it moves, and after it is dropped.
+TEST_F(RealisticPictureTest, AGroupBeingMovedLeavesTheBoardAsADrawingAfreshShowsIt)
+{
+    LoadPhoto();
+    RealisticBoard(15, kBoardOrigin).Fill(board().GetElements(), 3000);
+    ZoomTo(8.0);
+    const Position c = Centre();
+    board().SelectInBox(nullptr, BOX2D(c.x - 400.0, c.y - 300.0, c.x + 200.0, c.y + 100.0),
+                        BoxSelect::Replace);
+    ASSERT_FALSE(board().IsSelectionEmpty());
+    CNormalStatus& ns = view->Dispatcher();
+    ns.SetCommand(CommandKind::Move, CommandParam(board().SelectionList));
+    ns.OnLButtonDown(MK::LButton, c);
+    ns.OnMouseMove(MK::LButton, c);
+    const int allowed = int(kViewW * kViewH * kPixelShare);
+    for (const Position& to : {c + Position(300.0, 50.0), c + Position(-500.0, 400.0)}) {
+        ns.OnMouseMove(MK::LButton, to);
+        const QImage drawn = Shown();
+        EXPECT_LE(DifferingPixels(drawn, ShownAfresh()), allowed);
+    }
+    ns.OnLButtonDown(MK::LButton, c + Position(-500.0, 400.0));
+    EXPECT_FALSE(ns.HasCommand());
+    const QImage dropped = Shown();
+    EXPECT_LE(DifferingPixels(dropped, ShownAfresh()), allowed);
     board().ClearSelection();
 }
 
