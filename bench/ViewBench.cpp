@@ -2,9 +2,9 @@
 // on 10 x 8 inches) and a 100-megapixel photograph, on the offscreen platform, its
 // viewport 1920 x 1080: full repaints at fit (8 mils per pixel), actual size (1 mil per
 // pixel) and 4x, a scroll by 100 pixels, the redraw after placing one track, a track
-// being drawn (its rubber band moving over the board), a click pick and an area
-// selection on 1,000 fixed points or boxes on objects, and one frame copied, the floor
-// every figure can be read against.
+// being drawn (its rubber band moving over the board), a group being moved, a click
+// pick and an area selection on 1,000 fixed points or boxes on objects, and one frame
+// copied, the floor every figure can be read against.
 //
 // A full repaint is the whole board drawn again, as after a zoom change: no figure drawn
 // before is kept (a figure is kept by its size in pixels). Pick and area
@@ -258,6 +258,36 @@ void BM_RubberBandFit_20k(benchmark::State& state)
     Flush();
 }
 
+// A group of objects (those in a 1-inch square) picked up at fit and moved to and fro
+// by 200 mils each frame, over a board that does not change.
+void BM_MoveGroupFit_20k(benchmark::State& state)
+{
+    UseBoard(20000);
+    ZoomTo(kFitScale);
+    const Position centre = BoardCentre();
+    theInfomation->SelectInBox(
+        nullptr, BOX2D(centre.x - 500.0, centre.y - 500.0, centre.x + 500.0, centre.y + 500.0),
+        BoxSelect::Replace);
+    const double moved = double(theInfomation->SelectionList.size());
+    CNormalStatus& dispatcher = theView->Dispatcher();
+    dispatcher.SetCommand(CommandKind::Move, CommandParam(theInfomation->SelectionList));
+    dispatcher.OnLButtonDown(MK::LButton, centre);
+    dispatcher.OnMouseMove(MK::LButton, centre);
+    Flush();
+    int step = 0;
+    const long before = thePaints.paints;
+    for (auto _ : state) {
+        dispatcher.OnMouseMove(MK::LButton, centre + Position(++step % 2 ? 200.0 : 0.0, 0.0));
+        Flush();
+    }
+    CheckPainted(state, before);
+    dispatcher.OnRButtonDown(0, centre); // put back
+    dispatcher.SetCommand(CommandKind::None);
+    theInfomation->ClearSelection();
+    Flush();
+    state.counters["objects_moved"] = moved;
+}
+
 // 1,000 top-level objects chosen with a fixed seed, front first.
 std::vector<CEntity*> Probes()
 {
@@ -426,6 +456,7 @@ int main(int argc, char** argv)
                                      {"BM_Scroll1x_20k", BM_Scroll1x_20k},
                                      {"BM_EditRedrawFit_20k", BM_EditRedrawFit_20k},
                                      {"BM_RubberBandFit_20k", BM_RubberBandFit_20k},
+                                     {"BM_MoveGroupFit_20k", BM_MoveGroupFit_20k},
                                      {"BM_RepaintFit_100k", BM_RepaintFit_100k},
                                      {"BM_Repaint1x_100k", BM_Repaint1x_100k},
                                      {"BM_Pick_100k", BM_Pick_100k},
