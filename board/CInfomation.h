@@ -60,7 +60,7 @@ class CInfomation : public BoardServices
     double PixelsToBoard(int n) const override;
     Point GetViewScrollPosition() const override;
     void InvalidateRect(const Rect& clientRect) override;
-    // A temporary object that is not on the board is repainted over the board only.
+    // An object drawn over the board only (DrawnOverBoard) is repainted over it only.
     void InvalidateObject(const CEntity& object, const Rect& clientRect) override;
     void NotifyModified() override;
     void ReleaseCapture() override;

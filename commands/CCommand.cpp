@@ -212,7 +212,7 @@ void CCommand::RepaintEntity()
 void CCommand::RepaintArea(const BOX2D& area)
 {
     CDrawingQueue& queue = theInfomation->GetDrawingQueue();
-    if (m_pEntity && m_pEntity == m_ownedEntity.get())
+    if (m_pEntity && theInfomation->DrawnOverBoard(*m_pEntity))
         queue.AddOverlayArea(area);
     else
         queue.AddArea(area);

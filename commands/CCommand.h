@@ -110,7 +110,7 @@ class CCommand
     // the new box in m_box.
     void RepaintEntity();
     // Queues a board area for repainting where the object in hand changed: only over the
-    // board when the tool owns the object, which the board does not draw.
+    // board when the board does not draw the object (a rubber band the tool owns).
     void RepaintArea(const BOX2D& area);
     // The board point snapped to the grid.
     static Position SnapPoint(const Position& p);
