@@ -211,8 +211,13 @@ void CCommand::RepaintEntity()
 
 void CCommand::RepaintArea(const BOX2D& area)
 {
+    RepaintArea(area, m_pEntity && theInfomation->DrawnOverBoard(*m_pEntity));
+}
+
+void CCommand::RepaintArea(const BOX2D& area, bool overBoardOnly)
+{
     CDrawingQueue& queue = theInfomation->GetDrawingQueue();
-    if (m_pEntity && theInfomation->DrawnOverBoard(*m_pEntity))
+    if (overBoardOnly)
         queue.AddOverlayArea(area);
     else
         queue.AddArea(area);

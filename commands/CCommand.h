@@ -112,6 +112,8 @@ class CCommand
     // Queues a board area for repainting where the object in hand changed: only over the
     // board when the board does not draw the object (a rubber band the tool owns).
     void RepaintArea(const BOX2D& area);
+    // The same for an area where only what is drawn over the board changed, or not.
+    void RepaintArea(const BOX2D& area, bool overBoardOnly);
     // The board point snapped to the grid.
     static Position SnapPoint(const Position& p);
     // The pointer's board position snapped to the grid.

@@ -207,10 +207,6 @@ void CMove::RepaintGroupArea(const BOX2D& area)
 {
     // A group drawn over the board (board objects in hand, clones) leaves the board's
     // picture as it is; a part moved within its component changes it.
-    const bool over = std::all_of(m_objects.begin(), m_objects.end(),
-                                  [this](const CEntity* e) { return Board().DrawnOverBoard(*e); });
-    if (over)
-        Board().GetDrawingQueue().AddOverlayArea(area);
-    else
-        Board().GetDrawingQueue().AddArea(area);
+    RepaintArea(area, std::all_of(m_objects.begin(), m_objects.end(),
+                                  [this](const CEntity* e) { return Board().DrawnOverBoard(*e); }));
 }

@@ -26,8 +26,8 @@ class BoardServices
     virtual Point GetViewScrollPosition() const = 0;
     // Repaint a rectangle of the view, in client pixels.
     virtual void InvalidateRect(const Rect& clientRect) = 0;
-    // Repaint where `object` is drawn (client pixels); only over the board when it is a
-    // shape a tool is drawing, which the board itself does not hold.
+    // Repaint where `object` is drawn (client pixels); only over the board when the
+    // board's own drawing leaves it out (a tool's shape, a group in hand).
     virtual void InvalidateObject(const CEntity& /*object*/, const Rect& clientRect)
     {
         InvalidateRect(clientRect);

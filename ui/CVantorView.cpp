@@ -984,6 +984,13 @@ void CVantorView::ScrollFrame(int dx, int dy)
     }
 }
 
+BandedDrawing& CVantorView::Bands()
+{
+    if (!m_bands)
+        m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
+    return *m_bands;
+}
+
 void CVantorView::CatchUpWithScroll()
 {
     const int dx = m_frameBehind.x();
@@ -1002,17 +1009,15 @@ void CVantorView::CatchUpWithScroll()
     const uchar* const from = m_frame.constBits();
     uchar* const to = m_spareFrame.bits();
     const qsizetype rowBytes = m_frame.bytesPerLine();
-    const int top = std::max(0, dy);
-    const int bottom = std::min(whole.height(), whole.height() + dy);
-    if (!m_bands)
-        m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
-    const int slices = std::min(m_bands->Threads(), bottom - top);
-    std::vector<int> edges;
-    for (int i = 0; i <= slices; ++i)
-        edges.push_back(top + (bottom - top) * i / slices);
+    const Rect rows{0, std::max(0, dy), whole.width(),
+                    std::min(whole.height(), whole.height() + dy)};
+    BandedDrawing& bands = Bands();
+    // Slices of about as many rows each.
+    const std::vector<int> edges = BandedDrawing::Edges(
+        rows, bands.Threads(), [](const Rect& r) { return std::size_t(r.bottom - r.top); });
     ViewSnapshot view(*theInfomation);
-    m_bands->Run(Rect{0, top, whole.width(), bottom}, edges, &view, [&](int, const Rect& rows) {
-        for (int y = rows.top; y < rows.bottom; ++y)
+    bands.Run(rows, edges, &view, [&](int, const Rect& slice) {
+        for (int y = slice.top; y < slice.bottom; ++y)
             std::memcpy(to + y * rowBytes + toX, from + (y - dy) * rowBytes + fromX, bytes);
     });
     m_frame.swap(m_spareFrame);
@@ -1061,15 +1066,14 @@ void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLO
     // clip edge Qt lights pixels a little otherwise); only the band's own rows and the
     // area's columns go into the frame. Only the pages of those rows are ever touched. No
     // two threads write the same pixel.
-    if (!m_bands)
-        m_bands = std::make_unique<BandedDrawing>(BandedDrawing::ThreadsForThisMachine());
+    BandedDrawing& bandThreads = Bands();
     const std::vector<int> edges = BandedDrawing::Edges(
         clip, bands, [](const Rect& rows) { return theInfomation->CountObjectsUnder(rows); });
     if (m_bandKeeps.size() < edges.size() - 1)
         m_bandKeeps.resize(edges.size() - 1);
     const int from = std::max(0, clip.left - kBandOverlap);
     const int to = std::min(width, clip.right + kBandOverlap);
-    m_bands->Run(clip, edges, &view, [&](int index, const Rect& band) {
+    bandThreads.Run(clip, edges, &view, [&](int index, const Rect& band) {
         const int top = std::max(0, band.top - kBandOverlap);
         const int bottom = std::min(height, band.bottom + kBandOverlap);
         BandKeep& keep = m_bandKeeps[std::size_t(index)];

@@ -192,6 +192,8 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // view is stale. CatchUpWithScroll moves its pixels where the view now shows them.
     void ScrollFrame(int dx, int dy);
     void CatchUpWithScroll();
+    // The band threads, started when first asked for.
+    BandedDrawing& Bands();
     // Mouse capture taken for a tool; let go when the tool releases it or the view goes.
     void LetGoCapture();
 
