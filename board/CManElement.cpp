@@ -1,5 +1,6 @@
 #include "CManElement.h"
 
+#include "ParallelChunks.h"
 #include "SpatialIndex.h"
 #include "model/BoardServices.h"
 #include "model/CComponent.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 CManElement::CManElement() : m_index(std::make_unique<SpatialIndex>()) {}
 
@@ -264,27 +266,41 @@ int CManElement::GetBoundingBox(BOX2D* out) const
 int CManElement::UnionOfBoxes(const std::list<CEntity*>& entities, const HiddenLayers* hidden,
                               bool liveOnly, BOX2D* out)
 {
-    bool found = false;
-    BOX2D all;
-    for (CEntity* e : entities) {
-        if (liveOnly && !e->IsActive())
-            continue;
-        BOX2D b;
-        if (!e->GetBox(&b, hidden))
-            continue;
-        if (found) {
-            all.x1 = std::min(all.x1, b.x1);
-            all.y1 = std::min(all.y1, b.y1);
-            all.x2 = std::max(all.x2, b.x2);
-            all.y2 = std::max(all.y2, b.y2);
-        } else {
-            all = b;
+    // A whole board's boxes are worked out on several threads, a part of the objects
+    // each; the parts' unions are merged in order (a union does not depend on it).
+    const std::vector<CEntity*> all(entities.begin(), entities.end());
+    struct Union {
+        BOX2D box;
+        bool found = false;
+        void Take(const BOX2D& b)
+        {
+            if (found) {
+                box.x1 = std::min(box.x1, b.x1);
+                box.y1 = std::min(box.y1, b.y1);
+                box.x2 = std::max(box.x2, b.x2);
+                box.y2 = std::max(box.y2, b.y2);
+            } else {
+                box = b;
+            }
+            found = true;
         }
-        found = true;
-    }
-    if (found && out)
-        *out = all;
-    return found ? 1 : 0;
+    };
+    std::vector<Union> unions(std::size_t(ParallelChunks::ChunksFor(all.size())));
+    ParallelChunks::Run(all.size(), [&](int chunk, std::size_t begin, std::size_t end) {
+        Union& mine = unions[std::size_t(chunk)];
+        for (std::size_t i = begin; i < end; ++i) {
+            BOX2D b;
+            if ((!liveOnly || all[i]->IsActive()) && all[i]->GetBox(&b, hidden))
+                mine.Take(b);
+        }
+    });
+    Union whole;
+    for (const Union& part : unions)
+        if (part.found)
+            whole.Take(part.box);
+    if (whole.found && out)
+        *out = whole.box;
+    return whole.found ? 1 : 0;
 }
 
 void CManElement::CollectUsedLayers(std::map<int, int>* used) const

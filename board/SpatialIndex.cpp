@@ -1,5 +1,6 @@
 #include "SpatialIndex.h"
 
+#include "ParallelChunks.h"
 #include "model/CEntity.h"
 
 #include <algorithm>
@@ -52,20 +53,21 @@ void SpatialIndex::AddAtBack(const std::list<CEntity*>& entities)
             Add(e, false);
         return;
     }
-    std::vector<Value> values;
-    values.reserve(entities.size());
+    std::vector<std::pair<CEntity*, Slot*>> added;
+    added.reserve(entities.size());
+    m_slots.reserve(m_slots.size() + entities.size());
     for (CEntity* e : entities) {
-        auto [it, added] = m_slots.try_emplace(e);
-        if (!added)
+        auto [it, fresh] = m_slots.try_emplace(e);
+        if (!fresh)
             continue;
         Slot& slot = it->second;
         slot.order = ++m_back;
         e->SetBoxListener(this);
         if (e->IsSelected())
             m_selected.insert(e);
-        TakeBox(e, slot, values);
+        added.emplace_back(e, &slot);
     }
-    m_tree = Tree(values.begin(), values.end());
+    Pack(added);
 }
 
 void SpatialIndex::MoveToFront(CEntity* entity)
@@ -155,26 +157,39 @@ void SpatialIndex::Refresh()
     }
 }
 
-void SpatialIndex::TakeBox(CEntity* entity, Slot& slot, std::vector<Value>& values)
-{
-    BOX2D box;
-    slot.boxed = IndexBox(entity, &box);
-    if (!slot.boxed) {
-        m_unboxed.push_back(entity);
-        return;
-    }
-    slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
-    values.emplace_back(slot.box, entity);
-}
-
 void SpatialIndex::Repack()
 {
-    std::vector<Value> values;
-    values.reserve(m_slots.size());
+    std::vector<std::pair<CEntity*, Slot*>> all;
+    all.reserve(m_slots.size());
+    for (auto& [entity, slot] : m_slots)
+        all.emplace_back(entity, &slot);
+    Pack(all);
+}
+
+void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
+{
     m_unboxed.clear();
-    for (auto& [entity, slot] : m_slots) {
-        slot.marked = false;
-        TakeBox(entity, slot, values);
+    // The boxes are worked out on several threads (each object's own work), and taken
+    // into the slots and the tree on this one.
+    std::vector<BOX2D> boxes(objects.size());
+    std::vector<char> boxed(objects.size());
+    ParallelChunks::Run(objects.size(), [&](int, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i)
+            boxed[i] = IndexBox(objects[i].first, &boxes[i]) ? 1 : 0;
+    });
+    std::vector<Value> values;
+    values.reserve(objects.size());
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        auto [entity, slot] = objects[i];
+        slot->boxed = boxed[i] != 0;
+        slot->marked = false;
+        if (!slot->boxed) {
+            m_unboxed.push_back(entity);
+            continue;
+        }
+        const BOX2D& box = boxes[i];
+        slot->box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
+        values.emplace_back(slot->box, entity);
     }
     m_tree = Tree(values.begin(), values.end());
 }

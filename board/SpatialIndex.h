@@ -87,9 +87,9 @@ class SpatialIndex final : public BoxListener
     void Place(CEntity* entity, Slot& slot);
     // Reads every box again and builds the tree anew.
     void Repack();
-    // Works out the box of `entity` into its slot: a boxed one joins `values` (to be
-    // packed into the tree), another the unboxed.
-    void TakeBox(CEntity* entity, Slot& slot, std::vector<Value>& values);
+    // Works out the boxes of `objects` into their slots (on several threads for many)
+    // and builds the tree anew of them; those without a box become the unboxed.
+    void Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects);
 
     std::unordered_map<CEntity*, Slot> m_slots;
     Tree m_tree;

@@ -7,7 +7,10 @@
 #include "platform/CArchive.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 IMPLEMENT_SERIAL(CRectAngle, CEntity, VERSIONABLE_SCHEMA | 1)
@@ -119,22 +122,42 @@ void CRectAngle::GetEdges(std::vector<CLine*>& edges) const
 
 BOX2D CRectAngle::BoxOf(const Position& centre, double sizeX, double sizeY, double rotation)
 {
-    const double h = std::sqrt(sizeX * sizeX + sizeY * sizeY) * 0.5;
-    // atan2 keeps a rectangle without size at its centre instead of dividing 0 by 0.
-    const double t = std::atan2(sizeY, sizeX);
-    const double angles[4] = {t, PI - t, PI + t, TWO_PI - t};
-    double xs[4];
-    double ys[4];
-    for (int i = 0; i < 4; ++i) {
-        double a = angles[i] + rotation;
-        NormalizeAngle(&a);
-        const Position corner = centre.PolarOffset(h, a);
-        xs[i] = corner.x;
-        ys[i] = corner.y;
+    // The sides' reach from the centre depends on the size and the turn alone, and a
+    // board holds a few sizes and turns of pads many times over: the reaches are kept,
+    // per thread, by size and turn. Rounding keeps order, so the nearest corner of the
+    // centre plus each reach is the centre plus the nearest reach: the box is the one
+    // the corners give, bit for bit.
+    struct Reach {
+        double sizeX, sizeY, rotation;
+        double left, bottom, right, top;
+    };
+    constexpr std::size_t kReaches = 256;
+    thread_local std::array<Reach, kReaches> theReaches{};
+    const auto bits = [](double v) { return std::bit_cast<std::uint64_t>(v); };
+    const std::uint64_t key = bits(sizeX) * 0x9E3779B97F4A7C15ULL ^
+                              bits(sizeY) * 0xC2B2AE3D27D4EB4FULL ^
+                              bits(rotation) * 0x165667B19E3779F9ULL;
+    Reach& reach = theReaches[std::size_t(key >> 56) % kReaches];
+    if (reach.sizeX != sizeX || reach.sizeY != sizeY || reach.rotation != rotation ||
+        (sizeX == 0.0 && sizeY == 0.0)) {
+        const double h = std::sqrt(sizeX * sizeX + sizeY * sizeY) * 0.5;
+        // atan2 keeps a rectangle without size at its centre instead of dividing 0 by 0.
+        const double t = std::atan2(sizeY, sizeX);
+        const double angles[4] = {t, PI - t, PI + t, TWO_PI - t};
+        double xs[4];
+        double ys[4];
+        for (int i = 0; i < 4; ++i) {
+            double a = angles[i] + rotation;
+            NormalizeAngle(&a);
+            xs[i] = std::cos(a) * h;
+            ys[i] = std::sin(a) * h;
+        }
+        std::sort(xs, xs + 4);
+        std::sort(ys, ys + 4);
+        reach = Reach{sizeX, sizeY, rotation, xs[0], ys[0], xs[3], ys[3]};
     }
-    std::sort(xs, xs + 4);
-    std::sort(ys, ys + 4);
-    return BOX2D(xs[0], ys[0], xs[3], ys[3]);
+    return BOX2D(centre.x + reach.left, centre.y + reach.bottom, centre.x + reach.right,
+                 centre.y + reach.top);
 }
 
 int CRectAngle::GetBox(BOX2D* out, const HiddenLayers* hidden)

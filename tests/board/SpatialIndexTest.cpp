@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <list>
 #include <vector>
@@ -111,6 +112,42 @@ TEST_F(SpatialIndexTest, AnswersAsAFullScanAfterEveryKindOfChange)
         step.change();
         ExpectSameAsFullScan(step.name);
     }
+}
+
+TEST_F(SpatialIndexTest, AWholeBoardAddedAtOnceIsBoxedAsObjectByObject)
+{
+    // Enough objects that the boxes are worked out on several threads.
+    std::list<CEntity*> read;
+    RealisticBoard maker(11);
+    for (int i = 0; i < 20000; ++i)
+        read.push_back(maker.Next().release());
+    all().AppendEntities(read);
+    auto expectSameBoxes = [&](const char* after) {
+        SCOPED_TRACE(after);
+        std::vector<CEntity*> stale;
+        EXPECT_TRUE(all().IndexMatchesObjects(&stale)) << stale.size() << " stale";
+        BOX2D whole;
+        ASSERT_EQ(all().GetBoundingBox(&whole), 1);
+        bool first = true;
+        BOX2D expected;
+        for (CEntity* e : all().GetEntities()) {
+            BOX2D b;
+            if (!e->GetBox(&b, &all().GetHiddenLayers()))
+                continue;
+            if (first)
+                expected = b;
+            expected = BOX2D(std::min(expected.x1, b.x1), std::min(expected.y1, b.y1),
+                             std::max(expected.x2, b.x2), std::max(expected.y2, b.y2));
+            first = false;
+        }
+        EXPECT_EQ(whole.x1, expected.x1);
+        EXPECT_EQ(whole.y1, expected.y1);
+        EXPECT_EQ(whole.x2, expected.x2);
+        EXPECT_EQ(whole.y2, expected.y2);
+    };
+    expectSameBoxes("read");
+    board().SetOrigin(Position(-3000, 1250));
+    expectSameBoxes("origin moved");
 }
 
 TEST_F(SpatialIndexTest, UndoAndRedoOfAPropertyChangeKeepTheIndexRight)

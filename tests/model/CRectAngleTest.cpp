@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -90,6 +92,37 @@ TEST_F(CRectAngleTest, BoxFollowsTheRotationAndATurnedRectangleIsHitInItsWholeBo
     EXPECT_FALSE(r.HitTestPoint(Position(0.0, 0.0), &m_zero, &hidden));
     r.Deactivate();
     EXPECT_FALSE(r.HitTestPoint(Position(0.0, 0.0), &m_zero, nullptr));
+}
+
+TEST(CRectAngleBoxTest, BoxesOfOneSizeAndTurnRoundOtherCentresAreTheirCornersOwn)
+{
+    // Few sizes and turns, many centres: the box comes from kept reaches, and must be
+    // bit for bit the box of the four corners worked out one by one.
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> coordinate(-60000.0, 60000.0);
+    const double sizes[][2] = {{60, 60}, {80, 40}, {0, 0}, {12.5, 90}, {1e-9, 3}};
+    const double turns[] = {0.0, 0.3, PI * 0.5, 4.1, TWO_PI - 1e-12};
+    for (int i = 0; i < 4000; ++i) {
+        const auto& size = sizes[i % 5];
+        const double turn = turns[(i / 5) % 5];
+        const Position centre(coordinate(random), coordinate(random));
+        const double h = std::sqrt(size[0] * size[0] + size[1] * size[1]) * 0.5;
+        const double t = std::atan2(size[1], size[0]);
+        std::vector<double> xs;
+        std::vector<double> ys;
+        for (double a : {t, PI - t, PI + t, TWO_PI - t}) {
+            a += turn;
+            NormalizeAngle(&a);
+            const Position corner = centre.PolarOffset(h, a);
+            xs.push_back(corner.x);
+            ys.push_back(corner.y);
+        }
+        const BOX2D box = CRectAngle::BoxOf(centre, size[0], size[1], turn);
+        ASSERT_EQ(box.x1, *std::min_element(xs.begin(), xs.end())) << i;
+        ASSERT_EQ(box.y1, *std::min_element(ys.begin(), ys.end())) << i;
+        ASSERT_EQ(box.x2, *std::max_element(xs.begin(), xs.end())) << i;
+        ASSERT_EQ(box.y2, *std::max_element(ys.begin(), ys.end())) << i;
+    }
 }
 
 TEST_F(CRectAngleTest, DrawsAFilledPathOfItsCornersInClientPixels)
