@@ -57,9 +57,19 @@ int CManElement::InsertEntities(std::list<CEntity*>* list)
 
 void CManElement::AppendEntities(std::list<CEntity*>& list)
 {
-    list.remove(nullptr);
+    // One pass over the list: a whole board's list nodes lie far apart in memory.
+    std::vector<CEntity*> objects;
+    objects.reserve(list.size());
+    for (auto it = list.begin(); it != list.end();) {
+        if (*it) {
+            objects.push_back(*it);
+            ++it;
+        } else {
+            it = list.erase(it);
+        }
+    }
     CMutexLock lock(m_lock);
-    m_index->AddAtBack(list);
+    m_index->AddAtBack(objects);
     m_entities.splice(m_entities.end(), list);
 }
 
@@ -260,15 +270,24 @@ void CManElement::MoveAll(const Position& p)
 
 int CManElement::GetBoundingBox(BOX2D* out) const
 {
-    return UnionOfBoxes(m_entities, &m_hiddenLayers, true, out);
+    // The index holds every object of the container; a union does not depend on order.
+    std::vector<CEntity*> all;
+    m_index->Objects(&all);
+    return UnionOfBoxes(all, &m_hiddenLayers, true, out);
 }
 
 int CManElement::UnionOfBoxes(const std::list<CEntity*>& entities, const HiddenLayers* hidden,
                               bool liveOnly, BOX2D* out)
 {
+    return UnionOfBoxes(std::vector<CEntity*>(entities.begin(), entities.end()), hidden, liveOnly,
+                        out);
+}
+
+int CManElement::UnionOfBoxes(const std::vector<CEntity*>& all, const HiddenLayers* hidden,
+                              bool liveOnly, BOX2D* out)
+{
     // A whole board's boxes are worked out on several threads, a part of the objects
-    // each; the parts' unions are merged in order (a union does not depend on it).
-    const std::vector<CEntity*> all(entities.begin(), entities.end());
+    // each; the parts' unions are merged in order.
     struct Union {
         BOX2D box;
         bool found = false;
@@ -403,29 +422,34 @@ bool CManElement::IndexMatchesObjects(std::vector<CEntity*>* stale)
 void CManElement::ReadEntityList(CArchive& ar, std::list<CEntity*>& out)
 {
     std::list<CEntity*> loaded;
+    // Nothing this program writes holds a bare CEntity, nor a component or a polygon
+    // inside a component (a component keeps its parts flat). Each object is checked as
+    // soon as it is read, while it is still at hand in the processor's cache.
+    auto isBare = [](const CEntity* e) { return e->GetRuntimeClass() == RUNTIME_CLASS(CEntity); };
+    auto check = [&](const CEntity* e) {
+        if (isBare(e))
+            CArchive::Throw(CArchiveException::badClass,
+                            "the board holds an object of the base class CEntity");
+        if (const auto* component = dynamic_cast<const CComponent*>(e))
+            for (const CEntity* child : component->GetChildren()) {
+                if (isBare(child))
+                    CArchive::Throw(CArchiveException::badClass,
+                                    "a component holds an object of the base class CEntity");
+                if (child->IsKindOf(RUNTIME_CLASS(CComponent)) ||
+                    child->IsKindOf(RUNTIME_CLASS(CPolygon)))
+                    CArchive::Throw(CArchiveException::tooDeep,
+                                    "a component holds a component or a polygon");
+            }
+    };
     try {
-        ar.ReadObjectList(loaded, RUNTIME_CLASS(CEntity));
-        // A null reference in the list carries no object.
-        loaded.remove(nullptr);
-        // Nothing this program writes holds a bare CEntity, nor a component or a
-        // polygon inside a component (a component keeps its parts flat).
-        auto isBare = [](const CEntity* e) {
-            return e->GetRuntimeClass() == RUNTIME_CLASS(CEntity);
-        };
-        for (const CEntity* e : loaded) {
-            if (isBare(e))
-                CArchive::Throw(CArchiveException::badClass,
-                                "the board holds an object of the base class CEntity");
-            if (const auto* component = dynamic_cast<const CComponent*>(e))
-                for (const CEntity* child : component->GetChildren()) {
-                    if (isBare(child))
-                        CArchive::Throw(CArchiveException::badClass,
-                                        "a component holds an object of the base class CEntity");
-                    if (child->IsKindOf(RUNTIME_CLASS(CComponent)) ||
-                        child->IsKindOf(RUNTIME_CLASS(CPolygon)))
-                        CArchive::Throw(CArchiveException::tooDeep,
-                                        "a component holds a component or a polygon");
-                }
+        const std::size_t count = ar.ReadCount();
+        for (std::size_t i = 0; i < count; ++i) {
+            auto* e = static_cast<CEntity*>(ar.ReadObject(RUNTIME_CLASS(CEntity)));
+            // A null reference in the list carries no object.
+            if (!e)
+                continue;
+            loaded.push_back(e);
+            check(e);
         }
     } catch (...) {
         for (CEntity* e : loaded)

@@ -79,6 +79,8 @@ class CManElement
     // still counts. 0 when none gives a box.
     static int UnionOfBoxes(const std::list<CEntity*>& entities, const HiddenLayers* hidden,
                             bool liveOnly, BOX2D* out);
+    static int UnionOfBoxes(const std::vector<CEntity*>& entities, const HiddenLayers* hidden,
+                            bool liveOnly, BOX2D* out);
     void CollectUsedLayers(std::map<int, int>* used) const;
     void SetLayerFilter(const std::map<int, int>& hidden);
     const HiddenLayers& GetHiddenLayers() const { return m_hiddenLayers; }

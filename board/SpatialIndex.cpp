@@ -46,7 +46,7 @@ void SpatialIndex::Add(CEntity* entity, bool atFront)
     Place(entity, it->second);
 }
 
-void SpatialIndex::AddAtBack(const std::list<CEntity*>& entities)
+void SpatialIndex::AddAtBack(const std::vector<CEntity*>& entities)
 {
     if (!m_tree.empty() || !m_unboxed.empty()) {
         for (CEntity* e : entities)
@@ -68,6 +68,13 @@ void SpatialIndex::AddAtBack(const std::list<CEntity*>& entities)
         added.emplace_back(e, &slot);
     }
     Pack(added);
+}
+
+void SpatialIndex::Objects(std::vector<CEntity*>* out) const
+{
+    out->reserve(out->size() + m_slots.size());
+    for (const auto& slot : m_slots)
+        out->push_back(slot.first);
 }
 
 void SpatialIndex::MoveToFront(CEntity* entity)

@@ -39,7 +39,7 @@ class SpatialIndex final : public BoxListener
     void Add(CEntity* entity, bool atFront);
     // New objects at the back of the order, in list order: the tree is packed anew when
     // it was empty (opening a board), which is quicker and gives a better tree.
-    void AddAtBack(const std::list<CEntity*>& entities);
+    void AddAtBack(const std::vector<CEntity*>& entities);
     // The object goes to the front of the order.
     void MoveToFront(CEntity* entity);
     // Forgets every object (they stop telling this index anything).
@@ -60,6 +60,9 @@ class SpatialIndex final : public BoxListener
     // The objects that are selected now (in no particular order).
     const std::unordered_set<CEntity*>& Selected() const { return m_selected; }
     std::size_t Size() const { return m_slots.size(); }
+    // Every object the index knows, in no particular order (appended to `out`): read
+    // from the index's own store, which lies closer together in memory than the objects.
+    void Objects(std::vector<CEntity*>* out) const;
 
     // The box kept for `entity` (after Refresh); false when it has none or is unknown.
     bool KeptBox(CEntity* entity, BOX2D* out) const;

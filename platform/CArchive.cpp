@@ -99,6 +99,9 @@ CArchive::CArchive() : m_mode(store) {}
 
 CArchive::CArchive(std::span<const std::uint8_t> data) : m_mode(load), m_in(data)
 {
+    // Room for about as many entries as a board's records of this size make, so that
+    // the map is not copied again and again as it grows.
+    m_loadMap.reserve(1 + data.size() / kBytesPerEntry);
     m_loadMap.emplace_back(); // index 0: the null object
 }
 

@@ -181,6 +181,8 @@ class CArchive
         unsigned schema = 0;                // a class entry: the schema read with it
     };
     std::vector<LoadEntry> m_loadMap; // index 0 is the null entry
+    // A board file holds an object or class entry for about every 90 bytes.
+    static constexpr std::size_t kBytesPerEntry = 64;
     bool m_allowBackRefs = false;
     int m_depth = 0;
     // both
