@@ -271,9 +271,7 @@ void CManElement::MoveAll(const Position& p)
 int CManElement::GetBoundingBox(BOX2D* out) const
 {
     // The index holds every object of the container; a union does not depend on order.
-    std::vector<CEntity*> all;
-    m_index->Objects(&all);
-    return UnionOfBoxes(all, &m_hiddenLayers, true, out);
+    return UnionOfBoxes(m_index->Objects(), &m_hiddenLayers, true, out);
 }
 
 int CManElement::UnionOfBoxes(const std::list<CEntity*>& entities, const HiddenLayers* hidden,

@@ -40,6 +40,7 @@ void SpatialIndex::Add(CEntity* entity, bool atFront)
     if (!added)
         return;
     it->second.order = atFront ? --m_front : ++m_back;
+    m_objects.push_back(entity);
     entity->SetBoxListener(this);
     if (entity->IsSelected())
         m_selected.insert(entity);
@@ -60,21 +61,11 @@ void SpatialIndex::AddAtBack(const std::vector<CEntity*>& entities)
         auto [it, fresh] = m_slots.try_emplace(e);
         if (!fresh)
             continue;
-        Slot& slot = it->second;
-        slot.order = ++m_back;
-        e->SetBoxListener(this);
-        if (e->IsSelected())
-            m_selected.insert(e);
-        added.emplace_back(e, &slot);
+        it->second.order = ++m_back;
+        m_objects.push_back(e);
+        added.emplace_back(e, &it->second);
     }
     Pack(added);
-}
-
-void SpatialIndex::Objects(std::vector<CEntity*>* out) const
-{
-    out->reserve(out->size() + m_slots.size());
-    for (const auto& slot : m_slots)
-        out->push_back(slot.first);
 }
 
 void SpatialIndex::MoveToFront(CEntity* entity)
@@ -89,6 +80,7 @@ void SpatialIndex::Clear()
     for (auto& slot : m_slots)
         slot.first->SetBoxListener(nullptr);
     m_slots.clear();
+    m_objects.clear();
     m_tree.clear();
     m_unboxed.clear();
     m_marked.clear();
@@ -176,19 +168,27 @@ void SpatialIndex::Repack()
 void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
 {
     m_unboxed.clear();
-    // The boxes are worked out on several threads (each object's own work), and taken
-    // into the slots and the tree on this one.
+    // What each object is asked and told is done on several threads (each object's own
+    // fields: a whole board's objects lie far apart in memory), and taken into the
+    // slots, the selection and the tree on this one.
     std::vector<BOX2D> boxes(objects.size());
-    std::vector<char> boxed(objects.size());
+    enum : char { kBoxed = 1, kSelected = 2 };
+    std::vector<char> flags(objects.size());
     ParallelChunks::Run(objects.size(), [&](int, std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i)
-            boxed[i] = IndexBox(objects[i].first, &boxes[i]) ? 1 : 0;
+        for (std::size_t i = begin; i < end; ++i) {
+            CEntity* e = objects[i].first;
+            e->SetBoxListener(this);
+            flags[i] =
+                char((IndexBox(e, &boxes[i]) ? kBoxed : 0) | (e->IsSelected() ? kSelected : 0));
+        }
     });
     std::vector<Value> values;
     values.reserve(objects.size());
     for (std::size_t i = 0; i < objects.size(); ++i) {
         auto [entity, slot] = objects[i];
-        slot->boxed = boxed[i] != 0;
+        if (flags[i] & kSelected)
+            m_selected.insert(entity);
+        slot->boxed = (flags[i] & kBoxed) != 0;
         slot->marked = false;
         if (!slot->boxed) {
             m_unboxed.push_back(entity);

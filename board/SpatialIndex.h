@@ -60,9 +60,8 @@ class SpatialIndex final : public BoxListener
     // The objects that are selected now (in no particular order).
     const std::unordered_set<CEntity*>& Selected() const { return m_selected; }
     std::size_t Size() const { return m_slots.size(); }
-    // Every object the index knows, in no particular order (appended to `out`): read
-    // from the index's own store, which lies closer together in memory than the objects.
-    void Objects(std::vector<CEntity*>* out) const;
+    // Every object the index knows (the container's), in the order they came.
+    const std::vector<CEntity*>& Objects() const { return m_objects; }
 
     // The box kept for `entity` (after Refresh); false when it has none or is unknown.
     bool KeptBox(CEntity* entity, BOX2D* out) const;
@@ -90,11 +89,14 @@ class SpatialIndex final : public BoxListener
     void Place(CEntity* entity, Slot& slot);
     // Reads every box again and builds the tree anew.
     void Repack();
-    // Works out the boxes of `objects` into their slots (on several threads for many)
-    // and builds the tree anew of them; those without a box become the unboxed.
+    // Works out the boxes of `objects` into their slots (on several threads for many),
+    // becomes their listener, and builds the tree anew of them; those without a box
+    // become the unboxed.
     void Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects);
 
     std::unordered_map<CEntity*, Slot> m_slots;
+    // The same objects in a row: a pass over all of them need not chase the map's nodes.
+    std::vector<CEntity*> m_objects;
     Tree m_tree;
     std::vector<CEntity*> m_unboxed;
     std::vector<CEntity*> m_marked;

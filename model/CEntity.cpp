@@ -331,10 +331,12 @@ void CEntity::SetDrawingShared(bool shared)
     theDrawingShared = shared;
 }
 
-void CEntity::KeepBox(const BOX2D& box)
+bool CEntity::KeepBox(const BOX2D& box)
 {
-    if (!theDrawingShared)
-        m_cachedBox = box;
+    if (theDrawingShared)
+        return false;
+    m_cachedBox = box;
+    return true;
 }
 
 int CEntity::GetBox(BOX2D* out, const HiddenLayers* hidden)

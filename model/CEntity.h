@@ -230,8 +230,9 @@ class CEntity : public CObject
     // false in mode 7, where nothing was changed and nothing is to be restored.
     bool SelectPenAndBrush(DrawContext* dc, int mode, int penWidth);
     void ClearStates();
-    // Stores the box GetBox worked out, unless this thread draws shared objects.
-    void KeepBox(const BOX2D& box);
+    // Stores the box GetBox worked out, unless this thread draws shared objects (false:
+    // not stored, and nothing else of the object is to be stored either).
+    bool KeepBox(const BOX2D& box);
 
     // The fields of four bytes come in pairs, so that an object of which the board holds
     // many carries no padding.

@@ -253,7 +253,8 @@ CTxtTag::CTxtTag(FromPrototype)
 CTxtTag::CTxtTag(const CTxtTag& other)
     : CEntity(other), m_mirror(other.m_mirror), m_hidden(other.m_hidden), m_style(other.m_style),
       m_glyphStrokes(other.m_glyphStrokes), m_textWidth(other.m_textWidth),
-      m_charHeight(other.m_charHeight)
+      m_charHeight(other.m_charHeight), m_strokesBox(other.m_strokesBox),
+      m_strokesBoxWidth(other.m_strokesBoxWidth)
 {
 }
 
@@ -269,6 +270,8 @@ CTxtTag& CTxtTag::operator=(const CTxtTag& other)
     m_textWidth = other.m_textWidth;
     m_charHeight = other.m_charHeight;
     m_glyphStrokes = other.m_glyphStrokes;
+    m_strokesBox = other.m_strokesBox;
+    m_strokesBoxWidth = other.m_strokesBoxWidth;
     return *this;
 }
 
@@ -313,6 +316,8 @@ CEntity& CTxtTag::CopyFrom(const CEntity& other)
         m_textWidth = text->m_textWidth;
         m_charHeight = text->m_charHeight;
         m_glyphStrokes = text->m_glyphStrokes;
+        m_strokesBox = text->m_strokesBox;
+        m_strokesBoxWidth = text->m_strokesBoxWidth;
     }
     return *this;
 }
@@ -335,12 +340,14 @@ bool CTxtTag::IsPrototype() const
 void CTxtTag::ClearGlyphLines()
 {
     NotifyBoxChanged();
+    StrokesChanged();
     std::vector<GlyphStroke>().swap(m_glyphStrokes);
 }
 
 void CTxtTag::ShiftStrokes(const Position& shift)
 {
     NotifyBoxChanged();
+    StrokesChanged();
     for (GlyphStroke& s : m_glyphStrokes) {
         s.x1 += shift.x;
         s.y1 += shift.y;
@@ -418,6 +425,7 @@ bool CTxtTag::BuildGlyphLines()
     m_textWidth = TruncInt(xPos - kCharGap * s);
     m_charHeight = TruncInt((heightSum - kCharGap * s) / double(n));
     m_glyphStrokes.assign(gathered.begin(), gathered.end());
+    StrokesChanged();
     // An unusually long text does not keep its room in the buffer.
     if (gathered.capacity() > kKeptGatherRoom)
         std::vector<GlyphStroke>().swap(gathered);
@@ -448,9 +456,17 @@ int CTxtTag::GetBox(BOX2D* out, const HiddenLayers* hidden)
         return 0;
     if (m_glyphStrokes.empty())
         return 1;
-    const BOX2D box = UnionOfBodies(m_glyphStrokes, m_sizeX, m_layer);
-    KeepBox(box);
-    *out = box;
+    if (m_strokesBoxWidth != m_sizeX || m_sizeX == kNoStrokesBox) {
+        const BOX2D box = UnionOfBodies(m_glyphStrokes, m_sizeX, m_layer);
+        *out = box;
+        if (KeepBox(box)) {
+            m_strokesBox = box;
+            m_strokesBoxWidth = m_sizeX;
+        }
+        return 1;
+    }
+    KeepBox(m_strokesBox);
+    *out = m_strokesBox;
     return 1;
 }
 
@@ -529,6 +545,7 @@ void CTxtTag::Rotate(const Position& c, const double& a)
     if (!IsPrototype() && !IsComponentPart())
         thePrototypeTxtTag.Rotate(centre, angle);
     TransformEnds(m_glyphStrokes, [&](Position& e) { e.Rotate(centre, angle); });
+    StrokesChanged();
     m_cachedBox.Rotate(centre, angle);
 }
 
@@ -548,6 +565,7 @@ void CTxtTag::MirrorY(const Position& p)
     if (!IsPrototype() && !IsComponentPart())
         thePrototypeTxtTag.MirrorY(axis);
     TransformEnds(m_glyphStrokes, [&](Position& e) { e.MirrorHorizontal(axis); });
+    StrokesChanged();
     m_cachedBox.MirrorY(axis);
 }
 
@@ -561,6 +579,7 @@ void CTxtTag::MirrorX(const Position& p)
     if (!IsPrototype() && !IsComponentPart())
         thePrototypeTxtTag.MirrorX(axis);
     TransformEnds(m_glyphStrokes, [&](Position& e) { e.MirrorVertical(axis); });
+    StrokesChanged();
     m_cachedBox.MirrorX(axis);
 }
 

@@ -126,7 +126,11 @@ class CTxtTag : public CEntity
   private:
     // Moves every stroke by `shift`.
     void ShiftStrokes(const Position& shift);
+    // The strokes changed: their box is to be worked out again.
+    void StrokesChanged() { m_strokesBoxWidth = kNoStrokesBox; }
     bool IsPrototype() const;
+
+    static constexpr double kNoStrokesBox = -1.0;
 
     int m_mirror = 0;
     int m_hidden = 0;
@@ -134,6 +138,11 @@ class CTxtTag : public CEntity
     std::vector<GlyphStroke> m_glyphStrokes;
     int m_textWidth = 0;
     int m_charHeight = 0;
+    // The union of the strokes' bodies as last worked out, and the stroke width it was
+    // worked out for (kNoStrokesBox: not since the strokes last changed). A text's box
+    // is asked for far more often than its strokes change.
+    BOX2D m_strokesBox;
+    double m_strokesBoxWidth = kNoStrokesBox;
 };
 
 // The text prototype: new texts copy it, a confirmed text dialog writes into it, and

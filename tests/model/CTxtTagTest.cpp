@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -564,15 +565,27 @@ TEST(CTxtTagDefaultFont, StrokesBoxAndDrawExactlyAsTracks)
             t.SetMirror(c.mirror);
             t.SetLayer(LAYER_BOTTOM_OVERLAY);
             t.SetName(c.text);
+            BOX2D box;
+            // Each change after a box was asked for: the box follows the new strokes.
+            auto boxAfter = [&](const std::function<void()>& change) {
+                ASSERT_EQ(1, t.GetBox(&box));
+                change();
+                ASSERT_EQ(1, t.GetBox(&box));
+                ExpectSameBox(TrackBox(t), box);
+            };
             if (step == 1) {
-                t.Rotate(Position(10.1, -20.2), 0.7);
-                t.MirrorY(Position(-2.2, 5.5));
                 int flag = 0;
-                t.Move(Position(3.3, -1.7), Position(0.25, 0.5), &flag);
+                for (const std::function<void()>& change : std::vector<std::function<void()>>{
+                         [&] { t.Rotate(Position(10.1, -20.2), 0.7); },
+                         [&] { t.MirrorY(Position(-2.2, 5.5)); },
+                         [&] { t.MirrorX(Position(4.2, 1.5)); },
+                         [&] { t.Move(Position(3.3, -1.7), Position(0.25, 0.5), &flag); },
+                         [&] { t.MoveBy(Position(1, 2), Position(-3.5, 0.25)); },
+                         [&] { t.SetPosition(Position(40.5, 2.25), 0); }})
+                    boxAfter(change);
             }
             if (step == 2)
-                t.SetSizeX(3.0);
-            BOX2D box;
+                boxAfter([&] { t.SetSizeX(3.0); });
             ASSERT_EQ(1, t.GetBox(&box));
             RecordingDrawContext drawn;
             RecordingDrawContext tracks;
