@@ -204,45 +204,6 @@ void CArchive::WriteBytes(const void* data, std::size_t n)
     m_out.insert(m_out.end(), p, p + n);
 }
 
-std::uint8_t CArchive::ReadU8()
-{
-    Need(1);
-    return m_in[m_pos++];
-}
-
-std::uint16_t CArchive::ReadU16()
-{
-    Need(2);
-    const std::uint16_t v = std::uint16_t(m_in[m_pos] | (m_in[m_pos + 1] << 8));
-    m_pos += 2;
-    return v;
-}
-
-std::uint32_t CArchive::ReadU32()
-{
-    Need(4);
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | m_in[m_pos + i];
-    m_pos += 4;
-    return v;
-}
-
-std::int32_t CArchive::ReadI32()
-{
-    return static_cast<std::int32_t>(ReadU32());
-}
-
-double CArchive::ReadF64()
-{
-    Need(8);
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i)
-        bits = (bits << 8) | m_in[m_pos + i];
-    m_pos += 8;
-    return std::bit_cast<double>(bits);
-}
-
 void CArchive::ReadBytes(void* data, std::size_t n)
 {
     Need(n);

@@ -18,6 +18,7 @@
 
 #include "CObject.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -95,11 +96,12 @@ class CArchive
     void WriteI32(std::int32_t v);
     void WriteF64(double v);
     void WriteBytes(const void* data, std::size_t n);
-    std::uint8_t ReadU8();
-    std::uint16_t ReadU16();
-    std::uint32_t ReadU32();
-    std::int32_t ReadI32();
-    double ReadF64();
+    // The reads of fixed size are inline: a board's objects are read a field at a time.
+    std::uint8_t ReadU8() { return std::uint8_t(ReadLittleEndian<1>()); }
+    std::uint16_t ReadU16() { return std::uint16_t(ReadLittleEndian<2>()); }
+    std::uint32_t ReadU32() { return std::uint32_t(ReadLittleEndian<4>()); }
+    std::int32_t ReadI32() { return static_cast<std::int32_t>(ReadU32()); }
+    double ReadF64() { return std::bit_cast<double>(ReadLittleEndian<8>()); }
     void ReadBytes(void* data, std::size_t n);
 
     // Store or load a value in place, by the archive's direction.
@@ -161,7 +163,19 @@ class CArchive
     [[noreturn]] static void Throw(CArchiveException::Cause cause, const std::string& what);
 
   private:
+    // Fails (throws) unless this archive is loading and n more bytes are left.
     void Need(std::size_t n);
+    // The next N bytes, least significant first; fails as Need does.
+    template <std::size_t N> std::uint64_t ReadLittleEndian()
+    {
+        if (m_mode != load || m_in.size() - m_pos < N) [[unlikely]]
+            Need(N);
+        std::uint64_t v = 0;
+        for (std::size_t i = N; i-- > 0;)
+            v = (v << 8) | m_in[m_pos + i];
+        m_pos += N;
+        return v;
+    }
     void CheckStoring();
     void CheckLoading();
     // Reads a tag: a class (returned, with its schema) or an object index.
