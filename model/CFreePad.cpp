@@ -15,7 +15,7 @@
 #include <cstring>
 #include <list>
 
-IMPLEMENT_SERIAL(CFreePad, CEntity, VERSIONABLE_SCHEMA | 1)
+IMPLEMENT_SERIAL_MADE_BY(CFreePad, CEntity, VERSIONABLE_SCHEMA | 1, new CFreePad(ToBeRead{}))
 
 // Built at start-up like any other pad; reads no other global.
 CFreePad thePrototypeFreePad;
@@ -63,6 +63,11 @@ CFreePad::CFreePad()
     CFreePad::Reset();
 }
 
+CFreePad::CFreePad(ToBeRead)
+{
+    ResetWithoutParts();
+}
+
 CFreePad::CFreePad(const Position& at)
 {
     CFreePad::Reset();
@@ -89,13 +94,18 @@ CFreePad::~CFreePad()
     RemoveParts();
 }
 
-void CFreePad::Reset()
+void CFreePad::ResetWithoutParts()
 {
     CEntity::Reset();
     m_type = ET_FREEPAD;
     m_sizeX = kDefaultSize;
     m_sizeY = kDefaultSize;
     RemoveParts();
+}
+
+void CFreePad::Reset()
+{
+    ResetWithoutParts();
     for (int i = COPPER_FIRST; i <= COPPER_TOP; ++i)
         m_parts.push_back(new CRound(m_position, kDefaultSize, kDefaultSize, m_layer));
     m_parts.push_back(new CRound(m_position, kDefaultHole, kDefaultHole, LAYER_PAD_HOLE));

@@ -81,6 +81,13 @@ class CFreePad : public CEntity
     int HitEndPoint(const Position& cursor) override;
 
   protected:
+    // A pad about to be read from a document: the defaults without the parts, which the
+    // reading brings (objects are read by the hundred thousand).
+    struct ToBeRead {
+    };
+    explicit CFreePad(ToBeRead);
+    // The defaults of Reset but the parts, of which there are none afterwards.
+    void ResetWithoutParts();
     // Sets the reference point and centres every part there, without the stored box.
     void PlaceParts(const Position& p);
     // Whether turning or mirroring this object should also turn the prototype: not for

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <utility>
 
-IMPLEMENT_SERIAL(CViaPad, CFreePad, VERSIONABLE_SCHEMA | 1)
+IMPLEMENT_SERIAL_MADE_BY(CViaPad, CFreePad, VERSIONABLE_SCHEMA | 1, new CViaPad(ToBeRead{}))
 
 // Built at start-up like any other via; reads no other global.
 CViaPad thePrototypeViaPad;
@@ -49,6 +49,11 @@ CViaPad::CViaPad()
     CViaPad::Reset();
 }
 
+CViaPad::CViaPad(ToBeRead bare) : CFreePad(bare)
+{
+    ResetViaFields();
+}
+
 CViaPad::CViaPad(const Position& at)
 {
     CViaPad::Reset();
@@ -75,6 +80,11 @@ void CViaPad::Reset()
     CFreePad::Reset();
     if (CEntity* hole = GetPart(HOLE))
         hole->SetLayer(LAYER_VIA_HOLE);
+    ResetViaFields();
+}
+
+void CViaPad::ResetViaFields()
+{
     m_type = ET_VIA;
     m_name.clear();
     m_startLayer = LAYER_TOP;

@@ -53,6 +53,11 @@ class CViaPad : public CFreePad
     void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
 
   private:
+    // A via about to be read: as a pad about to be read.
+    explicit CViaPad(ToBeRead bare);
+    // The via's own defaults.
+    void ResetViaFields();
+
     // A via is hidden only when both of its layers are.
     bool BothLayersHidden(const HiddenLayers* hidden) const;
 

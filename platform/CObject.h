@@ -55,11 +55,13 @@ class CObject
     const CRuntimeClass* GetRuntimeClass() const override;                                         \
     static CObject* CreateObject();
 
-// In one source file: the record with its schema and base class.
-#define IMPLEMENT_SERIAL(name, base, schema)                                                       \
+// In one source file: the record with its schema and base class. An object read from an
+// archive is made by `make` (an expression giving a new object of the class): for
+// IMPLEMENT_SERIAL, the default constructor.
+#define IMPLEMENT_SERIAL_MADE_BY(name, base, schema, make)                                         \
     CObject* name::CreateObject()                                                                  \
     {                                                                                              \
-        return new name; /* NOLINT(bugprone-macro-parentheses): a type name */                     \
+        return make;                                                                               \
     }                                                                                              \
     const CRuntimeClass name::class##name = {#name, (schema), &name::CreateObject,                 \
                                              RUNTIME_CLASS(base)};                                 \
@@ -67,3 +69,6 @@ class CObject
     {                                                                                              \
         return RUNTIME_CLASS(name);                                                                \
     }
+#define IMPLEMENT_SERIAL(name, base, schema)                                                       \
+    IMPLEMENT_SERIAL_MADE_BY(name, base, schema,                                                   \
+                             new name) /* NOLINT(bugprone-macro-parentheses): a type name */
