@@ -47,8 +47,9 @@ echo "== Tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "== Threads under ThreadSanitizer (library loading, repaint queue, banded drawing)"
-tsan_tests=(board_LibrarySetTest board_CLoadLibraryTest board_CDrawingQueueTest board_BandedDrawingTest)
+echo "== Threads under ThreadSanitizer (library loading, repaint queue, banded drawing, board passes)"
+tsan_tests=(board_LibrarySetTest board_CLoadLibraryTest board_CDrawingQueueTest board_BandedDrawingTest
+  board_SpatialIndexTest)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON \
   -DVANTOR_TSAN=ON -DVANTOR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" --target "${tsan_tests[@]}"
