@@ -2,6 +2,7 @@
 
 #include "LargePages.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string_view>
@@ -100,8 +101,8 @@ CArchive::CArchive() : m_mode(store) {}
 CArchive::CArchive(std::span<const std::uint8_t> data) : m_mode(load), m_in(data)
 {
     // Room for about as many entries as a board's records of this size make, so that
-    // the map is not copied again and again as it grows.
-    m_loadMap.reserve(1 + data.size() / kBytesPerEntry);
+    // the map is not copied again and again as it grows (within reason: beyond, it grows).
+    m_loadMap.reserve(1 + std::min(data.size() / kBytesPerEntry, kMostReservedEntries));
     m_loadMap.emplace_back(); // index 0: the null object
 }
 

@@ -197,6 +197,7 @@ class CArchive
     std::vector<LoadEntry> m_loadMap; // index 0 is the null entry
     // A board file holds an object or class entry for about every 90 bytes.
     static constexpr std::size_t kBytesPerEntry = 64;
+    static constexpr std::size_t kMostReservedEntries = std::size_t(1) << 21;
     bool m_allowBackRefs = false;
     int m_depth = 0;
     // both
