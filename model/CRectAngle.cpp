@@ -122,11 +122,12 @@ void CRectAngle::GetEdges(std::vector<CLine*>& edges) const
 
 BOX2D CRectAngle::BoxOf(const Position& centre, double sizeX, double sizeY, double rotation)
 {
-    // The sides' reach from the centre depends on the size and the turn alone, and a
+    // The corners' reach from the centre depends on the size and the turn alone, and a
     // board holds a few sizes and turns of pads many times over: the reaches are kept,
-    // per thread, by size and turn. Rounding keeps order, so the nearest corner of the
-    // centre plus each reach is the centre plus the nearest reach: the box is the one
-    // the corners give, bit for bit.
+    // per thread, by size and turn. Rounding keeps order, so the least of the centre
+    // plus each reach is the centre plus the least reach: the box is the one the corners
+    // give, bit for bit. A rectangle without size is worked out each time, so that the
+    // sign of its zero reaches is the one the corners give, not that of an empty entry.
     struct Reach {
         double sizeX, sizeY, rotation;
         double left, bottom, right, top;
