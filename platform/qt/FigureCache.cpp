@@ -24,6 +24,11 @@ void FigureCache::ForgetAll()
     theGeneration.fetch_add(1, std::memory_order_relaxed);
 }
 
+unsigned FigureCache::Generation()
+{
+    return theGeneration.load(std::memory_order_relaxed);
+}
+
 const FigureCache::Figure* FigureCache::Find(const std::string& key, bool* again)
 {
     if (const unsigned now = theGeneration.load(std::memory_order_relaxed); now != m_generation) {

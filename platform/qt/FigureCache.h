@@ -46,6 +46,8 @@ class FigureCache
     // Empties the cache of every thread, each the next time it is asked (measurements
     // use it to draw as after a zoom change, when no figure is the same size as before).
     static void ForgetAll();
+    // Counts the calls of ForgetAll; what is kept from before a change of it is stale.
+    static unsigned Generation();
 
     FigureCache() = default;
     FigureCache(const FigureCache&) = delete;

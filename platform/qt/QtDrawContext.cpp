@@ -65,6 +65,24 @@ QtDrawContext::QtDrawContext(QPainter* painter, QtFonts* fonts)
     m_noBrush.setColor(Qt::white); // a brush of its own, apart from the shared empty one
     // Dash gaps and text backgrounds are left unpainted.
     m_painter->setBackgroundMode(Qt::TransparentMode);
+    if (QPaintDevice* device = m_painter->device();
+        device && device->devType() == QInternal::Image) {
+        auto* image = static_cast<QImage*>(device);
+        const QImage::Format format = image->format();
+        QRect area = image->rect();
+        if (m_painter->hasClipping()) {
+            const QRegion clip = m_painter->clipRegion();
+            area = clip.rectCount() == 1 ? area & clip.boundingRect() : QRect();
+        }
+        if ((format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+             format == QImage::Format_ARGB32_Premultiplied) &&
+            !area.isEmpty()) {
+            // Read without detaching: the painter already draws into these pixels.
+            m_bits = const_cast<uchar*>(image->constBits());
+            m_stride = image->bytesPerLine();
+            m_writable = area;
+        }
+    }
     SetPen(m_state.pen);
     SetBrush(m_state.brush);
 }
@@ -167,8 +185,13 @@ void QtDrawContext::MoveTo(Point p)
         return;
     m_state.pos = p;
     if (m_inPath) {
-        StartSubpath();
-        m_path.moveTo(ToQPointF(p));
+        if (m_partsUsable) {
+            m_parts.push_back(PathPart{false, false, {}, {}, {}, m_partPoints.size(), 1});
+            m_partPoints.push_back(ToQPointF(p));
+        } else {
+            StartSubpath();
+            m_path.moveTo(ToQPointF(p));
+        }
         m_figureOpen = true;
     }
 }
@@ -195,7 +218,15 @@ void QtDrawContext::LineTo(Point p)
 {
     if (Record(kLineTo, {p}))
         return;
-    if (m_inPath) {
+    if (m_inPath && m_partsUsable) {
+        if (!m_figureOpen) {
+            m_parts.push_back(PathPart{false, false, {}, {}, {}, m_partPoints.size(), 1});
+            m_partPoints.push_back(ToQPointF(m_state.pos));
+            m_figureOpen = true;
+        }
+        m_partPoints.push_back(ToQPointF(p));
+        ++m_parts.back().count;
+    } else if (m_inPath) {
         StartFigureIfNeeded();
         m_path.lineTo(ToQPointF(p));
     } else {
@@ -258,17 +289,30 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
 {
     if (Record(kArc, {{box.left, box.top}, {box.right, box.bottom}, start, end}))
         return;
-    const ArcGeometry g = MakeArc(box, start, end);
     if (m_inPath) {
         // An arc starts a figure of its own and leaves the current position alone.
+        m_figureOpen = false;
+        if (m_partsUsable) {
+            m_parts.push_back(PathPart{true, false, box, start, end, 0, 0});
+            return;
+        }
+        const ArcGeometry g = MakeArc(box, start, end);
         StartSubpath();
         m_path.arcMoveTo(g.rect, g.startDeg);
         m_path.arcTo(g.rect, g.startDeg, g.spanDeg);
-        m_figureOpen = false;
         return;
     }
     if (DrawThinShape(box))
         return;
+    if (std::uint64_t key = 0; m_state.pen.style == PenStyle::Solid && ReadyMasks() &&
+                               MaskKey(kOpenArc, box, start, end, &key)) {
+        Rect b = box;
+        b.Normalize();
+        LightRuns(MaskFor(key, kOpenArc, box, start, end).outline, Point{b.left, b.top},
+                  m_state.pen.color);
+        return;
+    }
+    const ArcGeometry g = MakeArc(box, start, end);
     QPainterPath arc;
     arc.arcMoveTo(g.rect, g.startDeg);
     arc.arcTo(g.rect, g.startDeg, g.spanDeg);
@@ -281,6 +325,7 @@ void QtDrawContext::ArcTo(const Rect& box, Point start, Point end)
         return;
     const ArcGeometry g = MakeArc(box, start, end);
     if (m_inPath) {
+        BuildPathFromParts(false);
         StartFigureIfNeeded();
         m_path.arcTo(g.rect, g.startDeg, g.spanDeg); // joined to the current point by a line
     } else {
@@ -301,6 +346,7 @@ void QtDrawContext::Rectangle(const Rect& r)
         return;
     const QRectF q = ShapeRect(r);
     if (m_inPath) {
+        BuildPathFromParts(false);
         StartSubpath();
         m_path.addRect(q);
         m_figureOpen = false;
@@ -318,6 +364,7 @@ void QtDrawContext::Ellipse(const Rect& box)
         return;
     const QRectF q = ShapeRect(box);
     if (m_inPath) {
+        BuildPathFromParts(false);
         StartSubpath();
         m_path.addEllipse(q);
         m_figureOpen = false;
@@ -325,6 +372,18 @@ void QtDrawContext::Ellipse(const Rect& box)
     }
     if (DrawThinShape(box))
         return;
+    const bool filled = m_state.brush.style == BrushStyle::Solid;
+    const bool outlined = m_state.pen.style == PenStyle::Solid;
+    const MaskKind kind = filled ? (outlined ? kEllipseFilled : kEllipseFill) : kEllipseOutline;
+    if (std::uint64_t key = 0;
+        (filled || outlined) && ReadyMasks() && MaskKey(kind, box, {}, {}, &key)) {
+        Rect b = box;
+        b.Normalize();
+        const ShapeMasks::Mask& mask = MaskFor(key, kind, box, {}, {});
+        LightRuns(mask.fill, Point{b.left, b.top}, m_state.brush.color);
+        LightRuns(mask.outline, Point{b.left, b.top}, m_state.pen.color);
+        return;
+    }
     ApplyPenAndBrush();
     m_painter->drawEllipse(q);
 }
@@ -339,6 +398,7 @@ void QtDrawContext::Polygon(const std::vector<Point>& points)
     for (const Point& p : points)
         poly << ToQPointF(p);
     if (m_inPath) {
+        BuildPathFromParts(false);
         StartSubpath();
         m_path.addPolygon(poly);
         m_path.closeSubpath();
@@ -368,6 +428,32 @@ void QtDrawContext::BeginPath()
     m_havePath = false;
     m_pathClosed = m_buildClosed;
     m_buildClosed = false;
+    m_parts.clear();
+    m_partPoints.clear();
+    m_partsUsable = m_useMasks && m_bits;
+}
+
+void QtDrawContext::BuildPathFromParts(bool ended)
+{
+    if (!m_partsUsable)
+        return;
+    m_partsUsable = false;
+    for (const PathPart& part : m_parts) {
+        StartSubpath();
+        if (part.arc) {
+            const ArcGeometry g = MakeArc(part.box, part.start, part.end);
+            m_path.arcMoveTo(g.rect, g.startDeg);
+            m_path.arcTo(g.rect, g.startDeg, g.spanDeg);
+            continue;
+        }
+        m_path.moveTo(m_partPoints[part.first]);
+        for (std::size_t i = 1; i < part.count; ++i)
+            m_path.lineTo(m_partPoints[part.first + i]);
+        if (part.closed)
+            m_path.closeSubpath();
+    }
+    if (ended)
+        StartSubpath();
 }
 
 void QtDrawContext::StartSubpath()
@@ -381,7 +467,10 @@ void QtDrawContext::CloseFigure()
     if (Record(kCloseFigure, {}))
         return;
     if (m_inPath && m_figureOpen) {
-        m_path.closeSubpath();
+        if (m_partsUsable)
+            m_parts.back().closed = true;
+        else
+            m_path.closeSubpath();
         m_figureOpen = false;
     }
 }
@@ -392,7 +481,8 @@ void QtDrawContext::EndPath()
         return;
     if (!m_inPath)
         return;
-    StartSubpath(); // the last figure closed too
+    if (!m_partsUsable)
+        StartSubpath(); // the last figure closed too (parts: when they make the path)
     m_inPath = false;
     m_figureOpen = false;
     m_havePath = true;
@@ -405,6 +495,9 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
     if (!m_havePath)
         return;
     m_havePath = false;
+    if (fill && m_partsUsable && DrawPathFromMasks(stroke))
+        return;
+    BuildPathFromParts(true);
     const QPainterPath path = m_path;
     m_path = QPainterPath();
 
@@ -746,4 +839,172 @@ void QtDrawContext::EndFigure()
     m_painter->drawImage(QPoint(origin.x, origin.y), kept->picture);
     if (movesPos)
         m_state.pos = Point{kept->end.x + origin.x, kept->end.y + origin.y};
+}
+
+// ---------------------------------------------------------------------------------
+// Shapes from masks
+
+bool QtDrawContext::ReadyMasks()
+{
+    ShapeMasks::ForThisThread().MakeRoom();
+    return m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1 &&
+           PlainPainter();
+}
+
+bool QtDrawContext::MaskKey(MaskKind kind, const Rect& box, Point start, Point end,
+                            std::uint64_t* key)
+{
+    // Points within this reach of the box's corner fit a byte each.
+    constexpr int kLeast = -64;
+    constexpr int kMost = 191;
+    Rect b = box;
+    b.Normalize();
+    const int w = b.Width();
+    const int h = b.Height();
+    if (w > ShapeMasks::kLargestBox || h > ShapeMasks::kLargestBox)
+        return false;
+    const int coords[] = {start.x - b.left, start.y - b.top, end.x - b.left, end.y - b.top};
+    std::uint64_t made = std::uint64_t(kind) | std::uint64_t(w) << 3 | std::uint64_t(h) << 9;
+    int shift = 15;
+    for (const int c : coords) {
+        if (c < kLeast || c > kMost)
+            return false;
+        made |= std::uint64_t(c - kLeast) << shift;
+        shift += 8;
+    }
+    *key = made;
+    return true;
+}
+
+const ShapeMasks::Mask& QtDrawContext::MaskFor(std::uint64_t key, MaskKind kind, const Rect& box,
+                                               Point start, Point end)
+{
+    ShapeMasks& masks = ShapeMasks::ForThisThread();
+    if (const ShapeMasks::Mask* kept = masks.Find(key))
+        return *kept;
+
+    // Drawn as the painter would draw it, moved to the scratch picture's margin, outline
+    // and fill in colours of their own.
+    constexpr COLORREF kOutline = 0x0000FF;
+    constexpr COLORREF kFill = 0xFF0000;
+    Rect b = box;
+    b.Normalize();
+    const int dx = ShapeMasks::kMargin - b.left;
+    const int dy = ShapeMasks::kMargin - b.top;
+    const Rect moved{b.left + dx, b.top + dy, b.right + dx, b.bottom + dy};
+    const QSize size(moved.right + ShapeMasks::kMargin + 1, moved.bottom + ShapeMasks::kMargin + 1);
+    QPainter* painter = masks.Scratch();
+    painter->setClipRect(QRect(QPoint(0, 0), size));
+    const QPen outline = MakePen(PenSpec{PenStyle::Solid, 1, kOutline});
+    const QBrush fill(ToQColor(kFill));
+    ShapeMasks::Mask mask;
+    if (kind == kOpenArc || kind == kClosedArc) {
+        const ArcGeometry g =
+            MakeArc(moved, Point{start.x + dx, start.y + dy}, Point{end.x + dx, end.y + dy});
+        QPainterPath path;
+        path.arcMoveTo(g.rect, g.startDeg);
+        path.arcTo(g.rect, g.startDeg, g.spanDeg);
+        if (kind == kOpenArc) {
+            painter->strokePath(path, outline);
+        } else {
+            // A path is filled, then outlined: each alone.
+            path.closeSubpath();
+            painter->fillPath(path, fill);
+            mask.fill = masks.Lit(size, ToQColor(kFill).rgb());
+            painter->strokePath(path, outline);
+        }
+    } else {
+        // An ellipse is drawn as a whole: its fill stops where its outline runs.
+        painter->setPen(kind == kEllipseFill ? m_noPen : outline);
+        painter->setBrush(kind == kEllipseOutline ? QBrush(Qt::NoBrush) : fill);
+        painter->drawEllipse(ShapeRect(moved));
+        mask.fill = masks.Lit(size, ToQColor(kFill).rgb());
+    }
+    mask.outline = masks.Lit(size, ToQColor(kOutline).rgb());
+    return masks.Keep(key, std::move(mask));
+}
+
+void QtDrawContext::LightRuns(const std::vector<ShapeMasks::Run>& runs, Point corner,
+                              COLORREF color)
+{
+    const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
+    for (const ShapeMasks::Run& run : runs) {
+        const int y = corner.y + run.y;
+        if (y < m_writable.top() || y > m_writable.bottom())
+            continue;
+        const int from = std::max(corner.x + run.x, m_writable.left());
+        const int to = std::min(corner.x + run.x + run.length, m_writable.right() + 1);
+        auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
+        if (to > from)
+            std::fill(row + from, row + to, pixel);
+    }
+}
+
+bool QtDrawContext::DrawPathFromMasks(bool stroke)
+{
+    if (!ReadyMasks())
+        return false;
+    constexpr std::size_t kMostArcs = 4;
+    const ShapeMasks::Mask* masks[kMostArcs];
+    Point corners[kMostArcs];
+    std::size_t arcs = 0;
+    std::size_t lineParts = 0;
+    for (const PathPart& part : m_parts) {
+        if (!part.arc) {
+            lineParts += part.count > 1 ? 1 : 0;
+            continue;
+        }
+        std::uint64_t key = 0;
+        if (arcs == kMostArcs || !MaskKey(kClosedArc, part.box, part.start, part.end, &key))
+            return false;
+        Rect b = part.box;
+        b.Normalize();
+        masks[arcs] = &MaskFor(key, kClosedArc, part.box, part.start, part.end);
+        corners[arcs++] = Point{b.left, b.top};
+    }
+    const bool filled = m_state.brush.style == BrushStyle::Solid;
+    const bool outlined = stroke && m_state.pen.style == PenStyle::Solid;
+
+    // The lines: their figures together in one polygon or path, filled and outlined
+    // as the painter fills and outlines the whole path.
+    QPainterPath lines;
+    if (lineParts > 1) {
+        lines.setFillRule(Qt::OddEvenFill);
+        for (const PathPart& part : m_parts)
+            if (!part.arc && part.count > 1) {
+                lines.moveTo(m_partPoints[part.first]);
+                for (std::size_t i = 1; i < part.count; ++i)
+                    lines.lineTo(m_partPoints[part.first + i]);
+                lines.closeSubpath();
+            }
+    }
+    auto drawLines = [&](const QPen& pen, const QBrush& brush) {
+        if (lineParts == 0)
+            return;
+        m_painter->setPen(pen);
+        m_painter->setBrush(brush);
+        if (lineParts > 1) {
+            m_painter->drawPath(lines);
+            return;
+        }
+        for (const PathPart& part : m_parts)
+            if (!part.arc && part.count > 1)
+                m_painter->drawPolygon(&m_partPoints[part.first], int(part.count), Qt::OddEvenFill);
+    };
+
+    // Every fill before every outline, as one path would be drawn.
+    if (filled && outlined && m_state.brush.color == m_state.pen.color) {
+        drawLines(m_qpen, m_qbrush);
+    } else if (filled) {
+        drawLines(m_noPen, m_qbrush);
+    }
+    if (filled)
+        for (std::size_t i = 0; i < arcs; ++i)
+            LightRuns(masks[i]->fill, corners[i], m_state.brush.color);
+    if (outlined && !(filled && m_state.brush.color == m_state.pen.color))
+        drawLines(m_qpen, m_noBrush);
+    if (outlined)
+        for (std::size_t i = 0; i < arcs; ++i)
+            LightRuns(masks[i]->outline, corners[i], m_state.pen.color);
+    return true;
 }

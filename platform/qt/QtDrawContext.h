@@ -5,18 +5,29 @@
 // counter-clockwise as seen on screen. The painter's render hints are left as they are;
 // a fresh QPainter paints without antialiasing, which these rules assume. Text needs a
 // running QGuiApplication for its fonts.
+//
+// Painting on a QImage, small arcs and ellipses drawn with a thin solid pen (alone or as
+// figures of a filled path) are written into the image from the pixels the painter lit
+// for the same shape before (ShapeMasks), within the painter's clip as it is when the
+// context is made: a clip set later must be undone before the context draws again. The
+// figures of such a path are drawn each alone, so where the painter would carry a line
+// from one figure into the next, or leave two overlapping figures unfilled, a pixel may
+// differ from the painter's own drawing of the whole path (a few in ten thousand lit).
 #pragma once
 
 #include "platform/DrawContext.h"
 #include "platform/qt/QtFonts.h"
+#include "platform/qt/ShapeMasks.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QPainterPath>
 #include <QPen>
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
 
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -62,6 +73,9 @@ class QtDrawContext : public DrawContext
     TextMetrics MeasureText(const std::string& text) const override;
 
     static QColor ToQColor(COLORREF c);
+    // Off, every shape goes through the painter, as it would on a widget (tests compare
+    // the two).
+    void UseShapeMasks(bool on) { m_useMasks = on; }
 
   private:
     struct State {
@@ -151,6 +165,42 @@ class QtDrawContext : public DrawContext
     bool m_figureUsesPos = false; // a line starts at the position the figure found
     int m_figurePath = 0;         // 0 no path, 1 being built, 2 built and not drawn
     std::string m_key;
+
+    // Shapes written from masks. A key names a shape by its kind and its points relative
+    // to its box; false when the shape is too large for a mask. ReadyMasks tells whether
+    // shapes may be drawn from masks now, and readies this thread's masks for them.
+    enum MaskKind : int { kOpenArc, kClosedArc, kEllipseFilled, kEllipseFill, kEllipseOutline };
+    static bool MaskKey(MaskKind kind, const Rect& box, Point start, Point end, std::uint64_t* key);
+    bool ReadyMasks();
+    const ShapeMasks::Mask& MaskFor(std::uint64_t key, MaskKind kind, const Rect& box, Point start,
+                                    Point end);
+    bool DrawPathFromMasks(bool stroke);
+    // Lights the runs (relative to `corner`) in `color`, within the clip.
+    void LightRuns(const std::vector<ShapeMasks::Run>& runs, Point corner, COLORREF color);
+
+    bool m_useMasks = true;
+    uchar* m_bits = nullptr; // the image painted on, when its pixels can be written
+    qsizetype m_stride = 0;
+    QRect m_writable; // the clip within that image
+    // The figures of the path being built while it may be drawn from masks: an arc each,
+    // or lines through points of m_partPoints, closed or not. The painter's path is made
+    // of them only when it is needed: when the path is not drawn from masks, or another
+    // kind of figure joins it.
+    struct PathPart {
+        bool arc = false;
+        bool closed = false;
+        Rect box;
+        Point start;
+        Point end;
+        std::size_t first = 0;
+        std::size_t count = 0;
+    };
+    std::vector<PathPart> m_parts;
+    std::vector<QPointF> m_partPoints;
+    bool m_partsUsable = false;
+    // Makes m_path of the parts and builds the rest of the path there; `ended`: as
+    // EndPath leaves it.
+    void BuildPathFromParts(bool ended);
 
     // Closes the path's last figure before another starts when the path is built closed.
     void StartSubpath();
