@@ -304,6 +304,17 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
     }
     if (DrawThinShape(box))
         return;
+    if (m_figureDepth > 0 && !m_recording && m_state.pen.style == PenStyle::Solid &&
+        std::abs(box.right - box.left) >= kSmallestCoveredBox &&
+        std::abs(box.bottom - box.top) >= kSmallestCoveredBox) {
+        m_pendingArcs.push_back(PathPart{true, false, box, start, end, 0, 0});
+        return;
+    }
+    StrokeArc(box, start, end);
+}
+
+void QtDrawContext::StrokeArc(const Rect& box, Point start, Point end)
+{
     if (std::uint64_t key = 0; m_state.pen.style == PenStyle::Solid && ReadyMasks() &&
                                MaskKey(kOpenArc, box, start, end, &key)) {
         Rect b = box;
@@ -317,6 +328,20 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
     arc.arcMoveTo(g.rect, g.startDeg);
     arc.arcTo(g.rect, g.startDeg, g.spanDeg);
     m_painter->strokePath(arc, m_qpen);
+}
+
+void QtDrawContext::DrawPendingArcs(bool outlined)
+{
+    for (const PathPart& arc : m_pendingArcs) {
+        const bool covered =
+            outlined && std::any_of(m_parts.begin(), m_parts.end(), [&](const PathPart& part) {
+                return part.arc && part.box == arc.box && part.start == arc.start &&
+                       part.end == arc.end;
+            });
+        if (!covered)
+            StrokeArc(arc.box, arc.start, arc.end);
+    }
+    m_pendingArcs.clear();
 }
 
 void QtDrawContext::ArcTo(const Rect& box, Point start, Point end)
@@ -492,6 +517,9 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
 {
     if (m_inPath) // a path still open is taken as finished
         EndPath();
+    if (!m_pendingArcs.empty())
+        DrawPendingArcs(m_havePath && stroke && m_state.pen.style == PenStyle::Solid &&
+                        m_state.pen.width <= 1);
     if (!m_havePath)
         return;
     m_havePath = false;
@@ -626,6 +654,12 @@ void QtDrawContext::BeginFigure()
 {
     if (m_figureDepth++ > 0 || m_inPath || m_havePath)
         return;
+    // Where shapes come from masks, a figure drawn with a thin pen is drawn as it comes:
+    // its small arcs and ellipses are copies already, and a picture of it would cost more.
+    // An arc that may lie along the figure's path waits for it (m_pendingArcs).
+    if (m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1 &&
+        PlainPainter())
+        return;
     m_recording = true;
     m_figure.clear();
     m_figureMoved = false;
@@ -635,8 +669,14 @@ void QtDrawContext::BeginFigure()
 
 bool QtDrawContext::Record(FigureOp op, std::initializer_list<Point> points)
 {
-    if (!m_recording)
+    if (!m_recording) {
+        // Arcs waiting for the path they may lie along wait no longer once anything but
+        // that path or another such arc is drawn.
+        if (!m_pendingArcs.empty() && !m_inPath && op != kArc && op != kMoveTo &&
+            op != kBeginPath && op < kStrokeAndFillPath)
+            DrawPendingArcs(false);
         return false;
+    }
     m_figure.push_back(op);
     for (const Point& p : points) {
         m_figure.push_back(p.x);
@@ -669,6 +709,8 @@ bool QtDrawContext::Record(FigureOp op, std::initializer_list<Point> points)
 
 void QtDrawContext::DropFigure()
 {
+    if (!m_pendingArcs.empty())
+        DrawPendingArcs(false);
     if (!m_recording)
         return;
     m_recording = false;
@@ -677,10 +719,6 @@ void QtDrawContext::DropFigure()
 
 bool QtDrawContext::ArcStrokedAgain(std::size_t at) const
 {
-    // The outline of a path lights every pixel of an arc drawn alone along one of its
-    // figures, with a thin solid pen, once the arc's box is this many pixels either way;
-    // below that a pixel or two of the tightest curves may differ.
-    constexpr int kSmallestCoveredBox = 5;
     const int* arc = &m_figure[at + 1];
     if (m_state.pen.style != PenStyle::Solid || m_state.pen.width > 1 ||
         std::abs(arc[2] - arc[0]) < kSmallestCoveredBox ||
@@ -766,8 +804,12 @@ bool QtDrawContext::PlainPainter() const
 
 void QtDrawContext::EndFigure()
 {
-    if (m_figureDepth == 0 || --m_figureDepth > 0 || !m_recording)
+    if (m_figureDepth == 0 || --m_figureDepth > 0)
         return;
+    if (!m_recording) {
+        DrawPendingArcs(false);
+        return;
+    }
     m_recording = false;
     Rect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
     bool movesPos = false;
@@ -792,7 +834,11 @@ void QtDrawContext::EndFigure()
     const Point origin{box.left - margin, box.top - margin};
     const int width = box.right + margin + 1 - origin.x;
     const int height = box.bottom + margin + 1 - origin.y;
-    if (box.left > box.right || m_figurePath != 0 || width > kLargestFigure ||
+    // Where shapes come from masks, a figure drawn with a thin pen is drawn again: its
+    // arcs and ellipses are copies already, and a picture of it would cost more.
+    const bool fromMasks =
+        m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1;
+    if (fromMasks || box.left > box.right || m_figurePath != 0 || width > kLargestFigure ||
         height > kLargestFigure || !PlainPainter()) {
         Replay(this, Point{});
         return;

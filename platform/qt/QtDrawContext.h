@@ -201,6 +201,16 @@ class QtDrawContext : public DrawContext
     // Makes m_path of the parts and builds the rest of the path there; `ended`: as
     // EndPath leaves it.
     void BuildPathFromParts(bool ended);
+    // The outline of a path lights every pixel of an arc drawn alone along one of its
+    // figures, with a thin solid pen, once the arc's box is this many pixels either way;
+    // below that a pixel or two of the tightest curves may differ.
+    static constexpr int kSmallestCoveredBox = 5;
+    // Arcs of that size drawn alone in a figure that is not recorded, held back until
+    // the figure's path is drawn: one lying along a figure of that path is left out when
+    // the path is `outlined` with a thin solid pen.
+    std::vector<PathPart> m_pendingArcs;
+    void DrawPendingArcs(bool outlined);
+    void StrokeArc(const Rect& box, Point start, Point end);
 
     // Closes the path's last figure before another starts when the path is built closed.
     void StartSubpath();
