@@ -834,11 +834,7 @@ void QtDrawContext::EndFigure()
     const Point origin{box.left - margin, box.top - margin};
     const int width = box.right + margin + 1 - origin.x;
     const int height = box.bottom + margin + 1 - origin.y;
-    // Where shapes come from masks, a figure drawn with a thin pen is drawn again: its
-    // arcs and ellipses are copies already, and a picture of it would cost more.
-    const bool fromMasks =
-        m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1;
-    if (fromMasks || box.left > box.right || m_figurePath != 0 || width > kLargestFigure ||
+    if (box.left > box.right || m_figurePath != 0 || width > kLargestFigure ||
         height > kLargestFigure || !PlainPainter()) {
         Replay(this, Point{});
         return;
