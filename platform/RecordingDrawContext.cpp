@@ -8,10 +8,11 @@ namespace
 // Where the ray from the centre of `box` through `p` meets the ellipse inscribed in `box`.
 Point PointOnEllipse(const Rect& box, Point p)
 {
-    const double cx = (box.left + box.right) * 0.5;
-    const double cy = (box.top + box.bottom) * 0.5;
-    const double a = std::abs(box.right - box.left) * 0.5;
-    const double b = std::abs(box.bottom - box.top) * 0.5;
+    // In doubles: a box far out may reach past what an int sum holds.
+    const double cx = (double(box.left) + box.right) * 0.5;
+    const double cy = (double(box.top) + box.bottom) * 0.5;
+    const double a = std::abs(double(box.right) - box.left) * 0.5;
+    const double b = std::abs(double(box.bottom) - box.top) * 0.5;
     const double dx = p.x - cx;
     const double dy = p.y - cy;
     // Parametric angle of the ray's meeting point; the products keep a flat box finite.

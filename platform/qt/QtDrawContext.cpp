@@ -258,10 +258,11 @@ QtDrawContext::ArcGeometry QtDrawContext::MakeArc(const Rect& box, Point start, 
 {
     Rect b = box;
     b.Normalize();
-    const double cx = (b.left + b.right) * 0.5;
-    const double cy = (b.top + b.bottom) * 0.5;
-    const double ra = b.Width() * 0.5;
-    const double rb = b.Height() * 0.5;
+    // In doubles: a box far out may reach past what an int sum holds.
+    const double cx = (double(b.left) + b.right) * 0.5;
+    const double cy = (double(b.top) + b.bottom) * 0.5;
+    const double ra = (double(b.right) - b.left) * 0.5;
+    const double rb = (double(b.bottom) - b.top) * 0.5;
     // Parametric angle, counter-clockwise as seen (screen y grows downwards), of the point
     // where the ray from the centre through p meets the ellipse.
     auto angleOf = [&](Point p) { return std::atan2(-(p.y - cy) * ra, (p.x - cx) * rb); };
@@ -901,14 +902,19 @@ bool QtDrawContext::MaskKey(MaskKind kind, const Rect& box, Point start, Point e
     constexpr int kMost = 191;
     Rect b = box;
     b.Normalize();
-    const int w = b.Width();
-    const int h = b.Height();
-    if (w > ShapeMasks::kLargestBox || h > ShapeMasks::kLargestBox)
+    using Wide = std::int64_t; // a box far out may reach past what an int difference holds
+    const Wide w = Wide(b.right) - b.left;
+    const Wide h = Wide(b.bottom) - b.top;
+    // Far outside any picture (where sums of pixels could overflow): drawn by the painter.
+    constexpr Wide kFarthest = Wide(1) << 29;
+    if (w > ShapeMasks::kLargestBox || h > ShapeMasks::kLargestBox ||
+        std::abs(Wide(b.left)) > kFarthest || std::abs(Wide(b.top)) > kFarthest)
         return false;
-    const int coords[] = {start.x - b.left, start.y - b.top, end.x - b.left, end.y - b.top};
+    const Wide coords[] = {Wide(start.x) - b.left, Wide(start.y) - b.top, Wide(end.x) - b.left,
+                           Wide(end.y) - b.top};
     std::uint64_t made = std::uint64_t(kind) | std::uint64_t(w) << 3 | std::uint64_t(h) << 9;
     int shift = 15;
-    for (const int c : coords) {
+    for (const Wide c : coords) {
         if (c < kLeast || c > kMost)
             return false;
         made |= std::uint64_t(c - kLeast) << shift;
