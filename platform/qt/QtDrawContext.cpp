@@ -316,12 +316,10 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
 
 void QtDrawContext::StrokeArc(const Rect& box, Point start, Point end)
 {
-    if (std::uint64_t key = 0; m_state.pen.style == PenStyle::Solid && ReadyMasks() &&
-                               MaskKey(kOpenArc, box, start, end, &key)) {
-        Rect b = box;
-        b.Normalize();
-        LightRuns(MaskFor(key, kOpenArc, box, start, end).outline, Point{b.left, b.top},
-                  m_state.pen.color);
+    if (const ShapeMasks::Mask* mask = nullptr; m_state.pen.style == PenStyle::Solid &&
+                                                ReadyMasks() &&
+                                                (mask = MaskOf(kOpenArc, box, start, end))) {
+        LightRuns(mask->outline, Corner(box), m_state.pen.color);
         return;
     }
     const ArcGeometry g = MakeArc(box, start, end);
@@ -401,13 +399,10 @@ void QtDrawContext::Ellipse(const Rect& box)
     const bool filled = m_state.brush.style == BrushStyle::Solid;
     const bool outlined = m_state.pen.style == PenStyle::Solid;
     const MaskKind kind = filled ? (outlined ? kEllipseFilled : kEllipseFill) : kEllipseOutline;
-    if (std::uint64_t key = 0;
-        (filled || outlined) && ReadyMasks() && MaskKey(kind, box, {}, {}, &key)) {
-        Rect b = box;
-        b.Normalize();
-        const ShapeMasks::Mask& mask = MaskFor(key, kind, box, {}, {});
-        LightRuns(mask.fill, Point{b.left, b.top}, m_state.brush.color);
-        LightRuns(mask.outline, Point{b.left, b.top}, m_state.pen.color);
+    if (const ShapeMasks::Mask* mask = nullptr;
+        (filled || outlined) && ReadyMasks() && (mask = MaskOf(kind, box, {}, {}))) {
+        LightRuns(mask->fill, Corner(box), m_state.brush.color);
+        LightRuns(mask->outline, Corner(box), m_state.pen.color);
         return;
     }
     ApplyPenAndBrush();
@@ -658,8 +653,7 @@ void QtDrawContext::BeginFigure()
     // Where shapes come from masks, a figure drawn with a thin pen is drawn as it comes:
     // its small arcs and ellipses are copies already, and a picture of it would cost more.
     // An arc that may lie along the figure's path waits for it (m_pendingArcs).
-    if (m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1 &&
-        PlainPainter())
+    if (MasksServe())
         return;
     m_recording = true;
     m_figure.clear();
@@ -887,11 +881,28 @@ void QtDrawContext::EndFigure()
 // ---------------------------------------------------------------------------------
 // Shapes from masks
 
+bool QtDrawContext::MasksServe() const
+{
+    return m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1 &&
+           PlainPainter();
+}
+
 bool QtDrawContext::ReadyMasks()
 {
     ShapeMasks::ForThisThread().MakeRoom();
-    return m_useMasks && m_bits && m_state.pen.style != PenStyle::Dash && m_state.pen.width <= 1 &&
-           PlainPainter();
+    return MasksServe();
+}
+
+Point QtDrawContext::Corner(const Rect& box)
+{
+    return Point{std::min(box.left, box.right), std::min(box.top, box.bottom)};
+}
+
+const ShapeMasks::Mask* QtDrawContext::MaskOf(MaskKind kind, const Rect& box, Point start,
+                                              Point end)
+{
+    std::uint64_t key = 0;
+    return MaskKey(kind, box, start, end, &key) ? &MaskFor(key, kind, box, start, end) : nullptr;
 }
 
 bool QtDrawContext::MaskKey(MaskKind kind, const Rect& box, Point start, Point end,
@@ -1002,13 +1013,10 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
             lineParts += part.count > 1 ? 1 : 0;
             continue;
         }
-        std::uint64_t key = 0;
-        if (arcs == kMostArcs || !MaskKey(kClosedArc, part.box, part.start, part.end, &key))
+        if (arcs == kMostArcs ||
+            !(masks[arcs] = MaskOf(kClosedArc, part.box, part.start, part.end)))
             return false;
-        Rect b = part.box;
-        b.Normalize();
-        masks[arcs] = &MaskFor(key, kClosedArc, part.box, part.start, part.end);
-        corners[arcs++] = Point{b.left, b.top};
+        corners[arcs++] = Corner(part.box);
     }
     const bool filled = m_state.brush.style == BrushStyle::Solid;
     const bool outlined = stroke && m_state.pen.style == PenStyle::Solid;

@@ -167,13 +167,18 @@ class QtDrawContext : public DrawContext
     std::string m_key;
 
     // Shapes written from masks. A key names a shape by its kind and its points relative
-    // to its box; false when the shape is too large for a mask. ReadyMasks tells whether
-    // shapes may be drawn from masks now, and readies this thread's masks for them.
+    // to its box; false when the shape is too large for a mask. MasksServe tells whether
+    // shapes may be drawn from masks now; ReadyMasks tells it too, and readies this
+    // thread's masks for the shapes about to be drawn (MaskOf: null when too large).
     enum MaskKind : int { kOpenArc, kClosedArc, kEllipseFilled, kEllipseFill, kEllipseOutline };
     static bool MaskKey(MaskKind kind, const Rect& box, Point start, Point end, std::uint64_t* key);
+    bool MasksServe() const;
     bool ReadyMasks();
+    const ShapeMasks::Mask* MaskOf(MaskKind kind, const Rect& box, Point start, Point end);
     const ShapeMasks::Mask& MaskFor(std::uint64_t key, MaskKind kind, const Rect& box, Point start,
                                     Point end);
+    // The top-left corner of a box given either way round, where its masks are placed.
+    static Point Corner(const Rect& box);
     bool DrawPathFromMasks(bool stroke);
     // Lights the runs (relative to `corner`) in `color`, within the clip.
     void LightRuns(const std::vector<ShapeMasks::Run>& runs, Point corner, COLORREF color);
