@@ -480,3 +480,24 @@ TEST(QtDrawContextTest, ShortTextsDrawnAgainElsewhereLookAsDrawnDirectly)
                                                  int((direct.pixel(x, y) >> shift) & 0xFF)));
     EXPECT_LE(worst, 2) << "a channel differs by " << worst;
 }
+
+// Shapes far outside the picture, where sums of their pixels would overflow, light
+// nothing and leave the picture whole.
+TEST(QtDrawContextTest, ShapesFarOutsideLightNothing)
+{
+    constexpr int kFar = 2'000'000'000;
+    const QImage img = Paint(40, 30, [](QtDrawContext& dc) {
+        for (const int x : {kFar, -kFar}) {
+            const Rect box{x, x, x + 30, x + 20};
+            dc.Arc(box, Point{x + 30, x + 10}, Point{x, x + 10});
+            dc.Ellipse(box);
+            dc.BeginPath();
+            dc.MoveTo(Point{x, x});
+            dc.LineTo(Point{x + 20, x + 5});
+            dc.Arc(box, Point{x + 30, x + 10}, Point{x, x + 10});
+            dc.EndPath();
+            dc.StrokeAndFillPath();
+        }
+    });
+    EXPECT_EQ(CountLit(img), 0);
+}
