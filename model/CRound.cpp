@@ -27,10 +27,10 @@ struct Obround {
     Position tip2;
 };
 
-Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, double axis)
+Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, const Position& axis)
 {
-    // One sine and cosine give the offsets along the axis and across it to the left.
-    const Position along(std::cos(axis) * r, std::sin(axis) * r);
+    // The axis's unit vector gives the offsets along it and across it to the left.
+    const Position along(axis.x * r, axis.y * r);
     const Position left(-along.y, along.x);
     Obround o;
     o.side1a = cap1 + left;
@@ -82,13 +82,14 @@ void CRound::Serialize(CArchive& ar)
     ar.SerializeClass(RUNTIME_CLASS(CRound));
 }
 
-void CRound::CapGeometry(Position* cap1, Position* cap2, double* capRadius, double* axis) const
+void CRound::CapGeometry(Position* cap1, Position* cap2, double* capRadius, Position* axis) const
 {
     const double longSide = std::max(m_sizeX, m_sizeY);
     const double shortSide = std::min(m_sizeX, m_sizeY);
     const double direction = m_sizeX > m_sizeY ? m_rotation : m_rotation + PI * 0.5;
     const double offset = (longSide - shortSide) * 0.5;
-    const Position along(std::cos(direction) * offset, std::sin(direction) * offset);
+    const Position unit(std::cos(direction), std::sin(direction));
+    const Position along(unit.x * offset, unit.y * offset);
     if (cap1)
         *cap1 = m_position + along;
     if (cap2)
@@ -96,7 +97,7 @@ void CRound::CapGeometry(Position* cap1, Position* cap2, double* capRadius, doub
     if (capRadius)
         *capRadius = shortSide * 0.5;
     if (axis)
-        *axis = direction;
+        *axis = unit;
 }
 
 int CRound::GetBox(BOX2D* out, const HiddenLayers* hidden)
@@ -142,7 +143,7 @@ BOOL CRound::HitTestPoint(const Position& p, const double* tolerance, const Hidd
     // Around the caps.
     Position cap1, cap2;
     double r = 0.0;
-    double axis = 0.0;
+    Position axis;
     CapGeometry(&cap1, &cap2, &r, &axis);
     const Obround o = ObroundOutline(cap1, cap2, r, axis);
     const double noTolerance = 0.0;
@@ -176,7 +177,7 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
 
     Position cap1, cap2;
     double r = 0.0;
-    double axis = 0.0;
+    Position axis;
     CapGeometry(&cap1, &cap2, &r, &axis);
     const Obround o = ObroundOutline(cap1, cap2, r, axis);
     // Each cap runs counter-clockwise from one side to the other round its tip.

@@ -24,6 +24,7 @@ class CRound : public CEntity
     void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
 
   private:
-    // Obround geometry: the two cap centres and the cap radius.
-    void CapGeometry(Position* cap1, Position* cap2, double* capRadius, double* axis) const;
+    // Obround geometry: the two cap centres, the cap radius and the unit vector of the
+    // axis from cap 2 to cap 1.
+    void CapGeometry(Position* cap1, Position* cap2, double* capRadius, Position* axis) const;
 };

@@ -19,8 +19,11 @@ inline const double VERTICAL_SLOPE = std::tan(PI * 0.5 - 0.0001);
 // Millimetres are shown as mils divided by this.
 inline constexpr double MILS_PER_MM = 39.37007874015748;
 
-// Rounds to the nearest integer, halves away from zero (2.5 -> 3, -2.5 -> -3).
+// Rounds to the nearest integer, halves away from zero (2.5 -> 3, -2.5 -> -3); `v` must
+// lie within the range of int. The conversion to int truncates towards zero, which is the
+// floor of v + 0.5 when that is positive and the ceiling of v - 0.5 when that is
+// negative, without a call into the maths library.
 inline int RoundHalfAway(double v)
 {
-    return int(v < 0.0 ? std::ceil(v - 0.5) : std::floor(v + 0.5));
+    return int(v < 0.0 ? v - 0.5 : v + 0.5);
 }
