@@ -983,8 +983,64 @@ const ShapeMasks::Mask& QtDrawContext::MaskFor(std::uint64_t key, MaskKind kind,
     return masks.Keep(key, std::move(mask));
 }
 
-void QtDrawContext::LightRuns(const std::vector<ShapeMasks::Run>& runs, Point corner,
-                              COLORREF color)
+const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::size_t count,
+                                                   Point* corner)
+{
+    static_assert(kLargestPolygon <= ShapeMasks::kLargestBox && kLargestPolygon < 64);
+    if (count < 2 || count > kMostPolygonPoints)
+        return nullptr;
+    // The points are whole pixels (they came from Points), so they convert exactly.
+    using Wide = std::int64_t;
+    Wide least[2] = {Wide(points[0].x()), Wide(points[0].y())};
+    Wide most[2] = {least[0], least[1]};
+    for (std::size_t i = 1; i < count; ++i) {
+        const Wide c[2] = {Wide(points[i].x()), Wide(points[i].y())};
+        for (int a = 0; a < 2; ++a) {
+            least[a] = std::min(least[a], c[a]);
+            most[a] = std::max(most[a], c[a]);
+        }
+    }
+    constexpr Wide kFarthest = Wide(1) << 29;
+    if (most[0] - least[0] > kLargestPolygon || most[1] - least[1] > kLargestPolygon ||
+        std::abs(least[0]) > kFarthest || std::abs(least[1]) > kFarthest)
+        return nullptr;
+    // The kind, the count and six bits for each point's offset from the corner.
+    std::uint64_t key = std::uint64_t(kPolygon) | std::uint64_t(count - 2) << 3;
+    int shift = 5;
+    for (std::size_t i = 0; i < count; ++i, shift += 12)
+        key |= std::uint64_t(Wide(points[i].x()) - least[0]) << shift |
+               std::uint64_t(Wide(points[i].y()) - least[1]) << (shift + 6);
+    *corner = Point{int(least[0]), int(least[1])};
+
+    ShapeMasks& masks = ShapeMasks::ForThisThread();
+    if (const ShapeMasks::Mask* kept = masks.Find(key))
+        return kept;
+    // Drawn as the painter would draw it, moved to the scratch picture's margin: the fill,
+    // then the outline, each alone.
+    QPointF moved[kMostPolygonPoints];
+    const QPointF shift2(double(ShapeMasks::kMargin - least[0]),
+                         double(ShapeMasks::kMargin - least[1]));
+    for (std::size_t i = 0; i < count; ++i)
+        moved[i] = points[i] + shift2;
+    const QSize size(int(most[0] - least[0]) + 2 * ShapeMasks::kMargin + 1,
+                     int(most[1] - least[1]) + 2 * ShapeMasks::kMargin + 1);
+    constexpr COLORREF kOutline = 0x0000FF;
+    constexpr COLORREF kFill = 0xFF0000;
+    QPainter* painter = masks.Scratch();
+    painter->setClipRect(QRect(QPoint(0, 0), size));
+    ShapeMasks::Mask mask;
+    painter->setPen(m_noPen);
+    painter->setBrush(QBrush(ToQColor(kFill)));
+    painter->drawPolygon(moved, int(count), Qt::OddEvenFill);
+    mask.fill = masks.Lit(size, ToQColor(kFill).rgb());
+    painter->setPen(MakePen(PenSpec{PenStyle::Solid, 1, kOutline}));
+    painter->setBrush(m_noBrush);
+    painter->drawPolygon(moved, int(count), Qt::OddEvenFill);
+    mask.outline = masks.Lit(size, ToQColor(kOutline).rgb());
+    return &masks.Keep(key, std::move(mask));
+}
+
+void QtDrawContext::LightRuns(std::span<const ShapeMasks::Run> runs, Point corner, COLORREF color)
 {
     const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
     for (const ShapeMasks::Run& run : runs) {
@@ -1020,6 +1076,27 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
     }
     const bool filled = m_state.brush.style == BrushStyle::Solid;
     const bool outlined = stroke && m_state.pen.style == PenStyle::Solid;
+
+    // The lines of one small figure: from the mask of their polygon.
+    if (lineParts == 1) {
+        const auto part = std::find_if(m_parts.begin(), m_parts.end(),
+                                       [](const PathPart& p) { return !p.arc && p.count > 1; });
+        Point corner;
+        if (const ShapeMasks::Mask* lines =
+                PolygonMask(&m_partPoints[part->first], part->count, &corner)) {
+            if (filled) {
+                LightRuns(lines->fill, corner, m_state.brush.color);
+                for (std::size_t i = 0; i < arcs; ++i)
+                    LightRuns(masks[i]->fill, corners[i], m_state.brush.color);
+            }
+            if (outlined) {
+                LightRuns(lines->outline, corner, m_state.pen.color);
+                for (std::size_t i = 0; i < arcs; ++i)
+                    LightRuns(masks[i]->outline, corners[i], m_state.pen.color);
+            }
+            return true;
+        }
+    }
 
     // The lines: their figures together in one polygon or path, filled and outlined
     // as the painter fills and outlines the whole path.

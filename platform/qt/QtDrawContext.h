@@ -170,18 +170,31 @@ class QtDrawContext : public DrawContext
     // to its box; false when the shape is too large for a mask. MasksServe tells whether
     // shapes may be drawn from masks now; ReadyMasks tells it too, and readies this
     // thread's masks for the shapes about to be drawn (MaskOf: null when too large).
-    enum MaskKind : int { kOpenArc, kClosedArc, kEllipseFilled, kEllipseFill, kEllipseOutline };
+    enum MaskKind : int {
+        kOpenArc,
+        kClosedArc,
+        kEllipseFilled,
+        kEllipseFill,
+        kEllipseOutline,
+        kPolygon
+    };
     static bool MaskKey(MaskKind kind, const Rect& box, Point start, Point end, std::uint64_t* key);
     bool MasksServe() const;
     bool ReadyMasks();
     const ShapeMasks::Mask* MaskOf(MaskKind kind, const Rect& box, Point start, Point end);
     const ShapeMasks::Mask& MaskFor(std::uint64_t key, MaskKind kind, const Rect& box, Point start,
                                     Point end);
+    // The mask of a polygon of 2 to kMostPolygonPoints whole-pixel points filled and
+    // outlined apart, placed at `corner`, the least x and y of its points; null when the
+    // polygon has more points or spans more than kLargestPolygon pixels either way.
+    static constexpr std::size_t kMostPolygonPoints = 4;
+    static constexpr int kLargestPolygon = 8;
+    const ShapeMasks::Mask* PolygonMask(const QPointF* points, std::size_t count, Point* corner);
     // The top-left corner of a box given either way round, where its masks are placed.
     static Point Corner(const Rect& box);
     bool DrawPathFromMasks(bool stroke);
     // Lights the runs (relative to `corner`) in `color`, within the clip.
-    void LightRuns(const std::vector<ShapeMasks::Run>& runs, Point corner, COLORREF color);
+    void LightRuns(std::span<const ShapeMasks::Run> runs, Point corner, COLORREF color);
 
     bool m_useMasks = true;
     uchar* m_bits = nullptr; // the image painted on, when its pixels can be written

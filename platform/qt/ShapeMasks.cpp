@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 
 ShapeMasks& ShapeMasks::ForThisThread()
 {
@@ -12,9 +13,12 @@ ShapeMasks& ShapeMasks::ForThisThread()
 }
 
 ShapeMasks::ShapeMasks()
-    : m_scratch(kLargestBox + 2 * kMargin + 1, kLargestBox + 2 * kMargin + 1,
+    : m_keys(kSlots, kNoKey), m_slots(kSlots),
+      m_scratch(kLargestBox + 2 * kMargin + 1, kLargestBox + 2 * kMargin + 1,
                 QImage::Format_ARGB32_Premultiplied)
 {
+    static_assert((kSlots & (kSlots - 1)) == 0 && kSlots <= (std::size_t(1) << 16));
+    m_masks.reserve(kSlots);
     m_scratch.fill(Qt::transparent);
     m_bits = m_scratch.bits();
     m_painter = std::make_unique<QPainter>(&m_scratch);
@@ -26,27 +30,63 @@ void ShapeMasks::MakeRoom()
 {
     const unsigned now = FigureCache::Generation();
     if (now != m_generation || m_masks.size() >= kMostMasks) {
-        m_masks.clear();
+        Empty();
         m_generation = now;
     }
 }
 
+void ShapeMasks::Empty()
+{
+    if (!m_masks.empty())
+        std::fill(m_keys.begin(), m_keys.end(), kNoKey);
+    m_masks.clear();
+    m_block = 0;
+    m_used = 0;
+}
+
 const ShapeMasks::Mask* ShapeMasks::Find(std::uint64_t key) const
 {
-    const auto found = m_masks.find(key);
-    return found == m_masks.end() ? nullptr : &found->second;
+    for (std::size_t slot = SlotOf(key);; slot = (slot + 1) & (kSlots - 1)) {
+        if (m_keys[slot] == key)
+            return &m_masks[m_slots[slot]];
+        if (m_keys[slot] == kNoKey)
+            return nullptr;
+    }
 }
 
 const ShapeMasks::Mask& ShapeMasks::Keep(std::uint64_t key, Mask mask)
 {
-    return m_masks.insert_or_assign(key, std::move(mask)).first->second;
+    // MakeRoom keeps the masks under kMostMasks before each shape, which keeps a few
+    // masks at most: the table has free slots to end every search, and the masks never
+    // move. Emptying here would drop masks still in use, and is only the last resort.
+    if (m_masks.size() + 1 >= kSlots)
+        Empty();
+    std::size_t slot = SlotOf(key);
+    while (m_keys[slot] != kNoKey && m_keys[slot] != key)
+        slot = (slot + 1) & (kSlots - 1);
+    if (m_keys[slot] == key) {
+        m_masks[m_slots[slot]] = mask;
+        return m_masks[m_slots[slot]];
+    }
+    m_keys[slot] = key;
+    m_slots[slot] = std::uint32_t(m_masks.size());
+    return m_masks.emplace_back(mask);
 }
 
-std::vector<ShapeMasks::Run> ShapeMasks::Lit(QSize size, QRgb color)
+std::span<const ShapeMasks::Run> ShapeMasks::Lit(QSize size, QRgb color)
 {
-    std::vector<Run> runs;
     const int width = std::min(size.width(), m_scratch.width());
     const int height = std::min(size.height(), m_scratch.height());
+    // A row of a box holds at most half its width in runs, plus one.
+    const std::size_t most = std::size_t(height) * std::size_t(width / 2 + 1);
+    if (m_used + most > kBlockRuns) {
+        ++m_block;
+        m_used = 0;
+    }
+    if (m_block == m_blocks.size())
+        m_blocks.push_back(std::make_unique<Run[]>(kBlockRuns));
+    Run* const first = m_blocks[m_block].get() + m_used;
+    Run* out = first;
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_scratch.bytesPerLine());
         for (int x = 0; x < width;) {
@@ -57,9 +97,10 @@ std::vector<ShapeMasks::Run> ShapeMasks::Lit(QSize size, QRgb color)
             const int from = x;
             while (x < width && row[x] == color)
                 row[x++] = 0;
-            runs.push_back(Run{std::int16_t(y - kMargin), std::int16_t(from - kMargin),
-                               std::int16_t(x - from)});
+            *out++ = Run{std::int16_t(y - kMargin), std::int16_t(from - kMargin),
+                         std::int16_t(x - from)};
         }
     }
-    return runs;
+    m_used += std::size_t(out - first);
+    return {first, out};
 }

@@ -9,6 +9,9 @@
 // runs along rows relative to the box's top-left corner. Each thread has masks of its
 // own (`ForThisThread`), so no lock is taken; they are emptied with the figures
 // (FigureCache::ForgetAll) and whenever more than `kMostMasks` are held.
+//
+// The masks are found in a table of open addressing, and their runs are kept in blocks
+// that never move, so that a mask found stays where it is until the masks are emptied.
 #pragma once
 
 #include <QImage>
@@ -16,7 +19,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
+#include <span>
 #include <vector>
 
 class ShapeMasks
@@ -28,8 +31,8 @@ class ShapeMasks
         std::int16_t length;
     };
     struct Mask {
-        std::vector<Run> fill;
-        std::vector<Run> outline;
+        std::span<const Run> fill;
+        std::span<const Run> outline;
     };
 
     // The largest box a mask is made for, in pixels either way, and the margin around it
@@ -43,14 +46,16 @@ class ShapeMasks
     // Empties the masks when they are stale or too many. Masks found or kept after it stay
     // until it is called again.
     void MakeRoom();
+    // A key is any number but kNoKey.
+    static constexpr std::uint64_t kNoKey = ~std::uint64_t(0);
     const Mask* Find(std::uint64_t key) const;
     const Mask& Keep(std::uint64_t key, Mask mask);
     // A painter on a picture of this thread's own, transparent, with room for a box of
     // kLargestBox and its margins; `Lit` then tells which pixels of its corner of `size`
     // were drawn in `color` (opaque), as runs relative to the point (kMargin, kMargin),
-    // and clears them.
+    // kept until the masks are emptied, and clears them.
     QPainter* Scratch() { return m_painter.get(); }
-    std::vector<Run> Lit(QSize size, QRgb color);
+    std::span<const Run> Lit(QSize size, QRgb color);
 
     ShapeMasks();
     ShapeMasks(const ShapeMasks&) = delete;
@@ -58,8 +63,23 @@ class ShapeMasks
     ~ShapeMasks();
 
   private:
+    // Twice as many slots as masks, a power of two.
+    static constexpr std::size_t kSlots = 2 * kMostMasks;
+    static std::size_t SlotOf(std::uint64_t key)
+    {
+        return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 48) & (kSlots - 1);
+    }
+    void Empty();
+
     unsigned m_generation = 0;
-    std::unordered_map<std::uint64_t, Mask> m_masks;
+    std::vector<std::uint64_t> m_keys;  // kNoKey where a slot is free
+    std::vector<std::uint32_t> m_slots; // the mask of each key, in m_masks
+    std::vector<Mask> m_masks;
+    // Runs, in blocks of kBlockRuns (a mask's runs are never split between blocks).
+    static constexpr std::size_t kBlockRuns = std::size_t(1) << 14;
+    std::vector<std::unique_ptr<Run[]>> m_blocks;
+    std::size_t m_block = 0; // the block being filled
+    std::size_t m_used = 0;  // runs used in it
     QImage m_scratch;
     uchar* m_bits; // the scratch picture's pixels, as its painter draws them
     std::unique_ptr<QPainter> m_painter;
