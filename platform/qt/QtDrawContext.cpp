@@ -249,8 +249,23 @@ bool QtDrawContext::DrawThinShape(Rect box)
     if (box.Width() > 1 && box.Height() > 1)
         return false;
     // A box one pixel across holds nothing but the outline; an empty one nothing at all.
-    if (!box.IsEmpty() && m_state.pen.style != PenStyle::Null)
-        m_painter->fillRect(QRect(box.left, box.top, box.Width(), box.Height()), m_qpen.color());
+    if (box.IsEmpty() || m_state.pen.style == PenStyle::Null)
+        return true;
+    if (m_useMasks && m_bits && PlainPainter()) {
+        // The painter would set these pixels to the pen's colour: they are set here.
+        const int top = std::max(box.top, m_writable.top());
+        const int bottom = std::min(box.bottom, m_writable.bottom() + 1);
+        const int left = std::max(box.left, m_writable.left());
+        const int right = std::min(box.right, m_writable.right() + 1);
+        const COLORREF c = m_state.pen.color;
+        const QRgb pixel = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+        for (int y = top; y < bottom && left < right; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
+            std::fill(row + left, row + right, pixel);
+        }
+        return true;
+    }
+    m_painter->fillRect(QRect(box.left, box.top, box.Width(), box.Height()), m_qpen.color());
     return true;
 }
 
@@ -443,7 +458,6 @@ void QtDrawContext::BeginPath()
     if (Record(kBeginPath, {}))
         return;
     m_path = QPainterPath();
-    m_path.setFillRule(Qt::OddEvenFill);
     m_inPath = true;
     m_figureOpen = false;
     m_havePath = false;
@@ -452,6 +466,9 @@ void QtDrawContext::BeginPath()
     m_parts.clear();
     m_partPoints.clear();
     m_partsUsable = m_useMasks && m_bits;
+    // Setting the rule makes the path allocate: a path built of parts may never need it.
+    if (!m_partsUsable)
+        m_path.setFillRule(Qt::OddEvenFill);
 }
 
 void QtDrawContext::BuildPathFromParts(bool ended)
@@ -459,6 +476,7 @@ void QtDrawContext::BuildPathFromParts(bool ended)
     if (!m_partsUsable)
         return;
     m_partsUsable = false;
+    m_path.setFillRule(Qt::OddEvenFill);
     for (const PathPart& part : m_parts) {
         StartSubpath();
         if (part.arc) {
