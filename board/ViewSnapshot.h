@@ -16,6 +16,11 @@ class ViewSnapshot final : public SimpleBoardServices
     explicit ViewSnapshot(const CInfomation& board);
 
     COLORREF GetLayerColor(int key) const override { return m_colours.GetColor(key); }
+    // The transform worked inline, without a call per point.
+    void BoardToClient(const Position* points, Point* out, std::size_t count) const override
+    {
+        TransformToClient(points, out, count, viewOffset, originPixel, scaleX, scaleY, scroll);
+    }
 
   private:
     LayerTable m_colours;

@@ -66,6 +66,25 @@ Point BoardServices::TransformToScreen(const Position& p, const Position& offset
                  origin.y - ToPixels((p.y - offset.y) / scaleY)};
 }
 
+void BoardServices::BoardToClient(const Position* points, Point* out, std::size_t count) const
+{
+    const Point scroll = GetViewScrollPosition();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Point s = BoardToScreen(points[i]);
+        out[i] = Point{s.x - scroll.x, s.y - scroll.y};
+    }
+}
+
+void BoardServices::TransformToClient(const Position* points, Point* out, std::size_t count,
+                                      const Position& offset, Point origin, double scaleX,
+                                      double scaleY, Point scroll)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const Point s = TransformToScreen(points[i], offset, origin, scaleX, scaleY);
+        out[i] = Point{s.x - scroll.x, s.y - scroll.y};
+    }
+}
+
 Position BoardServices::TransformToBoard(Point pt, const Position& offset, Point origin,
                                          double scaleX, double scaleY)
 {

@@ -7,6 +7,7 @@
 #include "Geometry.h"
 #include "platform/WinTypes.h"
 
+#include <cstddef>
 #include <map>
 
 class CEntity;
@@ -24,6 +25,9 @@ class BoardServices
     virtual int BoardToPixels(const double& length) const = 0;
     virtual double PixelsToBoard(int n) const = 0;
     virtual Point GetViewScrollPosition() const = 0;
+    // Board mils -> client pixels (the screen point less the scroll position) for
+    // `count` points at once, as Position::ToClient gives each.
+    virtual void BoardToClient(const Position* points, Point* out, std::size_t count) const;
     // Repaint a rectangle of the view, in client pixels.
     virtual void InvalidateRect(const Rect& clientRect) = 0;
     // Repaint where `object` is drawn (client pixels); only over the board when the
@@ -53,6 +57,10 @@ class BoardServices
     // counts are rounded half away from zero and held within a billion pixels.
     static Point TransformToScreen(const Position& p, const Position& offset, Point origin,
                                    double scaleX, double scaleY);
+    // TransformToScreen less `scroll`, for `count` points.
+    static void TransformToClient(const Position* points, Point* out, std::size_t count,
+                                  const Position& offset, Point origin, double scaleX,
+                                  double scaleY, Point scroll);
     static Position TransformToBoard(Point pt, const Position& offset, Point origin, double scaleX,
                                      double scaleY);
     static int TransformToPixels(double length, double scaleX, double scaleY);

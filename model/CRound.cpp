@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 IMPLEMENT_SERIAL(CRound, CEntity, VERSIONABLE_SCHEMA | 1)
@@ -180,13 +181,27 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     Position axis;
     CapGeometry(&cap1, &cap2, &r, &axis);
     const Obround o = ObroundOutline(cap1, cap2, r, axis);
+    // The sides' ends and the corners of the caps' circles (as CArc::CircleOnScreen
+    // takes them), turned into pixels together.
+    const Position board[] = {o.side1a,
+                              o.side1b,
+                              o.side2a,
+                              o.side2b,
+                              Position(cap1.x - r, cap1.y + r),
+                              Position(cap1.x + r, cap1.y - r),
+                              Position(cap2.x - r, cap2.y + r),
+                              Position(cap2.x + r, cap2.y - r)};
+    Point pixel[std::size(board)];
+    BoardServices::Current().BoardToClient(board, pixel, std::size(board));
     // Each cap runs counter-clockwise from one side to the other round its tip.
-    const Point side1a = o.side1a.ToClient();
-    const Point side1b = o.side1b.ToClient();
-    const Point side2a = o.side2a.ToClient();
-    const Point side2b = o.side2b.ToClient();
-    const Rect capBox1 = CArc::CircleOnScreen(cap1, r);
-    const Rect capBox2 = CArc::CircleOnScreen(cap2, r);
+    const Point side1a = pixel[0];
+    const Point side1b = pixel[1];
+    const Point side2a = pixel[2];
+    const Point side2b = pixel[3];
+    Rect capBox1{pixel[4].x, pixel[4].y, pixel[5].x, pixel[5].y};
+    Rect capBox2{pixel[6].x, pixel[6].y, pixel[7].x, pixel[7].y};
+    capBox1.Normalize();
+    capBox2.Normalize();
 
     dc->BeginFigure();
     dc->Arc(capBox1, side2a, side1a);
