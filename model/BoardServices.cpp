@@ -79,6 +79,17 @@ void BoardServices::TransformToClient(const Position* points, Point* out, std::s
                                       const Position& offset, Point origin, double scaleX,
                                       double scaleY, Point scroll)
 {
+    // Dividing by a power of two is multiplying by its inverse, exactly; zooms by
+    // halves and doubles keep the scale one, and a product is quicker than a quotient.
+    int exponent = 0;
+    if (std::frexp(scaleX, &exponent) == 0.5 && std::frexp(scaleY, &exponent) == 0.5) {
+        const double inverseX = 1.0 / scaleX;
+        const double inverseY = 1.0 / scaleY;
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = Point{origin.x + ToPixels((points[i].x - offset.x) * inverseX) - scroll.x,
+                           origin.y - ToPixels((points[i].y - offset.y) * inverseY) - scroll.y};
+        return;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         const Point s = TransformToScreen(points[i], offset, origin, scaleX, scaleY);
         out[i] = Point{s.x - scroll.x, s.y - scroll.y};

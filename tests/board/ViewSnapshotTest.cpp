@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace
 {
 
@@ -22,7 +24,8 @@ TEST_F(ViewSnapshotTest, AnswersAsTheBoardStateDidWhenItWasTaken)
         Point scroll;
     } views[] = {{1.0, 1.0, Position(), {0, 0}, Point{0, 0}},
                  {8.0, 8.0, Position(-1250.5, 300.25), {17, 940}, Point{120, -40}},
-                 {0.37, 0.41, Position(12.2, -7.7), {-3, 5}, Point{-7, 9}}};
+                 {0.37, 0.41, Position(12.2, -7.7), {-3, 5}, Point{-7, 9}},
+                 {0.25, 8.0, Position(), {0, 0}, Point{3, 3}}};
     board().GetLayerTable().entries[LAYER_TOP].color = MakeRGB(1, 2, 3);
     board().GetLayerTable().entries.erase(LAYER_BOTTOM);
     for (const auto& v : views) {
@@ -32,10 +35,18 @@ TEST_F(ViewSnapshotTest, AnswersAsTheBoardStateDidWhenItWasTaken)
         board().SetScreenOrigin(v.origin);
         view.scroll = v.scroll;
         const ViewSnapshot copy(board());
-        for (const Position& p : {Position(0, 0), Position(-3.3, 1e4), Position(777.7, -12.5)}) {
+        // Among them halves of a pixel either way, which round away from zero.
+        const Position points[] = {Position(0, 0),         Position(-3.3, 1e4),
+                                   Position(777.7, -12.5), Position(20.0, -20.0),
+                                   Position(-0.125, 4.0),  Position(-1e12, 1e12)};
+        Point clientPoints[std::size(points)];
+        copy.BoardToClient(points, clientPoints, std::size(points));
+        for (std::size_t i = 0; i < std::size(points); ++i) {
+            const Position& p = points[i];
             EXPECT_EQ(copy.BoardToScreen(p), board().BoardToScreen(p));
             const Point pt = board().BoardToScreen(p);
             EXPECT_EQ(copy.ScreenToBoard(pt), board().ScreenToBoard(pt));
+            EXPECT_EQ(clientPoints[i], (Point{pt.x - v.scroll.x, pt.y - v.scroll.y}));
         }
         for (double length : {0.0, 7.5, 1234.0})
             EXPECT_EQ(copy.BoardToPixels(length), board().BoardToPixels(length));
