@@ -975,13 +975,17 @@ const ShapeMasks::Mask& QtDrawContext::MaskFor(std::uint64_t key, MaskKind kind,
     const QPen outline = MakePen(PenSpec{PenStyle::Solid, 1, kOutline});
     const QBrush fill(ToQColor(kFill));
     ShapeMasks::Mask mask;
-    if (kind == kOpenArc || kind == kClosedArc) {
+    if (kind == kOpenArc || kind == kClosedArc || kind == kClosedArcWhole) {
         const ArcGeometry g =
             MakeArc(moved, Point{start.x + dx, start.y + dy}, Point{end.x + dx, end.y + dy});
         QPainterPath path;
         path.arcMoveTo(g.rect, g.startDeg);
         path.arcTo(g.rect, g.startDeg, g.spanDeg);
         if (kind == kOpenArc) {
+            painter->strokePath(path, outline);
+        } else if (kind == kClosedArcWhole) {
+            path.closeSubpath();
+            painter->fillPath(path, QBrush(ToQColor(kOutline)));
             painter->strokePath(path, outline);
         } else {
             // A path is filled, then outlined: each alone.
@@ -1002,7 +1006,7 @@ const ShapeMasks::Mask& QtDrawContext::MaskFor(std::uint64_t key, MaskKind kind,
 }
 
 const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::size_t count,
-                                                   Point* corner)
+                                                   bool whole, Point* corner)
 {
     static_assert(kLargestPolygon <= ShapeMasks::kLargestBox && kLargestPolygon < 64);
     if (count < 2 || count > kMostPolygonPoints)
@@ -1023,7 +1027,8 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
         std::abs(least[0]) > kFarthest || std::abs(least[1]) > kFarthest)
         return nullptr;
     // The kind, the count and six bits for each point's offset from the corner.
-    std::uint64_t key = std::uint64_t(kPolygon) | std::uint64_t(count - 2) << 3;
+    std::uint64_t key = std::uint64_t(whole ? kPolygonWhole : kPolygon) | std::uint64_t(count - 2)
+                                                                              << 3;
     int shift = 5;
     for (std::size_t i = 0; i < count; ++i, shift += 12)
         key |= std::uint64_t(Wide(points[i].x()) - least[0]) << shift |
@@ -1034,7 +1039,7 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
     if (const ShapeMasks::Mask* kept = masks.Find(key))
         return kept;
     // Drawn as the painter would draw it, moved to the scratch picture's margin: the fill,
-    // then the outline, each alone.
+    // then the outline, each alone, or both at once in the outline's colour.
     QPointF moved[kMostPolygonPoints];
     const QPointF shift2(double(ShapeMasks::kMargin - least[0]),
                          double(ShapeMasks::kMargin - least[1]));
@@ -1047,12 +1052,14 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
     QPainter* painter = masks.Scratch();
     painter->setClipRect(QRect(QPoint(0, 0), size));
     ShapeMasks::Mask mask;
-    painter->setPen(m_noPen);
-    painter->setBrush(QBrush(ToQColor(kFill)));
-    painter->drawPolygon(moved, int(count), Qt::OddEvenFill);
-    mask.fill = masks.Lit(size, ToQColor(kFill).rgb());
+    if (!whole) {
+        painter->setPen(m_noPen);
+        painter->setBrush(QBrush(ToQColor(kFill)));
+        painter->drawPolygon(moved, int(count), Qt::OddEvenFill);
+        mask.fill = masks.Lit(size, ToQColor(kFill).rgb());
+    }
     painter->setPen(MakePen(PenSpec{PenStyle::Solid, 1, kOutline}));
-    painter->setBrush(m_noBrush);
+    painter->setBrush(whole ? QBrush(ToQColor(kOutline)) : m_noBrush);
     painter->drawPolygon(moved, int(count), Qt::OddEvenFill);
     mask.outline = masks.Lit(size, ToQColor(kOutline).rgb());
     return &masks.Keep(key, std::move(mask));
@@ -1077,6 +1084,11 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
 {
     if (!ReadyMasks())
         return false;
+    const bool filled = m_state.brush.style == BrushStyle::Solid;
+    const bool outlined = stroke && m_state.pen.style == PenStyle::Solid;
+    // Filled and outlined in one colour: the masks of both together serve (their fills
+    // are empty, all their pixels being in their outlines).
+    const bool whole = filled && outlined && m_state.brush.color == m_state.pen.color;
     constexpr std::size_t kMostArcs = 4;
     const ShapeMasks::Mask* masks[kMostArcs];
     Point corners[kMostArcs];
@@ -1087,13 +1099,11 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
             lineParts += part.count > 1 ? 1 : 0;
             continue;
         }
-        if (arcs == kMostArcs ||
-            !(masks[arcs] = MaskOf(kClosedArc, part.box, part.start, part.end)))
+        if (arcs == kMostArcs || !(masks[arcs] = MaskOf(whole ? kClosedArcWhole : kClosedArc,
+                                                        part.box, part.start, part.end)))
             return false;
         corners[arcs++] = Corner(part.box);
     }
-    const bool filled = m_state.brush.style == BrushStyle::Solid;
-    const bool outlined = stroke && m_state.pen.style == PenStyle::Solid;
 
     // The lines of one small figure: from the mask of their polygon.
     if (lineParts == 1) {
@@ -1101,7 +1111,7 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
                                        [](const PathPart& p) { return !p.arc && p.count > 1; });
         Point corner;
         if (const ShapeMasks::Mask* lines =
-                PolygonMask(&m_partPoints[part->first], part->count, &corner)) {
+                PolygonMask(&m_partPoints[part->first], part->count, whole, &corner)) {
             if (filled) {
                 LightRuns(lines->fill, corner, m_state.brush.color);
                 for (std::size_t i = 0; i < arcs; ++i)

@@ -176,7 +176,10 @@ class QtDrawContext : public DrawContext
         kEllipseFilled,
         kEllipseFill,
         kEllipseOutline,
-        kPolygon
+        kPolygon,
+        // Filled and outlined in one colour: the pixels of both together, as the outline.
+        kClosedArcWhole,
+        kPolygonWhole
     };
     static bool MaskKey(MaskKind kind, const Rect& box, Point start, Point end, std::uint64_t* key);
     bool MasksServe() const;
@@ -185,11 +188,13 @@ class QtDrawContext : public DrawContext
     const ShapeMasks::Mask& MaskFor(std::uint64_t key, MaskKind kind, const Rect& box, Point start,
                                     Point end);
     // The mask of a polygon of 2 to kMostPolygonPoints whole-pixel points filled and
-    // outlined apart, placed at `corner`, the least x and y of its points; null when the
-    // polygon has more points or spans more than kLargestPolygon pixels either way.
+    // outlined apart (`whole`: together), placed at `corner`, the least x and y of its
+    // points; null when the polygon has more points or spans more than kLargestPolygon
+    // pixels either way.
     static constexpr std::size_t kMostPolygonPoints = 4;
     static constexpr int kLargestPolygon = 8;
-    const ShapeMasks::Mask* PolygonMask(const QPointF* points, std::size_t count, Point* corner);
+    const ShapeMasks::Mask* PolygonMask(const QPointF* points, std::size_t count, bool whole,
+                                        Point* corner);
     // The top-left corner of a box given either way round, where its masks are placed.
     static Point Corner(const Rect& box);
     bool DrawPathFromMasks(bool stroke);
