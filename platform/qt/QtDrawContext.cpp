@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -185,6 +186,7 @@ void QtDrawContext::MoveTo(Point p)
         return;
     m_state.pos = p;
     if (m_inPath) {
+        RecordPathOp(kMoveTo, {p});
         if (m_partsUsable) {
             m_parts.push_back(PathPart{false, false, {}, {}, {}, m_partPoints.size(), 1});
             m_partPoints.push_back(ToQPointF(p));
@@ -218,6 +220,11 @@ void QtDrawContext::LineTo(Point p)
 {
     if (Record(kLineTo, {p}))
         return;
+    if (m_inPath) {
+        if (!m_figureOpen)
+            RecordPathOp(kMoveTo, {m_state.pos});
+        RecordPathOp(kLineTo, {p});
+    }
     if (m_inPath && m_partsUsable) {
         if (!m_figureOpen) {
             m_parts.push_back(PathPart{false, false, {}, {}, {}, m_partPoints.size(), 1});
@@ -306,6 +313,7 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
     if (Record(kArc, {{box.left, box.top}, {box.right, box.bottom}, start, end}))
         return;
     if (m_inPath) {
+        RecordPathOp(kArc, {{box.left, box.top}, {box.right, box.bottom}, start, end});
         // An arc starts a figure of its own and leaves the current position alone.
         m_figureOpen = false;
         if (m_partsUsable) {
@@ -364,6 +372,9 @@ void QtDrawContext::ArcTo(const Rect& box, Point start, Point end)
         return;
     const ArcGeometry g = MakeArc(box, start, end);
     if (m_inPath) {
+        if (!m_figureOpen)
+            RecordPathOp(kMoveTo, {m_state.pos});
+        RecordPathOp(kArcTo, {{box.left, box.top}, {box.right, box.bottom}, start, end});
         BuildPathFromParts(false);
         StartFigureIfNeeded();
         m_path.arcTo(g.rect, g.startDeg, g.spanDeg); // joined to the current point by a line
@@ -387,6 +398,7 @@ void QtDrawContext::Rectangle(const Rect& r)
     if (m_inPath) {
         BuildPathFromParts(false);
         StartSubpath();
+        m_pathOpsUsable = false;
         m_path.addRect(q);
         m_figureOpen = false;
         return;
@@ -405,6 +417,7 @@ void QtDrawContext::Ellipse(const Rect& box)
     if (m_inPath) {
         BuildPathFromParts(false);
         StartSubpath();
+        m_pathOpsUsable = false;
         m_path.addEllipse(q);
         m_figureOpen = false;
         return;
@@ -436,6 +449,7 @@ void QtDrawContext::Polygon(const std::vector<Point>& points)
     if (m_inPath) {
         BuildPathFromParts(false);
         StartSubpath();
+        m_pathOpsUsable = false;
         m_path.addPolygon(poly);
         m_path.closeSubpath();
         m_figureOpen = false;
@@ -466,6 +480,8 @@ void QtDrawContext::BeginPath()
     m_parts.clear();
     m_partPoints.clear();
     m_partsUsable = m_useMasks && m_bits;
+    m_pathOps.clear();
+    m_pathOpsUsable = m_partsUsable;
     // Setting the rule makes the path allocate: a path built of parts may never need it.
     if (!m_partsUsable)
         m_path.setFillRule(Qt::OddEvenFill);
@@ -506,6 +522,7 @@ void QtDrawContext::CloseFigure()
     if (Record(kCloseFigure, {}))
         return;
     if (m_inPath && m_figureOpen) {
+        RecordPathOp(kCloseFigure, {});
         if (m_partsUsable)
             m_parts.back().closed = true;
         else
@@ -539,6 +556,11 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
     m_havePath = false;
     if (fill && m_partsUsable && DrawPathFromMasks(stroke))
         return;
+    if (DrawPathFromMask(stroke, fill)) {
+        m_path = QPainterPath();
+        m_partsUsable = false;
+        return;
+    }
     BuildPathFromParts(true);
     const QPainterPath path = m_path;
     m_path = QPainterPath();
@@ -1063,6 +1085,125 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
     painter->drawPolygon(moved, int(count), Qt::OddEvenFill);
     mask.outline = masks.Lit(size, ToQColor(kOutline).rgb());
     return &masks.Keep(key, std::move(mask));
+}
+
+void QtDrawContext::RecordPathOp(FigureOp op, std::initializer_list<Point> points)
+{
+    if (!m_pathOpsUsable)
+        return;
+    if (m_pathOps.size() + 2 + 2 * points.size() > kMostPathOps) {
+        m_pathOpsUsable = false;
+        return;
+    }
+    m_pathOps.push_back(op);
+    m_pathOps.push_back(int(points.size()));
+    for (const Point& p : points) {
+        m_pathOps.push_back(p.x);
+        m_pathOps.push_back(p.y);
+    }
+}
+
+bool QtDrawContext::DrawPathFromMask(bool stroke, bool fill)
+{
+    if (!m_pathOpsUsable || m_pathOps.empty() || !ReadyMasks())
+        return false;
+    const bool filled = fill && m_state.brush.style == BrushStyle::Solid;
+    const bool outlined = stroke && m_state.pen.style == PenStyle::Solid;
+    if ((!filled && !outlined) || (filled && outlined && m_state.brush.color != m_state.pen.color))
+        return false;
+
+    // The extent of every point and box corner.
+    using Wide = std::int64_t;
+    Wide least[2] = {std::numeric_limits<Wide>::max(), std::numeric_limits<Wide>::max()};
+    Wide most[2] = {std::numeric_limits<Wide>::min(), std::numeric_limits<Wide>::min()};
+    for (std::size_t i = 0; i < m_pathOps.size(); i += 2 + 2 * std::size_t(m_pathOps[i + 1]))
+        for (int k = 0; k < m_pathOps[i + 1]; ++k)
+            for (int a = 0; a < 2; ++a) {
+                const Wide c = m_pathOps[i + 2 + 2 * std::size_t(k) + std::size_t(a)];
+                least[a] = std::min(least[a], c);
+                most[a] = std::max(most[a], c);
+            }
+    constexpr Wide kFarthest = Wide(1) << 29;
+    if (least[0] > most[0] || most[0] - least[0] > ShapeMasks::kLargestBox ||
+        most[1] - least[1] > ShapeMasks::kLargestBox || std::abs(least[0]) > kFarthest ||
+        std::abs(least[1]) > kFarthest)
+        return false;
+
+    // The shape: how it is drawn, then the calls relative to the corner.
+    thread_local std::vector<int> shape;
+    shape.assign(m_pathOps.begin(), m_pathOps.end());
+    for (std::size_t i = 0; i < shape.size(); i += 2 + 2 * std::size_t(shape[i + 1]))
+        for (int k = 0; k < shape[i + 1]; ++k) {
+            shape[i + 2 + 2 * std::size_t(k)] -= int(least[0]);
+            shape[i + 3 + 2 * std::size_t(k)] -= int(least[1]);
+        }
+    shape.push_back(int(stroke) | int(fill) << 1 | int(filled) << 2 | int(outlined) << 3);
+    std::uint64_t hash = 0xCBF29CE484222325ull;
+    for (const int v : shape)
+        hash = (hash ^ std::uint32_t(v)) * 0x100000001B3ull;
+    // Apart from the keys of the other masks, which stay below the top bit.
+    std::uint64_t key = hash | std::uint64_t(1) << 63;
+    if (key == ShapeMasks::kNoKey)
+        key ^= 1;
+
+    ShapeMasks& masks = ShapeMasks::ForThisThread();
+    const ShapeMasks::Mask* mask = masks.Find(key);
+    if (mask && !std::ranges::equal(mask->shape, shape))
+        return false; // another shape of the same hash: the painter draws this one
+    if (!mask) {
+        // Drawn by a context of its own on the scratch picture, moved to its margin, in
+        // the outline's colour, the calls made as they were made here.
+        constexpr COLORREF kColour = 0x0000FF;
+        const int dx = ShapeMasks::kMargin - int(least[0]);
+        const int dy = ShapeMasks::kMargin - int(least[1]);
+        const QSize size(int(most[0] - least[0]) + 2 * ShapeMasks::kMargin + 1,
+                         int(most[1] - least[1]) + 2 * ShapeMasks::kMargin + 1);
+        QPainter* painter = masks.Scratch();
+        painter->setClipRect(QRect(QPoint(0, 0), size));
+        {
+            QtDrawContext scratch(painter, m_fonts);
+            scratch.UseShapeMasks(false);
+            scratch.SetPen(outlined ? PenSpec{PenStyle::Solid, 1, kColour}
+                                    : PenSpec{PenStyle::Null, 1, 0});
+            scratch.SetBrush(filled ? BrushSpec{BrushStyle::Solid, kColour}
+                                    : BrushSpec{BrushStyle::Hollow, 0});
+            scratch.BeginPath();
+            for (std::size_t i = 0; i < m_pathOps.size();
+                 i += 2 + 2 * std::size_t(m_pathOps[i + 1])) {
+                const int* v = &m_pathOps[i + 2];
+                auto at = [&](int k) { return Point{v[2 * k] + dx, v[2 * k + 1] + dy}; };
+                switch (m_pathOps[i]) {
+                case kMoveTo:
+                    scratch.MoveTo(at(0));
+                    break;
+                case kLineTo:
+                    scratch.LineTo(at(0));
+                    break;
+                case kArc:
+                    scratch.Arc(Rect{at(0).x, at(0).y, at(1).x, at(1).y}, at(2), at(3));
+                    break;
+                case kArcTo:
+                    scratch.ArcTo(Rect{at(0).x, at(0).y, at(1).x, at(1).y}, at(2), at(3));
+                    break;
+                default:
+                    scratch.CloseFigure();
+                    break;
+                }
+            }
+            scratch.EndPath();
+            if (stroke && fill)
+                scratch.StrokeAndFillPath();
+            else if (stroke)
+                scratch.StrokePath();
+            else
+                scratch.FillPath();
+        }
+        const std::span<const ShapeMasks::Run> runs = masks.Lit(size, ToQColor(kColour).rgb());
+        mask = &masks.Keep(key, ShapeMasks::Mask{{}, runs, masks.KeepShape(shape)});
+    }
+    LightRuns(mask->outline, Point{int(least[0]), int(least[1])},
+              outlined ? m_state.pen.color : m_state.brush.color);
+    return true;
 }
 
 void QtDrawContext::LightRuns(std::span<const ShapeMasks::Run> runs, Point corner, COLORREF color)

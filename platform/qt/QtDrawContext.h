@@ -235,6 +235,17 @@ class QtDrawContext : public DrawContext
     void DrawPendingArcs(bool outlined);
     void StrokeArc(const Rect& box, Point start, Point end);
 
+    // The calls that build the path, in whole pixels, while the whole path may be drawn
+    // from a mask: for each, its operation, its count of points and their coordinates. A
+    // line that starts from the current position is preceded by a move there. A path of
+    // one colour within a mask's box is drawn from a mask found by a hash of these, its
+    // coordinates taken from the least x and y (DrawPathFromMask).
+    std::vector<int> m_pathOps;
+    bool m_pathOpsUsable = false;
+    static constexpr std::size_t kMostPathOps = 256;
+    void RecordPathOp(FigureOp op, std::initializer_list<Point> points);
+    bool DrawPathFromMask(bool stroke, bool fill);
+
     // Closes the path's last figure before another starts when the path is built closed.
     void StartSubpath();
 

@@ -42,6 +42,24 @@ void ShapeMasks::Empty()
     m_masks.clear();
     m_block = 0;
     m_used = 0;
+    m_shapeBlock = 0;
+    m_shapeUsed = 0;
+}
+
+std::span<const int> ShapeMasks::KeepShape(std::span<const int> shape)
+{
+    if (shape.size() > kBlockInts)
+        return {};
+    if (m_shapeUsed + shape.size() > kBlockInts) {
+        ++m_shapeBlock;
+        m_shapeUsed = 0;
+    }
+    if (m_shapeBlock == m_shapeBlocks.size())
+        m_shapeBlocks.push_back(std::make_unique<int[]>(kBlockInts));
+    int* const first = m_shapeBlocks[m_shapeBlock].get() + m_shapeUsed;
+    std::copy(shape.begin(), shape.end(), first);
+    m_shapeUsed += shape.size();
+    return {first, shape.size()};
 }
 
 const ShapeMasks::Mask* ShapeMasks::Find(std::uint64_t key) const

@@ -33,6 +33,9 @@ class ShapeMasks
     struct Mask {
         std::span<const Run> fill;
         std::span<const Run> outline;
+        // For a mask found by a hash of its shape: the shape, to tell it from another of
+        // the same hash.
+        std::span<const int> shape;
     };
 
     // The largest box a mask is made for, in pixels either way, and the margin around it
@@ -56,6 +59,8 @@ class ShapeMasks
     // kept until the masks are emptied, and clears them.
     QPainter* Scratch() { return m_painter.get(); }
     std::span<const Run> Lit(QSize size, QRgb color);
+    // A copy of `shape` kept until the masks are emptied.
+    std::span<const int> KeepShape(std::span<const int> shape);
 
     ShapeMasks();
     ShapeMasks(const ShapeMasks&) = delete;
@@ -80,6 +85,11 @@ class ShapeMasks
     std::vector<std::unique_ptr<Run[]>> m_blocks;
     std::size_t m_block = 0; // the block being filled
     std::size_t m_used = 0;  // runs used in it
+    // Shapes, the same way.
+    static constexpr std::size_t kBlockInts = std::size_t(1) << 14;
+    std::vector<std::unique_ptr<int[]>> m_shapeBlocks;
+    std::size_t m_shapeBlock = 0;
+    std::size_t m_shapeUsed = 0;
     QImage m_scratch;
     uchar* m_bits; // the scratch picture's pixels, as its painter draws them
     std::unique_ptr<QPainter> m_painter;

@@ -400,8 +400,11 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
                             pixel(cx - ax - sx, cy - ay - sy)});
     }
     // Drawn as figures or not, the same pixels; with shapes taken from masks instead of
-    // the painter's paths (within a clip cutting through some of them), nearly so.
-    for (const BrushStyle body : {BrushStyle::Solid, BrushStyle::Hollow}) {
+    // the painter's paths (within a clip cutting through some of them), nearly so. The
+    // brush in a colour of its own, or in the pen's (where masks hold both together).
+    for (const auto& [body, fillColour] :
+         {std::pair{BrushStyle::Solid, kBlue}, std::pair{BrushStyle::Hollow, kBlue},
+          std::pair{BrushStyle::Solid, kRed}}) {
         const auto draw = [&](bool asFigures, bool masks) {
             FigureCache::ForgetAll();
             QImage img(kCell * kAcross, kCell * kAcross, QImage::Format_RGB32);
@@ -411,7 +414,7 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
             QtDrawContext dc(&painter);
             dc.UseShapeMasks(masks);
             dc.SetPen(PenSpec{PenStyle::Solid, 1, kRed});
-            dc.SetBrush(BrushSpec{body, kBlue});
+            dc.SetBrush(BrushSpec{body, fillColour});
             for (const Obround& o : obrounds) {
                 if (asFigures)
                     dc.BeginFigure();
@@ -449,6 +452,66 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
             }
         EXPECT_LE(differing, lit / 1000);
     }
+}
+
+// Rings as vias draw them (an arc joined to a line back round the hole, filled and
+// outlined in one colour), outlines of them and their fills alone, drawn from masks of
+// the whole path: each as the painter draws it, wherever it comes again.
+TEST(QtDrawContextTest, RingsLightFromMasksWhatThePainterLights)
+{
+    constexpr int kCell = 40;
+    constexpr int kAcross = 24;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> radius(1, 14);
+    std::uniform_int_distribution<int> step(1, 6);
+    struct Ring {
+        int outer, inner, steps, kind;
+    };
+    std::vector<Ring> rings;
+    // Filled and outlined (kinds 0, 1), outlined only (2), filled only (3), with a hollow
+    // brush (4) or no pen (5).
+    for (int i = 0; i < 12; ++i) {
+        const int outer = radius(random) + 2;
+        rings.push_back({outer, std::max(0, outer - step(random)), step(random), i % 6});
+    }
+    const auto draw = [&](bool masks) {
+        FigureCache::ForgetAll();
+        QImage img(kCell * kAcross, kCell * kAcross, QImage::Format_RGB32);
+        img.fill(kWhite);
+        QPainter painter(&img);
+        QtDrawContext dc(&painter);
+        dc.UseShapeMasks(masks);
+        for (int i = 0; i < kAcross * kAcross; ++i) {
+            // Each ring comes again in many cells, some cut by the picture's edge.
+            const Ring& r = rings[std::size_t(i) % rings.size()];
+            const int cx = (i % kAcross) * kCell + kCell / 2 - (i % 3 == 0 ? kCell / 2 : 0);
+            const int cy = (i / kAcross) * kCell + kCell / 2;
+            dc.SetPen(PenSpec{r.kind == 5 ? PenStyle::Null : PenStyle::Solid, 1, kRed});
+            dc.SetBrush(BrushSpec{r.kind == 4 ? BrushStyle::Hollow : BrushStyle::Solid, kRed});
+            const Point start{cx + r.outer, cy};
+            dc.BeginPath();
+            dc.MoveTo(start);
+            dc.ArcTo(Rect{cx - r.outer, cy - r.outer, cx + r.outer, cy + r.outer}, start, start);
+            for (int k = 0; k <= r.steps; ++k) {
+                const double a = -6.2831853 * k / r.steps;
+                dc.LineTo(Point{cx + int(std::lround(r.inner * std::cos(a))),
+                                cy - int(std::lround(r.inner * std::sin(a)))});
+            }
+            dc.CloseFigure();
+            dc.EndPath();
+            if (r.kind == 3)
+                dc.FillPath();
+            else if (r.kind == 2)
+                dc.StrokePath();
+            else
+                dc.StrokeAndFillPath();
+        }
+        painter.end();
+        return img;
+    };
+    const QImage painted = draw(false);
+    EXPECT_GT(CountLit(painted), kAcross * kAcross * 4);
+    EXPECT_EQ(draw(true), painted);
 }
 
 // Short texts in small type are kept as figures too, drawn over whatever lies beneath.
