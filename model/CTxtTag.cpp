@@ -607,8 +607,16 @@ void CTxtTag::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
         return;
     m_color = BoardServices::Current().GetLayerColor(m_layer);
     StrokeBody body(m_sizeX, m_layer);
+    // Every stroke's ends lie within the box of the strokes' bodies: where that lies
+    // within the clip, every stroke meets it.
+    bool allMeet = clip.IsEmpty();
+    if (!allMeet && m_strokesBoxWidth == m_sizeX && m_sizeX != kNoStrokesBox) {
+        const Rect r = m_strokesBox.ToDeviceRect();
+        allMeet = !r.IsEmpty() && clip.left <= r.left && r.right <= clip.right &&
+                  clip.top <= r.top && r.bottom <= clip.bottom;
+    }
     for (const GlyphStroke& s : m_glyphStrokes)
-        if (body.MayMeet(s, clip))
+        if (allMeet || body.MayMeet(s, clip))
             body.Over(s).Draw(dc, mode, clip, hidden);
     CEntity::Draw(dc, mode, clip, hidden);
 }
