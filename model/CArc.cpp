@@ -235,13 +235,24 @@ void CArc::SetRadius(const double* radius, const int* repaint)
         Invalidate();
 }
 
-Rect CArc::CircleOnScreen(const Position& c, double r)
+void CArc::CircleCorners(const Position& c, double r, Position* topLeft, Position* bottomRight)
 {
-    const Point a = Position(c.x - r, c.y + r).ToClient();
-    const Point b = Position(c.x + r, c.y - r).ToClient();
-    Rect rect{a.x, a.y, b.x, b.y};
+    *topLeft = Position(c.x - r, c.y + r);
+    *bottomRight = Position(c.x + r, c.y - r);
+}
+
+Rect CArc::CircleBox(Point topLeft, Point bottomRight)
+{
+    Rect rect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
     rect.Normalize();
     return rect;
+}
+
+Rect CArc::CircleOnScreen(const Position& c, double r)
+{
+    Position a, b;
+    CircleCorners(c, r, &a, &b);
+    return CircleBox(a.ToClient(), b.ToClient());
 }
 
 Position CArc::GetStartPoint() const

@@ -37,6 +37,11 @@ class CArc : public CEntity
     Position GetEndPoint() const;
     // The box, in view pixels, of the circle of radius r (board units) about c.
     static Rect CircleOnScreen(const Position& c, double r);
+    // The two board corners CircleOnScreen turns into pixels: top left, bottom right.
+    static void CircleCorners(const Position& c, double r, Position* topLeft,
+                              Position* bottomRight);
+    // The box of the circle from those corners' pixels.
+    static Rect CircleBox(Point topLeft, Point bottomRight);
     void SetAttachedEntity(CEntity* entity, const int* repaint);
     CEntity* GetAttachedEntity() const { return m_attached; }
     // Whether the direction from the centre to p lies within the arc's angular window

@@ -181,16 +181,10 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     Position axis;
     CapGeometry(&cap1, &cap2, &r, &axis);
     const Obround o = ObroundOutline(cap1, cap2, r, axis);
-    // The sides' ends and the corners of the caps' circles (as CArc::CircleOnScreen
-    // takes them), turned into pixels together.
-    const Position board[] = {o.side1a,
-                              o.side1b,
-                              o.side2a,
-                              o.side2b,
-                              Position(cap1.x - r, cap1.y + r),
-                              Position(cap1.x + r, cap1.y - r),
-                              Position(cap2.x - r, cap2.y + r),
-                              Position(cap2.x + r, cap2.y - r)};
+    // The sides' ends and the corners of the caps' circles, turned into pixels together.
+    Position board[] = {o.side1a, o.side1b, o.side2a, o.side2b, {}, {}, {}, {}};
+    CArc::CircleCorners(cap1, r, &board[4], &board[5]);
+    CArc::CircleCorners(cap2, r, &board[6], &board[7]);
     Point pixel[std::size(board)];
     BoardServices::Current().BoardToClient(board, pixel, std::size(board));
     // Each cap runs counter-clockwise from one side to the other round its tip.
@@ -198,10 +192,8 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     const Point side1b = pixel[1];
     const Point side2a = pixel[2];
     const Point side2b = pixel[3];
-    Rect capBox1{pixel[4].x, pixel[4].y, pixel[5].x, pixel[5].y};
-    Rect capBox2{pixel[6].x, pixel[6].y, pixel[7].x, pixel[7].y};
-    capBox1.Normalize();
-    capBox2.Normalize();
+    const Rect capBox1 = CArc::CircleBox(pixel[4], pixel[5]);
+    const Rect capBox2 = CArc::CircleBox(pixel[6], pixel[7]);
 
     dc->BeginFigure();
     dc->Arc(capBox1, side2a, side1a);

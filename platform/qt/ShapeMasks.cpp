@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <iterator>
 
 ShapeMasks& ShapeMasks::ForThisThread()
 {
