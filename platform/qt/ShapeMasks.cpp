@@ -3,7 +3,48 @@
 #include "FigureCache.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace
+{
+
+// The masks shared between threads, in shards found by their key, each with a lock.
+struct SharedMask {
+    std::vector<ShapeMasks::Run> fill;
+    std::vector<ShapeMasks::Run> outline;
+    std::vector<int> shape;
+};
+struct Shard {
+    std::mutex lock;
+    unsigned generation = 0;
+    std::unordered_map<std::uint64_t, SharedMask> masks;
+};
+constexpr std::size_t kShards = 16;
+std::array<Shard, kShards>& Shards()
+{
+    static std::array<Shard, kShards> shards;
+    return shards;
+}
+// Under the shard's lock: its masks, emptied when stale or too many.
+std::unordered_map<std::uint64_t, SharedMask>& MasksOf(Shard& shard)
+{
+    const unsigned now = FigureCache::Generation();
+    if (shard.generation != now || shard.masks.size() >= ShapeMasks::kMostMasks / kShards) {
+        shard.masks.clear();
+        shard.generation = now;
+    }
+    return shard.masks;
+}
+Shard& ShardOf(std::uint64_t key)
+{
+    return Shards()[std::size_t((key * 0xD6E8FEB86659FD93ull) >> 60) & (kShards - 1)];
+}
+
+} // namespace
 
 ShapeMasks& ShapeMasks::ForThisThread()
 {
@@ -61,7 +102,33 @@ std::span<const int> ShapeMasks::KeepShape(std::span<const int> shape)
     return {first, shape.size()};
 }
 
-const ShapeMasks::Mask* ShapeMasks::Find(std::uint64_t key) const
+const ShapeMasks::Mask* ShapeMasks::Find(std::uint64_t key)
+{
+    if (const Mask* here = FindHere(key))
+        return here;
+    Shard& shard = ShardOf(key);
+    const std::lock_guard hold(shard.lock);
+    auto& shared = MasksOf(shard);
+    const auto found = shared.find(key);
+    if (found == shared.end())
+        return nullptr;
+    const SharedMask& m = found->second;
+    return &KeepHere(key, Mask{KeepRuns(m.fill), KeepRuns(m.outline), KeepShape(m.shape)});
+}
+
+const ShapeMasks::Mask& ShapeMasks::Keep(std::uint64_t key, Mask mask)
+{
+    {
+        Shard& shard = ShardOf(key);
+        const std::lock_guard hold(shard.lock);
+        MasksOf(shard).try_emplace(key, SharedMask{{mask.fill.begin(), mask.fill.end()},
+                                                   {mask.outline.begin(), mask.outline.end()},
+                                                   {mask.shape.begin(), mask.shape.end()}});
+    }
+    return KeepHere(key, mask);
+}
+
+const ShapeMasks::Mask* ShapeMasks::FindHere(std::uint64_t key) const
 {
     for (std::size_t slot = SlotOf(key);; slot = (slot + 1) & (kSlots - 1)) {
         if (m_keys[slot] == key)
@@ -71,7 +138,7 @@ const ShapeMasks::Mask* ShapeMasks::Find(std::uint64_t key) const
     }
 }
 
-const ShapeMasks::Mask& ShapeMasks::Keep(std::uint64_t key, Mask mask)
+const ShapeMasks::Mask& ShapeMasks::KeepHere(std::uint64_t key, Mask mask)
 {
     // MakeRoom keeps the masks under kMostMasks before each shape, which keeps a few
     // masks at most: the table has free slots to end every search, and the masks never
@@ -95,14 +162,7 @@ std::span<const ShapeMasks::Run> ShapeMasks::Lit(QSize size, QRgb color)
     const int width = std::min(size.width(), m_scratch.width());
     const int height = std::min(size.height(), m_scratch.height());
     // A row of a box holds at most half its width in runs, plus one.
-    const std::size_t most = std::size_t(height) * std::size_t(width / 2 + 1);
-    if (m_used + most > kBlockRuns) {
-        ++m_block;
-        m_used = 0;
-    }
-    if (m_block == m_blocks.size())
-        m_blocks.push_back(std::make_unique<Run[]>(kBlockRuns));
-    Run* const first = m_blocks[m_block].get() + m_used;
+    Run* const first = RoomForRuns(std::size_t(height) * std::size_t(width / 2 + 1));
     Run* out = first;
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_scratch.bytesPerLine());
@@ -120,4 +180,25 @@ std::span<const ShapeMasks::Run> ShapeMasks::Lit(QSize size, QRgb color)
     }
     m_used += std::size_t(out - first);
     return {first, out};
+}
+
+ShapeMasks::Run* ShapeMasks::RoomForRuns(std::size_t count)
+{
+    if (m_used + count > kBlockRuns) {
+        ++m_block;
+        m_used = 0;
+    }
+    if (m_block == m_blocks.size())
+        m_blocks.push_back(std::make_unique<Run[]>(kBlockRuns));
+    return m_blocks[m_block].get() + m_used;
+}
+
+std::span<const ShapeMasks::Run> ShapeMasks::KeepRuns(std::span<const Run> runs)
+{
+    if (runs.empty())
+        return {};
+    Run* const first = RoomForRuns(runs.size());
+    std::copy(runs.begin(), runs.end(), first);
+    m_used += runs.size();
+    return {first, runs.size()};
 }

@@ -7,8 +7,11 @@
 // relative to its box, so the same shape moved by whole pixels has the same key. Each
 // mask holds the pixels the shape's fill lights and those its outline lights, apart, as
 // runs along rows relative to the box's top-left corner. Each thread has masks of its
-// own (`ForThisThread`), so no lock is taken; they are emptied with the figures
-// (FigureCache::ForgetAll) and whenever more than `kMostMasks` are held.
+// own (`ForThisThread`), found without a lock; they are emptied with the figures
+// (FigureCache::ForgetAll) and whenever more than `kMostMasks` are held. A mask one
+// thread makes is also shared: a thread that lacks one copies it from there, under the
+// lock of one of a few shards, before making it anew (threads drawing bands of one
+// picture meet the same shapes).
 //
 // The masks are found in a table of open addressing, and their runs are kept in blocks
 // that never move, so that a mask found stays where it is until the masks are emptied.
@@ -51,7 +54,9 @@ class ShapeMasks
     void MakeRoom();
     // A key is any number but kNoKey.
     static constexpr std::uint64_t kNoKey = ~std::uint64_t(0);
-    const Mask* Find(std::uint64_t key) const;
+    // This thread's mask, or a copy of the one another thread made, or null.
+    const Mask* Find(std::uint64_t key);
+    // Keeps the mask for this thread and shares a copy of it.
     const Mask& Keep(std::uint64_t key, Mask mask);
     // A painter on a picture of this thread's own, transparent, with room for a box of
     // kLargestBox and its margins; `Lit` then tells which pixels of its corner of `size`
@@ -75,6 +80,11 @@ class ShapeMasks
         return std::size_t((key * 0x9E3779B97F4A7C15ull) >> 48) & (kSlots - 1);
     }
     void Empty();
+    const Mask* FindHere(std::uint64_t key) const;
+    const Mask& KeepHere(std::uint64_t key, Mask mask);
+    // Room for `count` runs in the blocks.
+    Run* RoomForRuns(std::size_t count);
+    std::span<const Run> KeepRuns(std::span<const Run> runs);
 
     unsigned m_generation = 0;
     std::vector<std::uint64_t> m_keys;  // kNoKey where a slot is free

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace
@@ -405,8 +406,9 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
     for (const auto& [body, fillColour] :
          {std::pair{BrushStyle::Solid, kBlue}, std::pair{BrushStyle::Hollow, kBlue},
           std::pair{BrushStyle::Solid, kRed}}) {
-        const auto draw = [&](bool asFigures, bool masks) {
-            FigureCache::ForgetAll();
+        const auto draw = [&](bool asFigures, bool masks, bool forget = true) {
+            if (forget)
+                FigureCache::ForgetAll();
             QImage img(kCell * kAcross, kCell * kAcross, QImage::Format_RGB32);
             img.fill(kWhite);
             QPainter painter(&img);
@@ -443,6 +445,10 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
         // figures unfilled, a pixel may differ: a few in a thousand lit, no more.
         const QImage masked = draw(false, true);
         EXPECT_EQ(draw(true, true), masked);
+        // Another thread, with no masks of its own yet, takes those made here.
+        QImage elsewhere;
+        std::thread([&] { elsewhere = draw(false, true, false); }).join();
+        EXPECT_EQ(elsewhere, masked);
         int lit = 0;
         int differing = 0;
         for (int y = 0; y < painted.height(); ++y)
@@ -474,8 +480,9 @@ TEST(QtDrawContextTest, RingsLightFromMasksWhatThePainterLights)
         const int outer = radius(random) + 2;
         rings.push_back({outer, std::max(0, outer - step(random)), step(random), i % 6});
     }
-    const auto draw = [&](bool masks) {
-        FigureCache::ForgetAll();
+    const auto draw = [&](bool masks, bool forget = true) {
+        if (forget)
+            FigureCache::ForgetAll();
         QImage img(kCell * kAcross, kCell * kAcross, QImage::Format_RGB32);
         img.fill(kWhite);
         QPainter painter(&img);
@@ -512,6 +519,9 @@ TEST(QtDrawContextTest, RingsLightFromMasksWhatThePainterLights)
     const QImage painted = draw(false);
     EXPECT_GT(CountLit(painted), kAcross * kAcross * 4);
     EXPECT_EQ(draw(true), painted);
+    QImage elsewhere;
+    std::thread([&] { elsewhere = draw(true, false); }).join();
+    EXPECT_EQ(elsewhere, painted) << "drawn on another thread from the masks made here";
 }
 
 // Short texts in small type are kept as figures too, drawn over whatever lies beneath.
