@@ -27,8 +27,6 @@ QPointF ToQPointF(Point p)
     return QPointF(p.x, p.y);
 }
 
-// True when `a` and `b` lie on the same ray from the centre of `box` (both on the centre
-// counts as the same ray). Worked in doubled integer coordinates so that it is exact.
 // Points each figure operation carries, in the order of QtDrawContext::FigureOp.
 constexpr int kFigurePoints[] = {1, 1, 4, 4, 2, 2, 0, 0, 0, 0, 0, 0};
 
@@ -42,6 +40,8 @@ Rect BoxOf(Point a, Point b)
     return Rect{a.x, a.y, b.x, b.y};
 }
 
+// True when `a` and `b` lie on the same ray from the centre of `box` (both on the centre
+// counts as the same ray). Worked in doubled integer coordinates so that it is exact.
 bool SameRay(const Rect& box, Point a, Point b)
 {
     const std::int64_t ax = 2 * std::int64_t(a.x) - box.left - box.right;
@@ -53,6 +53,27 @@ bool SameRay(const Rect& box, Point a, Point b)
     if (aZero || bZero)
         return aZero && bZero;
     return ax * by - ay * bx == 0 && ax * bx + ay * by > 0;
+}
+
+// Pixels in a wide type: a box far out may reach past what an int difference holds.
+using Wide = std::int64_t;
+
+// True when shapes lighting pixels from `least` to `most` either way fit a mask: at most
+// `largest` pixels across, and not so far outside any picture that sums of pixels could
+// overflow (those the painter draws).
+bool FitsMask(const Wide least[2], const Wide most[2], Wide largest)
+{
+    constexpr Wide kFarthest = Wide(1) << 29;
+    return least[0] <= most[0] && least[1] <= most[1] && most[0] - least[0] <= largest &&
+           most[1] - least[1] <= largest && std::abs(least[0]) <= kFarthest &&
+           std::abs(least[1]) <= kFarthest;
+}
+
+// The corner of the scratch picture a mask of that extent is drawn in, with its margins.
+QSize MaskScratchSize(const Wide least[2], const Wide most[2])
+{
+    return QSize(int(most[0] - least[0]) + 2 * ShapeMasks::kMargin + 1,
+                 int(most[1] - least[1]) + 2 * ShapeMasks::kMargin + 1);
 }
 
 } // namespace
@@ -953,14 +974,12 @@ bool QtDrawContext::MaskKey(MaskKind kind, const Rect& box, Point start, Point e
     constexpr int kMost = 191;
     Rect b = box;
     b.Normalize();
-    using Wide = std::int64_t; // a box far out may reach past what an int difference holds
-    const Wide w = Wide(b.right) - b.left;
-    const Wide h = Wide(b.bottom) - b.top;
-    // Far outside any picture (where sums of pixels could overflow): drawn by the painter.
-    constexpr Wide kFarthest = Wide(1) << 29;
-    if (w > ShapeMasks::kLargestBox || h > ShapeMasks::kLargestBox ||
-        std::abs(Wide(b.left)) > kFarthest || std::abs(Wide(b.top)) > kFarthest)
+    const Wide least[2] = {b.left, b.top};
+    const Wide most[2] = {b.right, b.bottom};
+    if (!FitsMask(least, most, ShapeMasks::kLargestBox))
         return false;
+    const Wide w = most[0] - least[0];
+    const Wide h = most[1] - least[1];
     const Wide coords[] = {Wide(start.x) - b.left, Wide(start.y) - b.top, Wide(end.x) - b.left,
                            Wide(end.y) - b.top};
     std::uint64_t made = std::uint64_t(kind) | std::uint64_t(w) << 3 | std::uint64_t(h) << 9;
@@ -1034,7 +1053,6 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
     if (count < 2 || count > kMostPolygonPoints)
         return nullptr;
     // The points are whole pixels (they came from Points), so they convert exactly.
-    using Wide = std::int64_t;
     Wide least[2] = {Wide(points[0].x()), Wide(points[0].y())};
     Wide most[2] = {least[0], least[1]};
     for (std::size_t i = 1; i < count; ++i) {
@@ -1044,9 +1062,7 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
             most[a] = std::max(most[a], c[a]);
         }
     }
-    constexpr Wide kFarthest = Wide(1) << 29;
-    if (most[0] - least[0] > kLargestPolygon || most[1] - least[1] > kLargestPolygon ||
-        std::abs(least[0]) > kFarthest || std::abs(least[1]) > kFarthest)
+    if (!FitsMask(least, most, kLargestPolygon))
         return nullptr;
     // The kind, the count and six bits for each point's offset from the corner.
     std::uint64_t key = std::uint64_t(whole ? kPolygonWhole : kPolygon) | std::uint64_t(count - 2)
@@ -1067,8 +1083,7 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
                          double(ShapeMasks::kMargin - least[1]));
     for (std::size_t i = 0; i < count; ++i)
         moved[i] = points[i] + shift2;
-    const QSize size(int(most[0] - least[0]) + 2 * ShapeMasks::kMargin + 1,
-                     int(most[1] - least[1]) + 2 * ShapeMasks::kMargin + 1);
+    const QSize size = MaskScratchSize(least, most);
     constexpr COLORREF kOutline = 0x0000FF;
     constexpr COLORREF kFill = 0xFF0000;
     QPainter* painter = masks.Scratch();
@@ -1113,7 +1128,6 @@ bool QtDrawContext::DrawPathFromMask(bool stroke, bool fill)
         return false;
 
     // The extent of every point and box corner.
-    using Wide = std::int64_t;
     Wide least[2] = {std::numeric_limits<Wide>::max(), std::numeric_limits<Wide>::max()};
     Wide most[2] = {std::numeric_limits<Wide>::min(), std::numeric_limits<Wide>::min()};
     for (std::size_t i = 0; i < m_pathOps.size(); i += 2 + 2 * std::size_t(m_pathOps[i + 1]))
@@ -1123,10 +1137,7 @@ bool QtDrawContext::DrawPathFromMask(bool stroke, bool fill)
                 least[a] = std::min(least[a], c);
                 most[a] = std::max(most[a], c);
             }
-    constexpr Wide kFarthest = Wide(1) << 29;
-    if (least[0] > most[0] || most[0] - least[0] > ShapeMasks::kLargestBox ||
-        most[1] - least[1] > ShapeMasks::kLargestBox || std::abs(least[0]) > kFarthest ||
-        std::abs(least[1]) > kFarthest)
+    if (!FitsMask(least, most, ShapeMasks::kLargestBox))
         return false;
 
     // The shape: how it is drawn, then the calls relative to the corner.
@@ -1156,8 +1167,7 @@ bool QtDrawContext::DrawPathFromMask(bool stroke, bool fill)
         constexpr COLORREF kColour = 0x0000FF;
         const int dx = ShapeMasks::kMargin - int(least[0]);
         const int dy = ShapeMasks::kMargin - int(least[1]);
-        const QSize size(int(most[0] - least[0]) + 2 * ShapeMasks::kMargin + 1,
-                         int(most[1] - least[1]) + 2 * ShapeMasks::kMargin + 1);
+        const QSize size = MaskScratchSize(least, most);
         QPainter* painter = masks.Scratch();
         painter->setClipRect(QRect(QPoint(0, 0), size));
         {
