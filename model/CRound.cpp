@@ -169,13 +169,6 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
         return;
     }
 
-    // The outline is always drawn with a thin solid pen in the layer's colour; the
-    // brush follows the drawing mode. Mode 7 leaves the brush to the caller.
-    const PenSpec thinPen{PenStyle::Solid, 1, m_color};
-    if (!SelectPenAndBrush(dc, mode, 1))
-        dc->SaveState();
-    dc->SetPen(thinPen);
-
     Position cap1, cap2;
     double r = 0.0;
     Position axis;
@@ -194,6 +187,17 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     const Point side2b = pixel[3];
     const Rect capBox1 = CArc::CircleBox(pixel[4], pixel[5]);
     const Rect capBox2 = CArc::CircleBox(pixel[6], pixel[7]);
+
+    // The outline is always drawn with a thin solid pen in the layer's colour; the
+    // brush follows the drawing mode, solid in that colour but when outlined only.
+    // Mode 7 leaves the brush to the caller.
+    if (mode != DM_NONE && mode != DM_OUTLINE &&
+        dc->FilledObround({side1a, side1b, side2a, side2b}, {capBox1, capBox2}, m_color))
+        return;
+    const PenSpec thinPen{PenStyle::Solid, 1, m_color};
+    if (!SelectPenAndBrush(dc, mode, 1))
+        dc->SaveState();
+    dc->SetPen(thinPen);
 
     dc->BeginFigure();
     dc->Arc(capBox1, side2a, side1a);

@@ -89,6 +89,21 @@ class DrawContext
     virtual void BeginFigure() {}
     virtual void EndFigure() {}
 
+    // Draws, with a thin solid pen and a solid brush both in `color`, the figure of a
+    // filled obround whose sides run from sides[0] to sides[1] and from sides[2] to
+    // sides[3], cap i inscribed in caps[i]: the same pixels as these calls, whatever pen
+    // and brush are in force, which they leave as they were:
+    //   BeginFigure(); Arc(caps[0], sides[2], sides[0]); Arc(caps[1], sides[1], sides[3]);
+    //   BeginPath(); MoveTo(sides[0]); LineTo(sides[1]); LineTo(sides[3]);
+    //   LineTo(sides[2]); the two Arcs again; EndPath(); StrokeAndFillPath(); EndFigure();
+    // False, drawing nothing, when the context has no quicker way than the calls (the
+    // default): the caller then makes them.
+    virtual bool FilledObround(const Point (&/*sides*/)[4], const Rect (&/*caps*/)[2],
+                               COLORREF /*color*/)
+    {
+        return false;
+    }
+
     virtual void SetFont(const FontSpec& font) = 0;
     virtual void SetTextColor(COLORREF color) = 0;
     // Draws text with its top-left corner at p, on a transparent background.

@@ -119,14 +119,26 @@ PenSpec QtDrawContext::SetPen(const PenSpec& pen)
     DropFigure();
     const PenSpec old = m_state.pen;
     m_state.pen = pen;
-    for (const auto& [spec, made] : m_pens)
-        if (spec == pen) {
-            m_qpen = made;
-            return old;
-        }
-    m_qpen = MakePen(pen);
-    m_pens.emplace_back(pen, m_qpen);
+    m_qpen = PenFor(pen);
     return old;
+}
+
+const QPen& QtDrawContext::PenFor(const PenSpec& pen)
+{
+    for (const auto& [spec, made] : m_pens)
+        if (spec == pen)
+            return made;
+    return m_pens.emplace_back(pen, MakePen(pen)).second;
+}
+
+const QBrush& QtDrawContext::BrushFor(const BrushSpec& brush)
+{
+    if (brush.style == BrushStyle::Hollow)
+        return m_noBrush;
+    for (const auto& [spec, made] : m_brushes)
+        if (spec == brush)
+            return made;
+    return m_brushes.emplace_back(brush, QBrush(ToQColor(brush.color))).second;
 }
 
 QPen QtDrawContext::MakePen(const PenSpec& pen) const
@@ -154,17 +166,7 @@ BrushSpec QtDrawContext::SetBrush(const BrushSpec& brush)
     DropFigure();
     const BrushSpec old = m_state.brush;
     m_state.brush = brush;
-    if (brush.style == BrushStyle::Hollow) {
-        m_qbrush = m_noBrush;
-        return old;
-    }
-    for (const auto& [spec, made] : m_brushes)
-        if (spec == brush) {
-            m_qbrush = made;
-            return old;
-        }
-    m_qbrush = QBrush(ToQColor(brush.color));
-    m_brushes.emplace_back(brush, m_qbrush);
+    m_qbrush = BrushFor(brush);
     return old;
 }
 
@@ -280,21 +282,24 @@ bool QtDrawContext::DrawThinShape(Rect box)
     if (box.IsEmpty() || m_state.pen.style == PenStyle::Null)
         return true;
     if (m_useMasks && m_bits && PlainPainter()) {
-        // The painter would set these pixels to the pen's colour: they are set here.
-        const int top = std::max(box.top, m_writable.top());
-        const int bottom = std::min(box.bottom, m_writable.bottom() + 1);
-        const int left = std::max(box.left, m_writable.left());
-        const int right = std::min(box.right, m_writable.right() + 1);
-        const COLORREF c = m_state.pen.color;
-        const QRgb pixel = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-        for (int y = top; y < bottom && left < right; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
-            std::fill(row + left, row + right, pixel);
-        }
+        LightBox(box, m_state.pen.color); // the pixels the painter would set
         return true;
     }
     m_painter->fillRect(QRect(box.left, box.top, box.Width(), box.Height()), m_qpen.color());
     return true;
+}
+
+void QtDrawContext::LightBox(const Rect& box, COLORREF color)
+{
+    const int top = std::max(box.top, m_writable.top());
+    const int bottom = std::min(box.bottom, m_writable.bottom() + 1);
+    const int left = std::max(box.left, m_writable.left());
+    const int right = std::min(box.right, m_writable.right() + 1);
+    const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
+    for (int y = top; y < bottom && left < right; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
+        std::fill(row + left, row + right, pixel);
+    }
 }
 
 QtDrawContext::ArcGeometry QtDrawContext::MakeArc(const Rect& box, Point start, Point end)
@@ -1318,5 +1323,64 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
     if (outlined)
         for (std::size_t i = 0; i < arcs; ++i)
             LightRuns(masks[i]->outline, corners[i], m_state.pen.color);
+    return true;
+}
+
+bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2], COLORREF color)
+{
+    // Only where the calls would go to masks: not within a figure or a path of the
+    // caller's, and on a plain painter over pixels this context may write.
+    if (m_figureDepth > 0 || m_inPath || m_havePath || !m_pendingArcs.empty() || !m_useMasks ||
+        !m_bits || !PlainPainter())
+        return false;
+    ShapeMasks::ForThisThread().MakeRoom();
+
+    // Every mask is found before anything is drawn, so that nothing is drawn twice
+    // where one is lacking and the calls draw the whole figure after all.
+    const Point capEnds[2][2] = {{sides[2], sides[0]}, {sides[1], sides[3]}};
+    const ShapeMasks::Mask* alone[2] = {nullptr, nullptr}; // each cap's arc drawn alone
+    const ShapeMasks::Mask* inPath[2] = {nullptr, nullptr};
+    bool thin[2] = {false, false};
+    for (int i = 0; i < 2; ++i) {
+        Rect box = caps[i];
+        box.Normalize();
+        const Point start = capEnds[i][0];
+        const Point end = capEnds[i][1];
+        if (!(inPath[i] = MaskOf(kClosedArcWhole, caps[i], start, end)))
+            return false;
+        // A cap a pixel across lights its box; one of the outline's size is lit by the
+        // path's outline anyway.
+        thin[i] = box.Width() <= 1 || box.Height() <= 1;
+        const bool covered =
+            box.Width() >= kSmallestCoveredBox && box.Height() >= kSmallestCoveredBox;
+        if (!thin[i] && !covered && !(alone[i] = MaskOf(kOpenArc, caps[i], start, end)))
+            return false;
+    }
+    const QPointF body[] = {ToQPointF(sides[0]), ToQPointF(sides[1]), ToQPointF(sides[3]),
+                            ToQPointF(sides[2])};
+    Point bodyCorner;
+    const ShapeMasks::Mask* bodyMask = PolygonMask(body, std::size(body), true, &bodyCorner);
+
+    for (int i = 0; i < 2; ++i) {
+        if (thin[i]) {
+            Rect box = caps[i];
+            box.Normalize();
+            LightBox(box, color);
+        } else if (alone[i]) {
+            LightRuns(alone[i]->outline, Corner(caps[i]), color);
+        }
+    }
+    if (bodyMask) {
+        LightRuns(bodyMask->fill, bodyCorner, color);
+        LightRuns(bodyMask->outline, bodyCorner, color);
+    } else {
+        m_painter->setPen(PenFor(PenSpec{PenStyle::Solid, 1, color}));
+        m_painter->setBrush(BrushFor(BrushSpec{BrushStyle::Solid, color}));
+        m_painter->drawPolygon(body, int(std::size(body)), Qt::OddEvenFill);
+    }
+    for (int i = 0; i < 2; ++i) {
+        LightRuns(inPath[i]->fill, Corner(caps[i]), color);
+        LightRuns(inPath[i]->outline, Corner(caps[i]), color);
+    }
     return true;
 }

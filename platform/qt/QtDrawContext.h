@@ -67,6 +67,8 @@ class QtDrawContext : public DrawContext
     void FillPath() override;
     void BeginFigure() override;
     void EndFigure() override;
+    // From masks alone (and the painter for a long body), when masks serve.
+    bool FilledObround(const Point (&sides)[4], const Rect (&caps)[2], COLORREF color) override;
     void SetFont(const FontSpec& font) override;
     void SetTextColor(COLORREF color) override;
     void TextOut(Point p, const std::string& text) override;
@@ -98,6 +100,8 @@ class QtDrawContext : public DrawContext
 
     // Draws a shape whose box is at most one pixel across; false when the box is larger.
     bool DrawThinShape(Rect box);
+    // Sets the pixels of a normalised box, within the clip, to `color`.
+    void LightBox(const Rect& box, COLORREF color);
     void ApplyPenAndBrush();
     // A line as the desktop API draws it: the start pixel lit, the end pixel left.
     void DrawLine(QPointF from, QPointF to);
@@ -117,6 +121,9 @@ class QtDrawContext : public DrawContext
     QPen m_noPen;
     QBrush m_noBrush;
     QPen MakePen(const PenSpec& pen) const;
+    // The pen and brush made for a spec, made now if not yet.
+    const QPen& PenFor(const PenSpec& pen);
+    const QBrush& BrushFor(const BrushSpec& brush);
     // The fonts: the caller's set when given, else one of the context's own.
     QtFonts::Font& CurrentFont() const;
     FontSpec m_fontSpec;

@@ -406,7 +406,9 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
     for (const auto& [body, fillColour] :
          {std::pair{BrushStyle::Solid, kBlue}, std::pair{BrushStyle::Hollow, kBlue},
           std::pair{BrushStyle::Solid, kRed}}) {
-        const auto draw = [&](bool asFigures, bool masks, bool forget = true) {
+        // `quick`: through FilledObround where the context takes it (counted in `quickOnes`).
+        int quickOnes = 0;
+        const auto draw = [&](bool asFigures, bool masks, bool forget = true, bool quick = false) {
             if (forget)
                 FigureCache::ForgetAll();
             QImage img(kCell * kAcross, kCell * kAcross, QImage::Format_RGB32);
@@ -418,6 +420,12 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
             dc.SetPen(PenSpec{PenStyle::Solid, 1, kRed});
             dc.SetBrush(BrushSpec{body, fillColour});
             for (const Obround& o : obrounds) {
+                if (quick && dc.FilledObround({o.side1a, o.side1b, o.side2a, o.side2b},
+                                              {o.cap1, o.cap2}, kRed)) {
+                    ++quickOnes;
+                    dc.Ellipse(Rect{o.side1b.x, o.side1b.y, o.cap2.right, o.cap2.bottom});
+                    continue;
+                }
                 if (asFigures)
                     dc.BeginFigure();
                 dc.Arc(o.cap1, o.side2a, o.side1a);
@@ -449,6 +457,13 @@ TEST(QtDrawContextTest, ObroundsLightWhatTheirCallsLightAsFiguresAndFromMasks)
         QImage elsewhere;
         std::thread([&] { elsewhere = draw(false, true, false); }).join();
         EXPECT_EQ(elsewhere, masked);
+        if (fillColour == kRed) {
+            // In one colour, the whole obround at once: every one of them so.
+            EXPECT_EQ(draw(false, true, true, true), masked);
+            EXPECT_EQ(quickOnes, int(obrounds.size()));
+            EXPECT_EQ(draw(false, false, true, true), painted) << "the calls where masks are off";
+            EXPECT_EQ(quickOnes, int(obrounds.size()));
+        }
         int lit = 0;
         int differing = 0;
         for (int y = 0; y < painted.height(); ++y)
