@@ -508,9 +508,7 @@ void CComponent::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* 
     m_comment.Draw(dc, mode, clip, hidden);
     // Every part lies within the component's box: where that lies within the clip, every
     // part meets it.
-    const Rect own = GetScreenRect();
-    const bool allMeet = clip.left <= own.left && own.right <= clip.right && clip.top <= own.top &&
-                         own.bottom <= clip.bottom;
+    const bool allMeet = clip.Contains(GetScreenRect());
     for (CEntity* child : m_children)
         if (allMeet || child->MeetsClip(clip))
             child->Draw(dc, mode, clip, hidden);

@@ -612,8 +612,7 @@ void CTxtTag::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
     bool allMeet = clip.IsEmpty();
     if (!allMeet && m_strokesBoxWidth == m_sizeX && m_sizeX != kNoStrokesBox) {
         const Rect r = m_strokesBox.ToDeviceRect();
-        allMeet = !r.IsEmpty() && clip.left <= r.left && r.right <= clip.right &&
-                  clip.top <= r.top && r.bottom <= clip.bottom;
+        allMeet = !r.IsEmpty() && clip.Contains(r);
     }
     for (const GlyphStroke& s : m_glyphStrokes)
         if (allMeet || body.MayMeet(s, clip))

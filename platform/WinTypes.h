@@ -64,6 +64,11 @@ struct Rect {
     void Normalize();
     // True when the two rectangles share at least one pixel.
     bool Intersects(const Rect& o) const;
+    // True when `o` lies within this rectangle, edges included.
+    bool Contains(const Rect& o) const
+    {
+        return left <= o.left && o.right <= right && top <= o.top && o.bottom <= bottom;
+    }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

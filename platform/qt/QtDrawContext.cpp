@@ -1370,26 +1370,14 @@ bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2]
     // fill (checked over tens of thousands of caps).
     const Point capEnds[2][2] = {{sides[2], sides[0]}, {sides[1], sides[3]}};
     const ShapeMasks::Mask* inPath[2] = {nullptr, nullptr};
-    bool thin[2] = {false, false};
-    for (int i = 0; i < 2; ++i) {
-        Rect box = caps[i];
-        box.Normalize();
+    for (int i = 0; i < 2; ++i)
         if (!(inPath[i] = MaskOf(kClosedArcWhole, caps[i], capEnds[i][0], capEnds[i][1])))
             return false;
-        thin[i] = box.Width() <= 1 || box.Height() <= 1;
-    }
     const QPointF body[] = {ToQPointF(sides[0]), ToQPointF(sides[1]), ToQPointF(sides[3]),
                             ToQPointF(sides[2])};
     Point bodyCorner;
     const ShapeMasks::Mask* bodyMask = PolygonMask(body, std::size(body), true, &bodyCorner);
 
-    for (int i = 0; i < 2; ++i) {
-        if (thin[i]) {
-            Rect box = caps[i];
-            box.Normalize();
-            LightBox(box, color);
-        }
-    }
     if (bodyMask) {
         LightRuns(bodyMask->fill, bodyCorner, color);
         LightRuns(bodyMask->outline, bodyCorner, color);
@@ -1400,6 +1388,10 @@ bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2]
         m_painter->drawPolygon(body, int(std::size(body)), Qt::OddEvenFill);
     }
     for (int i = 0; i < 2; ++i) {
+        Rect box = caps[i];
+        box.Normalize();
+        if (box.Width() <= 1 || box.Height() <= 1)
+            LightBox(box, color);
         LightRuns(inPath[i]->fill, Corner(caps[i]), color);
         LightRuns(inPath[i]->outline, Corner(caps[i]), color);
     }

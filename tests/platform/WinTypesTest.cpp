@@ -12,7 +12,7 @@ TEST(WinTypesTest, ColourBytesAreRedGreenBlueFromTheLowByteUp)
     EXPECT_EQ(GetRValue(0xFF000080u), 0x80);
 }
 
-TEST(WinTypesTest, RectanglesShareAPixelOnlyWhenNormalisedAndNotJustTouching)
+TEST(WinTypesTest, RectanglesShareAPixelWhenNotJustTouchingAndHoldWhatLiesWithinTheirEdges)
 {
     Rect r{10, 20, 0, 5};
     r.Normalize();
@@ -29,4 +29,10 @@ TEST(WinTypesTest, RectanglesShareAPixelOnlyWhenNormalisedAndNotJustTouching)
         EXPECT_FALSE(a.Intersects(misses));
         EXPECT_FALSE(misses.Intersects(a));
     }
+    // Within, edges included; one pixel out on any side is not.
+    EXPECT_TRUE(a.Contains(a));
+    EXPECT_TRUE(a.Contains(Rect{2, 2, 3, 3}));
+    for (const Rect& out :
+         {Rect{-1, 0, 5, 5}, Rect{0, -1, 5, 5}, Rect{5, 5, 11, 10}, Rect{5, 5, 10, 11}})
+        EXPECT_FALSE(a.Contains(out));
 }
