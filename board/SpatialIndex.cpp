@@ -44,7 +44,7 @@ void SpatialIndex::Add(CEntity* entity, bool atFront)
     entity->SetBoxListener(this);
     if (entity->IsSelected())
         m_selected.insert(entity);
-    Place(entity, it->second);
+    Place(*it);
 }
 
 void SpatialIndex::AddAtBack(const std::vector<CEntity*>& entities)
@@ -54,7 +54,7 @@ void SpatialIndex::AddAtBack(const std::vector<CEntity*>& entities)
             Add(e, false);
         return;
     }
-    std::vector<std::pair<CEntity*, Slot*>> added;
+    std::vector<Entry*> added;
     added.reserve(entities.size());
     m_slots.reserve(m_slots.size() + entities.size());
     for (CEntity* e : entities) {
@@ -63,7 +63,7 @@ void SpatialIndex::AddAtBack(const std::vector<CEntity*>& entities)
             continue;
         it->second.order = ++m_back;
         m_objects.push_back(e);
-        added.emplace_back(e, &it->second);
+        added.push_back(&*it);
     }
     Pack(added);
 }
@@ -120,10 +120,12 @@ void SpatialIndex::Mark(CEntity* entity, Slot& slot)
 
 // Takes the object out of the tree (or the unboxed list) and puts it back with its box
 // as it is now.
-void SpatialIndex::Place(CEntity* entity, Slot& slot)
+void SpatialIndex::Place(Entry& entry)
 {
+    CEntity* const entity = entry.first;
+    Slot& slot = entry.second;
     if (slot.boxed)
-        m_tree.remove(Value(slot.box, entity));
+        m_tree.remove(Value(slot.box, &entry));
     else
         m_unboxed.erase(std::remove(m_unboxed.begin(), m_unboxed.end(), entity), m_unboxed.end());
     BOX2D box;
@@ -134,7 +136,7 @@ void SpatialIndex::Place(CEntity* entity, Slot& slot)
         return;
     }
     slot.box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
-    m_tree.insert(Value(slot.box, entity));
+    m_tree.insert(Value(slot.box, &entry));
 }
 
 void SpatialIndex::Refresh()
@@ -152,20 +154,20 @@ void SpatialIndex::Refresh()
     for (CEntity* e : marked) {
         auto it = m_slots.find(e);
         if (it != m_slots.end() && it->second.marked)
-            Place(e, it->second);
+            Place(*it);
     }
 }
 
 void SpatialIndex::Repack()
 {
-    std::vector<std::pair<CEntity*, Slot*>> all;
+    std::vector<Entry*> all;
     all.reserve(m_slots.size());
-    for (auto& [entity, slot] : m_slots)
-        all.emplace_back(entity, &slot);
+    for (Entry& entry : m_slots)
+        all.push_back(&entry);
     Pack(all);
 }
 
-void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
+void SpatialIndex::Pack(const std::vector<Entry*>& objects)
 {
     m_unboxed.clear();
     // What each object is asked and told is done on several threads (each object's own
@@ -176,7 +178,7 @@ void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
     std::vector<char> flags(objects.size());
     ParallelChunks::Run(objects.size(), [&](int, std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
-            CEntity* e = objects[i].first;
+            CEntity* e = objects[i]->first;
             e->SetBoxListener(this);
             flags[i] =
                 char((IndexBox(e, &boxes[i]) ? kBoxed : 0) | (e->IsSelected() ? kSelected : 0));
@@ -185,7 +187,8 @@ void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
     std::vector<Value> values;
     values.reserve(objects.size());
     for (std::size_t i = 0; i < objects.size(); ++i) {
-        auto [entity, slot] = objects[i];
+        CEntity* const entity = objects[i]->first;
+        Slot* const slot = &objects[i]->second;
         if (flags[i] & kSelected)
             m_selected.insert(entity);
         slot->boxed = (flags[i] & kBoxed) != 0;
@@ -196,7 +199,7 @@ void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
         }
         const BOX2D& box = boxes[i];
         slot->box = Box2(Point2(box.x1, box.y1), Point2(box.x2, box.y2));
-        values.emplace_back(slot->box, entity);
+        values.emplace_back(slot->box, objects[i]);
     }
     m_tree = Tree(values.begin(), values.end());
 }
@@ -204,13 +207,14 @@ void SpatialIndex::Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects)
 void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const
 {
     const std::size_t first = out->size();
+    // Kept from one query to the next, one for each drawing thread.
+    thread_local std::vector<std::pair<std::int64_t, CEntity*>> ordered;
+    ordered.clear();
     for (auto it = m_tree.qbegin(bgi::intersects(AreaOf(box))); it != m_tree.qend(); ++it)
-        out->push_back(it->second);
-    out->insert(out->end(), m_unboxed.begin(), m_unboxed.end());
-    std::vector<std::pair<std::int64_t, CEntity*>> ordered;
-    ordered.reserve(out->size() - first);
-    for (auto it = out->begin() + std::ptrdiff_t(first); it != out->end(); ++it)
-        ordered.emplace_back(m_slots.at(*it).order, *it);
+        ordered.emplace_back(it->second->second.order, it->second->first);
+    for (CEntity* e : m_unboxed)
+        ordered.emplace_back(m_slots.at(e).order, e);
+    out->resize(first + ordered.size());
     std::sort(ordered.begin(), ordered.end());
     for (std::size_t i = 0; i < ordered.size(); ++i)
         (*out)[first + i] = ordered[i].second;

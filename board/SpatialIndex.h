@@ -82,17 +82,20 @@ class SpatialIndex final : public BoxListener
     };
     // A box of board mils with its corners in either order, as the tree takes it.
     static Box2 AreaOf(const BOX2D& box);
-    using Value = std::pair<Box2, CEntity*>;
+    // The tree holds the slots' map entries (which never move), so that a query finds
+    // each object's order without looking it up.
+    using Entry = std::pair<CEntity* const, Slot>;
+    using Value = std::pair<Box2, Entry*>;
     using Tree = boost::geometry::index::rtree<Value, boost::geometry::index::rstar<16>>;
 
     void Mark(CEntity* entity, Slot& slot);
-    void Place(CEntity* entity, Slot& slot);
+    void Place(Entry& entry);
     // Reads every box again and builds the tree anew.
     void Repack();
     // Works out the boxes of `objects` into their slots (on several threads for many),
     // becomes their listener, and builds the tree anew of them; those without a box
     // become the unboxed.
-    void Pack(const std::vector<std::pair<CEntity*, Slot*>>& objects);
+    void Pack(const std::vector<Entry*>& objects);
 
     std::unordered_map<CEntity*, Slot> m_slots;
     // The same objects in a row: a pass over all of them need not chase the map's nodes.
