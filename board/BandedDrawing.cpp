@@ -81,24 +81,19 @@ int BandedDrawing::BandsFor(std::size_t objects, int threads)
     return int(std::clamp<std::size_t>(objects / kObjectsPerBand, 1, most));
 }
 
-std::vector<int> BandedDrawing::Edges(const Rect& clip, int bands,
-                                      const std::function<std::size_t(const Rect&)>& weigh)
+std::vector<int> BandedDrawing::Edges(const Rect& clip, int bands, const WeighStrips& weigh)
 {
     const int height = clip.bottom - clip.top;
     bands = std::clamp(bands, 1, std::max(1, height));
     const int strips = std::max(1, std::min(height, bands * kStripsPerBand));
     std::vector<int> stripEdges;
-    std::vector<std::size_t> weights;
-    std::size_t total = 0;
     for (int i = 0; i <= strips; ++i)
         stripEdges.push_back(clip.top + int(std::int64_t(height) * i / strips));
-    for (int i = 0; i < strips; ++i) {
-        Rect rows = clip;
-        rows.top = stripEdges[std::size_t(i)];
-        rows.bottom = stripEdges[std::size_t(i) + 1];
-        weights.push_back(weigh(rows) + 1); // every row costs a little, if only its copy
-        total += weights.back();
-    }
+    std::vector<std::size_t> weights = weigh(stripEdges);
+    weights.resize(std::size_t(strips));
+    std::size_t total = 0;
+    for (std::size_t& w : weights)
+        total += ++w; // every row costs a little, if only its copy
     // Band k ends at the first strip edge where the weight so far reaches k shares.
     std::vector<int> edges{clip.top};
     std::size_t sofar = 0;

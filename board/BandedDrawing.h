@@ -52,13 +52,14 @@ class BandedDrawing final
              const DrawBand& drawBand);
     // The bands worth drawing `objects` in on `threads` threads; 1 means one pass.
     static int BandsFor(std::size_t objects, int threads);
-    // The edges of at most `bands` bands of `clip` that hold about the same weight each,
-    // the weight of a set of rows being what `weigh` tells of them (the objects drawn
-    // there). The clip is weighed in kStripsPerBand strips per band; a strip weighing
-    // more than a band's share makes a band of its own.
+    // The edges of at most `bands` bands of `clip` that hold about the same weight each.
+    // The clip is weighed in kStripsPerBand strips per band: `weigh` is given the strips'
+    // edges (clip.top to clip.bottom, rising) and tells the weight of each strip (the
+    // objects drawn there), all at once. A strip weighing more than a band's share makes
+    // a band of its own.
     static constexpr int kStripsPerBand = 4;
-    static std::vector<int> Edges(const Rect& clip, int bands,
-                                  const std::function<std::size_t(const Rect& rows)>& weigh);
+    using WeighStrips = std::function<std::vector<std::size_t>(const std::vector<int>& edges)>;
+    static std::vector<int> Edges(const Rect& clip, int bands, const WeighStrips& weigh);
     int Threads() const { return int(m_helpers.size()) + 1; }
     // The threads worth using on this machine for a whole view (at most 8).
     static int ThreadsForThisMachine();

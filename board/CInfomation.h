@@ -144,6 +144,10 @@ class CInfomation : public BoardServices
     void ReadyToDrawOnThreads() { m_elements.RefreshIndex(); }
     // How many board objects may show in `clip` (client pixels).
     std::size_t CountObjectsUnder(Rect clip) { return m_elements.CountUnder(clip); }
+    std::vector<std::size_t> CountObjectsUnderRows(Rect clip, const std::vector<int>& rows)
+    {
+        return m_elements.CountUnderRows(clip, rows);
+    }
     // Registers the current command's rubber-band object (null: none). The one
     // registered before is deselected and repainted first, so it must still exist:
     // a command that frees its object unregisters it first (or calls

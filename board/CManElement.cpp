@@ -144,6 +144,18 @@ std::size_t CManElement::CountUnder(Rect clip)
     return m_index->Covers(area) ? m_entities.size() : m_index->Count(area);
 }
 
+std::vector<std::size_t> CManElement::CountUnderRows(Rect clip, const std::vector<int>& rows)
+{
+    m_index->Refresh();
+    std::vector<BOX2D> strips;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        clip.top = rows[i - 1];
+        clip.bottom = rows[i];
+        strips.push_back(AreaUnder(clip));
+    }
+    return m_index->CountEach(strips);
+}
+
 void CManElement::DrawAll(DrawContext* dc, int mode, Rect clip, int currentLayer,
                           const std::unordered_set<const CEntity*>* leftOut)
 {

@@ -106,6 +106,9 @@ class CManElement
     void RefreshIndex();
     // How many objects may show in `clip` (client pixels): those DrawAll would visit.
     std::size_t CountUnder(Rect clip);
+    // For each strip of `clip` between two neighbouring `rows` (client rows, rising), how
+    // many objects may show there, all in one look at the index.
+    std::vector<std::size_t> CountUnderRows(Rect clip, const std::vector<int>& rows);
     // Whether the index keeps, for every object, the box the object has now; the objects
     // that differ are listed in `stale` when given. For tests.
     bool IndexMatchesObjects(std::vector<CEntity*>* stale = nullptr);

@@ -3,6 +3,8 @@
 #include "ParallelChunks.h"
 #include "model/CEntity.h"
 
+#include <boost/iterator/function_output_iterator.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -210,8 +212,12 @@ void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const
     // Kept from one query to the next, one for each drawing thread.
     thread_local std::vector<std::pair<std::int64_t, CEntity*>> ordered;
     ordered.clear();
-    for (auto it = m_tree.qbegin(bgi::intersects(AreaOf(box))); it != m_tree.qend(); ++it)
-        ordered.emplace_back(it->second->second.order, it->second->first);
+    // Through an output iterator, which the tree's query inlines (its own iterators
+    // call through a pointer for every answer).
+    m_tree.query(bgi::intersects(AreaOf(box)),
+                 boost::make_function_output_iterator([](const Value& v) {
+                     ordered.emplace_back(v.second->second.order, v.second->first);
+                 }));
     for (CEntity* e : m_unboxed)
         ordered.emplace_back(m_slots.at(e).order, e);
     out->resize(first + ordered.size());
@@ -222,10 +228,51 @@ void SpatialIndex::Query(const BOX2D& box, std::vector<CEntity*>* out) const
 
 std::size_t SpatialIndex::Count(const BOX2D& box) const
 {
-    std::size_t n = m_unboxed.size();
-    for (auto it = m_tree.qbegin(bgi::intersects(AreaOf(box))); it != m_tree.qend(); ++it)
-        ++n;
-    return n;
+    return m_unboxed.size() +
+           m_tree.query(bgi::intersects(AreaOf(box)),
+                        boost::make_function_output_iterator([](const Value&) {}));
+}
+
+std::vector<std::size_t> SpatialIndex::CountEach(const std::vector<BOX2D>& boxes) const
+{
+    const std::size_t n = boxes.size();
+    if (n == 0)
+        return {};
+    std::vector<double> lows;
+    std::vector<double> highs;
+    BOX2D all = boxes.front();
+    for (const BOX2D& b : boxes) {
+        lows.push_back(std::min(b.y1, b.y2));
+        highs.push_back(std::max(b.y1, b.y2));
+        all = all.Union(b);
+    }
+    const bool falling = lows.front() > lows.back();
+    if (falling) {
+        std::reverse(lows.begin(), lows.end());
+        std::reverse(highs.begin(), highs.end());
+    }
+    // Taken rising, an object from y1 to y2 meets the boxes from the first that reaches
+    // up to y1 to the last that starts no higher than y2: one more from the first on,
+    // one fewer after the last.
+    std::vector<std::ptrdiff_t> change(n + 1, 0);
+    m_tree.query(
+        bgi::intersects(AreaOf(all)), boost::make_function_output_iterator([&](const Value& v) {
+            const double y1 = v.first.min_corner().get<1>();
+            const double y2 = v.first.max_corner().get<1>();
+            const auto first = std::lower_bound(highs.begin(), highs.end(), y1) - highs.begin();
+            const auto end = std::upper_bound(lows.begin(), lows.end(), y2) - lows.begin();
+            if (first < end) {
+                ++change[std::size_t(first)];
+                --change[std::size_t(end)];
+            }
+        }));
+    std::vector<std::size_t> counts(n);
+    std::ptrdiff_t running = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        running += change[j];
+        counts[falling ? n - 1 - j : j] = std::size_t(running) + m_unboxed.size();
+    }
+    return counts;
 }
 
 bool SpatialIndex::Covers(const BOX2D& box) const

@@ -55,6 +55,10 @@ class SpatialIndex final : public BoxListener
     void Query(const BOX2D& box, std::vector<CEntity*>* out) const;
     // How many objects Query would answer, without ordering them.
     std::size_t Count(const BOX2D& box) const;
+    // What Count would answer for each of `boxes`, in one pass over the tree however many
+    // they are: boxes of one width, one after the other along y (their lower edges and
+    // their upper edges both rising, or both falling), such as the strips of a view.
+    std::vector<std::size_t> CountEach(const std::vector<BOX2D>& boxes) const;
     // Whether `box` holds every indexed box, so that a query would answer every object.
     bool Covers(const BOX2D& box) const;
     // The objects that are selected now (in no particular order).

@@ -1013,8 +1013,13 @@ void CVantorView::CatchUpWithScroll()
                     std::min(whole.height(), whole.height() + dy)};
     BandedDrawing& bands = Bands();
     // Slices of about as many rows each.
-    const std::vector<int> edges = BandedDrawing::Edges(
-        rows, bands.Threads(), [](const Rect& r) { return std::size_t(r.bottom - r.top); });
+    const std::vector<int> edges =
+        BandedDrawing::Edges(rows, bands.Threads(), [](const std::vector<int>& strips) {
+            std::vector<std::size_t> heights;
+            for (std::size_t i = 1; i < strips.size(); ++i)
+                heights.push_back(std::size_t(strips[i] - strips[i - 1]));
+            return heights;
+        });
     ViewSnapshot view(*theInfomation);
     bands.Run(rows, edges, &view, [&](int, const Rect& slice) {
         for (int y = slice.top; y < slice.bottom; ++y)
@@ -1067,8 +1072,10 @@ void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLO
     // area's columns go into the frame. Only the pages of those rows are ever touched. No
     // two threads write the same pixel.
     BandedDrawing& bandThreads = Bands();
-    const std::vector<int> edges = BandedDrawing::Edges(
-        clip, bands, [](const Rect& rows) { return theInfomation->CountObjectsUnder(rows); });
+    const std::vector<int> edges =
+        BandedDrawing::Edges(clip, bands, [&clip](const std::vector<int>& strips) {
+            return theInfomation->CountObjectsUnderRows(clip, strips);
+        });
     if (m_bandKeeps.size() < edges.size() - 1)
         m_bandKeeps.resize(edges.size() - 1);
     const int from = std::max(0, clip.left - kBandOverlap);

@@ -32,6 +32,17 @@ bool SameCalls(const Calls& a, const Calls& b)
                       [&](const auto& x, const auto& y) { return key(x) == key(y); });
 }
 
+// Weighs each strip alone with `weigh`.
+BandedDrawing::WeighStrips PerStrip(const std::function<std::size_t(const Rect&)>& weigh)
+{
+    return [weigh](const std::vector<int>& edges) {
+        std::vector<std::size_t> weights;
+        for (std::size_t i = 1; i < edges.size(); ++i)
+            weights.push_back(weigh(Rect{0, edges[i - 1], 1, edges[i]}));
+        return weights;
+    };
+}
+
 using BandedDrawingTest = BoardTest;
 
 TEST_F(BandedDrawingTest, BandsOnThreadsDrawWhatOneThreadDrawsBandByBand)
@@ -51,8 +62,18 @@ TEST_F(BandedDrawingTest, BandsOnThreadsDrawWhatOneThreadDrawsBandByBand)
     std::map<int, std::pair<Rect, Calls>> drawn;
     int wrongServices = 0;
     BandedDrawing drawing(4);
-    const std::vector<int> edges = BandedDrawing::Edges(
-        clip, 4, [&](const Rect& rows) { return board().CountObjectsUnder(rows); });
+    // The strips counted in one pass hold what each strip counted alone holds.
+    std::vector<int> strips;
+    for (int row = clip.top; row <= clip.bottom; row += 50)
+        strips.push_back(row);
+    std::vector<std::size_t> each;
+    for (std::size_t i = 1; i < strips.size(); ++i)
+        each.push_back(
+            board().CountObjectsUnder(Rect{clip.left, strips[i - 1], clip.right, strips[i]}));
+    EXPECT_EQ(board().CountObjectsUnderRows(clip, strips), each);
+    const std::vector<int> edges = BandedDrawing::Edges(clip, 4, [&](const std::vector<int>& rows) {
+        return board().CountObjectsUnderRows(clip, rows);
+    });
     drawing.Run(clip, edges, &copy, [&](int, const Rect& band) {
         RecordingDrawContext dc;
         board().DrawElements(&dc, band);
@@ -89,7 +110,7 @@ TEST(BandedDrawingEdgesTest, BandsHoldAboutTheSameWeightAndCoverTheClip)
     const auto crowdedTop = [](const Rect& rows) {
         return std::size_t(std::max(0, std::min(rows.bottom, 300) - rows.top) * 10);
     };
-    const std::vector<int> edges = BandedDrawing::Edges(clip, 4, crowdedTop);
+    const std::vector<int> edges = BandedDrawing::Edges(clip, 4, PerStrip(crowdedTop));
     ASSERT_EQ(edges.size(), std::size_t(5));
     EXPECT_EQ(edges.front(), clip.top);
     EXPECT_EQ(edges.back(), clip.bottom);
@@ -100,10 +121,11 @@ TEST(BandedDrawingEdgesTest, BandsHoldAboutTheSameWeightAndCoverTheClip)
     const auto oneHeavyRow = [](const Rect& rows) {
         return rows.top <= 500 && rows.bottom > 500 ? std::size_t(1000000) : std::size_t(0);
     };
-    const std::vector<int> heavy = BandedDrawing::Edges(clip, 8, oneHeavyRow);
+    const std::vector<int> heavy = BandedDrawing::Edges(clip, 8, PerStrip(oneHeavyRow));
     EXPECT_LE(heavy.size(), std::size_t(9));
     EXPECT_EQ(std::adjacent_find(heavy.begin(), heavy.end(), std::greater_equal<>()), heavy.end());
-    EXPECT_EQ(BandedDrawing::Edges(Rect{0, 0, 10, 1}, 8, oneHeavyRow), (std::vector<int>{0, 1}));
+    EXPECT_EQ(BandedDrawing::Edges(Rect{0, 0, 10, 1}, 8, PerStrip(oneHeavyRow)),
+              (std::vector<int>{0, 1}));
 }
 
 } // namespace
