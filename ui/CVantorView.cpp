@@ -21,6 +21,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -916,15 +918,19 @@ void CVantorView::paintEvent(QPaintEvent* e)
         // is left behind the scroll, to be moved once when a paint needs what it keeps.
         if (m_spareFrame.size() != m_frame.size())
             m_spareFrame = QImage(m_frame.size(), QImage::Format_RGB32);
-        DrawBoard(&m_spareFrame, area, background);
+        DrawBoard(&m_spareFrame, area, background, Window{});
         painter.drawImage(area.topLeft(), m_spareFrame, area);
     } else {
         CatchUpWithScroll();
+        bool shown = false;
         if (const QRect stale = m_stale.intersected(area).boundingRect(); !stale.isEmpty()) {
-            DrawBoard(&m_frame, stale, background);
+            // A whole area drawn anew goes to the window from the band threads.
+            shown = DrawBoard(&m_frame, stale, background,
+                              stale == area ? WindowOf(&painter, area) : Window{});
             m_stale -= stale;
         }
-        painter.drawImage(area.topLeft(), m_frame, area);
+        if (!shown)
+            painter.drawImage(area.topLeft(), m_frame, area);
     }
 
     const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
@@ -935,12 +941,35 @@ void CVantorView::paintEvent(QPaintEvent* e)
         DrawCrossLine(&dc);
 }
 
-void CVantorView::DrawBoard(QImage* into, const QRect& area, COLORREF background)
+CVantorView::Window CVantorView::WindowOf(QPainter* painter, const QRect& area)
+{
+    QPaintDevice* device = painter->paintEngine() ? painter->paintEngine()->paintDevice() : nullptr;
+    const QTransform& t = painter->deviceTransform();
+    if (!device || device->devType() != QInternal::Image || t.type() > QTransform::TxTranslate ||
+        t.dx() != std::round(t.dx()) || t.dy() != std::round(t.dy()))
+        return {};
+    // Opaque 32-bit pixels are the same in any of these formats; a picture shared with
+    // another would be copied by the first write (and the painter left on the old one).
+    auto* picture = static_cast<QImage*>(device);
+    const QPoint offset(int(t.dx()), int(t.dy()));
+    const QImage::Format f = picture->format();
+    if ((f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+         f != QImage::Format_ARGB32_Premultiplied) ||
+        picture->devicePixelRatio() != 1.0 || !picture->isDetached() ||
+        !picture->rect().contains(area.translated(offset)))
+        return {};
+    const qsizetype rowBytes = picture->bytesPerLine();
+    return Window{picture->bits() + offset.y() * rowBytes + std::ptrdiff_t(offset.x()) * 4,
+                  rowBytes};
+}
+
+bool CVantorView::DrawBoard(QImage* into, const QRect& area, COLORREF background,
+                            const Window& window)
 {
     const Rect clip{area.left(), area.top(), area.right() + 1, area.bottom() + 1};
     if (const int bands = BandsToDraw(area, clip); bands > 1) {
-        PaintOnThreads(into, clip, bands, background);
-        return;
+        PaintOnThreads(into, clip, bands, background, window);
+        return window.bits != nullptr;
     }
     QPainter painter(into);
     painter.setClipRect(area);
@@ -948,6 +977,7 @@ void CVantorView::DrawBoard(QImage* into, const QRect& area, COLORREF background
     dc.SetBkColor(background);
     PaintUnderBoard(&painter, &dc, clip);
     theInfomation->DrawElements(&dc, clip);
+    return false;
 }
 
 void CVantorView::BoardChanged(const QRect& area)
@@ -1054,7 +1084,8 @@ int CVantorView::BandsToDraw(const QRect& area, const Rect& clip) const
     return BandedDrawing::BandsFor(theInfomation->CountObjectsUnder(clip), threads);
 }
 
-void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background)
+void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background,
+                                 const Window& window)
 {
     uchar* const frame = into->bits();
     const qsizetype rowBytes = into->bytesPerLine();
@@ -1097,6 +1128,10 @@ void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLO
         }
         for (int y = band.top; y < band.bottom; ++y)
             std::memcpy(frame + y * rowBytes + left, own.constScanLine(y) + left, columns);
+        if (window.bits)
+            for (int y = band.top; y < band.bottom; ++y)
+                std::memcpy(window.bits + y * window.bytesPerLine + left,
+                            own.constScanLine(y) + left, columns);
     });
 }
 

@@ -180,10 +180,21 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
     // drawn in bands on several threads; one with few (an edit) in one pass. 1 band: one
     // pass.
     int BandsToDraw(const QRect& area, const Rect& clip) const;
-    void PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background);
+    // The picture a paint event's painter draws on, when the board's rows may be copied
+    // straight into it (32-bit pixels, one to a viewport pixel, moved by whole pixels,
+    // not shared with another picture), for the area.
+    struct Window {
+        uchar* bits = nullptr; // of the viewport's pixel (0, 0)
+        qsizetype bytesPerLine = 0;
+    };
+    static Window WindowOf(QPainter* painter, const QRect& area);
+    void PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background,
+                        const Window& window);
     // Draws the board over `area` into a picture the size of the viewport (m_frame, or
-    // m_spareFrame for a paint that leaves m_frame behind a scroll).
-    void DrawBoard(QImage* into, const QRect& area, COLORREF background);
+    // m_spareFrame for a paint that leaves m_frame behind a scroll). Drawn on threads,
+    // each band's rows are also copied into `window` when it has pixels, and the
+    // answer is true; otherwise the caller copies the area.
+    bool DrawBoard(QImage* into, const QRect& area, COLORREF background, const Window& window);
     // The board changed over `area` (client pixels), or over the whole view: its kept
     // picture is stale there, and the area is repainted.
     void BoardChanged(const QRect& area);
