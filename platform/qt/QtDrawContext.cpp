@@ -1354,6 +1354,25 @@ bool QtDrawContext::DrawPathFromMasks(bool stroke)
     return true;
 }
 
+bool QtDrawContext::UprightBody(const Point (&sides)[4], Rect* box) const
+{
+    const bool upright = (sides[0].x == sides[1].x && sides[2].x == sides[3].x &&
+                          sides[0].y == sides[2].y && sides[1].y == sides[3].y) ||
+                         (sides[0].y == sides[1].y && sides[2].y == sides[3].y &&
+                          sides[0].x == sides[2].x && sides[1].x == sides[3].x);
+    if (!upright)
+        return false;
+    const int left = std::min(sides[0].x, sides[3].x);
+    const int right = std::max(sides[0].x, sides[3].x);
+    const int top = std::min(sides[0].y, sides[3].y);
+    const int bottom = std::max(sides[0].y, sides[3].y);
+    if ((left == right && top == bottom) || left < m_writable.left() ||
+        right > m_writable.right() || top < m_writable.top() || bottom > m_writable.bottom())
+        return false;
+    *box = Rect{left, top, right + 1, bottom + 1};
+    return true;
+}
+
 bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2], COLORREF color)
 {
     // Only where the calls would go to masks: not within a figure or a path of the
@@ -1375,10 +1394,12 @@ bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2]
             return false;
     const QPointF body[] = {ToQPointF(sides[0]), ToQPointF(sides[1]), ToQPointF(sides[3]),
                             ToQPointF(sides[2])};
+    Rect upright;
     Point bodyCorner;
-    const ShapeMasks::Mask* bodyMask = PolygonMask(body, std::size(body), true, &bodyCorner);
-
-    if (bodyMask) {
+    const ShapeMasks::Mask* bodyMask = nullptr;
+    if (UprightBody(sides, &upright)) {
+        LightBox(upright, color);
+    } else if ((bodyMask = PolygonMask(body, std::size(body), true, &bodyCorner))) {
         LightRuns(bodyMask->fill, bodyCorner, color);
         LightRuns(bodyMask->outline, bodyCorner, color);
     } else {

@@ -102,6 +102,12 @@ class QtDrawContext : public DrawContext
     bool DrawThinShape(Rect box);
     // Sets the pixels of a normalised box, within the clip, to `color`.
     void LightBox(const Rect& box, COLORREF color);
+    // Whether an obround's body (its sides' ends, as FilledObround takes them) is an
+    // upright rectangle within the pixels this context writes, and then the box its fill
+    // and outline light: every pixel of it, corners included, as the painter lights them
+    // (checked over hundreds of thousands of them, clipped or not, a pixel or none thick
+    // too). A body of one point lights nothing there and is left to the painter.
+    bool UprightBody(const Point (&sides)[4], Rect* box) const;
     void ApplyPenAndBrush();
     // A line as the desktop API draws it: the start pixel lit, the end pixel left.
     void DrawLine(QPointF from, QPointF to);
