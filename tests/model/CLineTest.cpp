@@ -189,6 +189,31 @@ TEST_F(CLineTest, BoxHitTestsAndRepaints)
     ExpectAt(ReferencePoint(s), -200, 50);
 }
 
+// A track told to meet a clip from its ends alone is never left out where its own screen
+// rectangle meets the clip: tracks at every angle against one-pixel clips around them.
+TEST_F(CLineTest, MeetingAClipNeverMissesWhereTheScreenRectangleMeetsIt)
+{
+    board.scroll = Point{3, -7};
+    int meetings = 0;
+    for (int turn = 0; turn < 24; ++turn)
+        for (const double width : {0.0, 1.0, 12.0, 60.0}) {
+            const double a = turn * PI / 12.0;
+            CLine t(Position(40, 25), Position(40 + 90 * std::cos(a), 25 + 90 * std::sin(a)));
+            t.SetLineWidth(&width);
+            const Rect own = t.GetScreenRect();
+            for (int x = own.left - 3; x <= own.right + 3; x += 2)
+                for (int y = own.top - 3; y <= own.bottom + 3; y += 2) {
+                    const Rect clip{x, y, x + 1, y + 1};
+                    if (own.Intersects(clip)) {
+                        ++meetings;
+                        ASSERT_TRUE(t.MeetsClip(clip))
+                            << turn << " " << width << " " << x << "," << y;
+                    }
+                }
+        }
+    EXPECT_GT(meetings, 10000);
+}
+
 TEST_F(CLineTest, TransformsMoveEverythingOnceAndCarryThePrototypeAlong)
 {
     CLine moved(Position(0, 0), Position(10, 0));
