@@ -383,9 +383,11 @@ void CLine::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidde
         return;
     m_color = BoardServices::Current().GetLayerColor(m_layer);
 
-    CRound body(GetMidPoint(), GetLength() + m_lineWidth, m_lineWidth, m_layer);
-    body.SetAngle(GetAngle());
-    body.Draw(dc, mode, clip, hidden);
+    if (!CRound::DrawFilledSegment(dc, mode, m_start, m_end, m_lineWidth, m_color)) {
+        CRound body(GetMidPoint(), GetLength() + m_lineWidth, m_lineWidth, m_layer);
+        body.SetAngle(GetAngle());
+        body.Draw(dc, mode, clip, hidden);
+    }
 
     if (m_attached) {
         m_attached->SetColor(m_color);

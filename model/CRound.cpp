@@ -43,6 +43,37 @@ Obround ObroundOutline(const Position& cap1, const Position& cap2, double r, con
     return o;
 }
 
+// The obround in client pixels: its sides' ends and its caps' boxes, each cap running
+// counter-clockwise from one side to the other round its tip.
+struct ObroundPixels {
+    Point sides[4]; // side1a, side1b, side2a, side2b
+    Rect caps[2];
+};
+
+ObroundPixels PixelsOf(const Position& cap1, const Position& cap2, double r, const Position& axis)
+{
+    const Obround o = ObroundOutline(cap1, cap2, r, axis);
+    // The sides' ends and the corners of the caps' circles, turned into pixels together.
+    Position board[] = {o.side1a, o.side1b, o.side2a, o.side2b, {}, {}, {}, {}};
+    CArc::CircleCorners(cap1, r, &board[4], &board[5]);
+    CArc::CircleCorners(cap2, r, &board[6], &board[7]);
+    Point pixel[std::size(board)];
+    BoardServices::Current().BoardToClient(board, pixel, std::size(board));
+    return ObroundPixels{
+        {pixel[0], pixel[1], pixel[2], pixel[3]},
+        {CArc::CircleBox(pixel[4], pixel[5]), CArc::CircleBox(pixel[6], pixel[7])}};
+}
+
+// The outline is always drawn with a thin solid pen in the layer's colour; the brush
+// follows the drawing mode, solid in that colour but when outlined only. Mode 7 leaves
+// the brush to the caller. Filled, the context may draw it whole.
+bool DrawFilled(DrawContext* dc, int mode, const ObroundPixels& o, COLORREF color)
+{
+    return mode != DM_NONE && mode != DM_OUTLINE &&
+           dc->FilledObround({o.sides[0], o.sides[1], o.sides[2], o.sides[3]},
+                             {o.caps[0], o.caps[1]}, color);
+}
+
 } // namespace
 
 CRound::CRound() = default;
@@ -156,6 +187,22 @@ BOOL CRound::HitTestPoint(const Position& p, const double* tolerance, const Hidd
     return capArc2.HitTestPoint(p, tol, nullptr) ? 1 : 0;
 }
 
+bool CRound::DrawFilledSegment(DrawContext* dc, int mode, const Position& a, const Position& b,
+                               double width, COLORREF color)
+{
+    // As CapGeometry has it for a length of |ab| + width and a width of `width`, the
+    // axis the unit vector from a to b.
+    const double length = a.Distance(b);
+    const double sizeX = length + width;
+    if (!dc || !(width > 0.0) || !(sizeX > width) || !std::isfinite(sizeX))
+        return false;
+    const Position axis((b.x - a.x) / length, (b.y - a.y) / length);
+    const double offset = (sizeX - width) * 0.5;
+    const Position along(axis.x * offset, axis.y * offset);
+    const Position middle = a.MidPoint(b);
+    return DrawFilled(dc, mode, PixelsOf(middle + along, middle - along, width * 0.5, axis), color);
+}
+
 void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden)
 {
     if (!dc || IsLayerHidden(hidden) || !m_live)
@@ -173,27 +220,15 @@ void CRound::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidd
     double r = 0.0;
     Position axis;
     CapGeometry(&cap1, &cap2, &r, &axis);
-    const Obround o = ObroundOutline(cap1, cap2, r, axis);
-    // The sides' ends and the corners of the caps' circles, turned into pixels together.
-    Position board[] = {o.side1a, o.side1b, o.side2a, o.side2b, {}, {}, {}, {}};
-    CArc::CircleCorners(cap1, r, &board[4], &board[5]);
-    CArc::CircleCorners(cap2, r, &board[6], &board[7]);
-    Point pixel[std::size(board)];
-    BoardServices::Current().BoardToClient(board, pixel, std::size(board));
-    // Each cap runs counter-clockwise from one side to the other round its tip.
-    const Point side1a = pixel[0];
-    const Point side1b = pixel[1];
-    const Point side2a = pixel[2];
-    const Point side2b = pixel[3];
-    const Rect capBox1 = CArc::CircleBox(pixel[4], pixel[5]);
-    const Rect capBox2 = CArc::CircleBox(pixel[6], pixel[7]);
-
-    // The outline is always drawn with a thin solid pen in the layer's colour; the
-    // brush follows the drawing mode, solid in that colour but when outlined only.
-    // Mode 7 leaves the brush to the caller.
-    if (mode != DM_NONE && mode != DM_OUTLINE &&
-        dc->FilledObround({side1a, side1b, side2a, side2b}, {capBox1, capBox2}, m_color))
+    const ObroundPixels o = PixelsOf(cap1, cap2, r, axis);
+    if (DrawFilled(dc, mode, o, m_color))
         return;
+    const Point side1a = o.sides[0];
+    const Point side1b = o.sides[1];
+    const Point side2a = o.sides[2];
+    const Point side2b = o.sides[3];
+    const Rect capBox1 = o.caps[0];
+    const Rect capBox2 = o.caps[1];
     const PenSpec thinPen{PenStyle::Solid, 1, m_color};
     if (!SelectPenAndBrush(dc, mode, 1))
         dc->SaveState();

@@ -22,6 +22,13 @@ class CRound : public CEntity
     CEntity* Clone() override;
     void Reset() override;
     void Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden) override;
+    // The body of a track or a glyph stroke from `a` to `b`, `width` across (board mils),
+    // filled in `color`: the obround a CRound of length |ab| + width turned along ab
+    // draws, its axis taken from the segment itself rather than turned by an angle.
+    // False, with nothing drawn, where the mode outlines or the context does not draw it
+    // in one go (or the segment has no length): the caller then draws the CRound.
+    static bool DrawFilledSegment(DrawContext* dc, int mode, const Position& a, const Position& b,
+                                  double width, COLORREF color);
 
   private:
     // Obround geometry: the two cap centres, the cap radius and the unit vector of the

@@ -615,7 +615,8 @@ void CTxtTag::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hid
         allMeet = !r.IsEmpty() && clip.Contains(r);
     }
     for (const GlyphStroke& s : m_glyphStrokes)
-        if (allMeet || body.MayMeet(s, clip))
+        if ((allMeet || body.MayMeet(s, clip)) &&
+            !CRound::DrawFilledSegment(dc, mode, s.Start(), s.End(), m_sizeX, m_color))
             body.Over(s).Draw(dc, mode, clip, hidden);
     CEntity::Draw(dc, mode, clip, hidden);
 }
