@@ -13,6 +13,7 @@
 #include <set>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -150,6 +151,51 @@ TEST_F(CRoundTest, ObroundCapsMeetItsSidesInAFilledOutline)
         EXPECT_EQ(sideEnds, (PointSet{{115, -67}, {115, -47}, {75, -67}, {75, -47}}));
         EXPECT_EQ(Points(dc, Op::LineTo, true), (PointSet{{75, -67}, {75, -47}, {115, -47}}));
     }
+}
+
+// A context that takes every filled obround whole and keeps what it was given.
+struct ObroundTaker : RecordingDrawContext {
+    bool FilledObround(const Point (&sides)[4], const Rect (&caps)[2], COLORREF color) override
+    {
+        taken.push_back({sides[0], sides[1], sides[2], sides[3], caps[0], caps[1], color});
+        return true;
+    }
+    std::vector<std::tuple<Point, Point, Point, Point, Rect, Rect, COLORREF>> taken;
+};
+
+// A track's or a stroke's body drawn along its own direction is the obround a CRound
+// turned by the segment's angle draws: segments every way, of every length and width.
+TEST_F(CRoundTest, ASegmentsBodyIsTheObroundTurnedAlongIt)
+{
+    m_services.scaleX = m_services.scaleY = 0.37;
+    int same = 0;
+    int cases = 0;
+    for (int turn = 0; turn < 72; ++turn)
+        for (const double length : {0.4, 3.0, 25.0, 180.0})
+            for (const double width : {1.0, 8.0, 31.5}) {
+                const double a = turn * 2.0 * PI / 72.0 + 0.013;
+                const Position from(100.0 + 0.31 * turn, -40.0 + 0.17 * turn);
+                const Position to = from + Position(length * std::cos(a), length * std::sin(a));
+                ObroundTaker along;
+                ASSERT_TRUE(
+                    CRound::DrawFilledSegment(&along, DM_NORMAL, from, to, width, kLayerColour));
+                CRound turned(from.MidPoint(to), from.Distance(to) + width, width, 1);
+                turned.SetAngle(from.AngleTo(to));
+                ObroundTaker round;
+                turned.Draw(&round, DM_NORMAL, Rect{}, nullptr);
+                ASSERT_EQ(along.taken.size(), 1u);
+                ASSERT_EQ(round.taken.size(), 1u);
+                ++cases;
+                same += along.taken == round.taken ? 1 : 0;
+            }
+    // The angle's rounding may move a point that lies on a pixel's edge.
+    EXPECT_GE(same, cases * 99 / 100);
+    ObroundTaker none;
+    EXPECT_FALSE(
+        CRound::DrawFilledSegment(&none, DM_OUTLINE, Position(0, 0), Position(9, 0), 2, 5));
+    EXPECT_FALSE(CRound::DrawFilledSegment(&none, DM_NORMAL, Position(3, 3), Position(3, 3), 2, 5));
+    EXPECT_FALSE(CRound::DrawFilledSegment(&none, DM_NORMAL, Position(0, 0), Position(9, 0), 0, 5));
+    EXPECT_TRUE(none.taken.empty());
 }
 
 TEST_F(CRoundTest, DrawingModes)
