@@ -276,6 +276,33 @@ int CFreePad::GetBox(BOX2D* out, const HiddenLayers* hidden)
     return 1;
 }
 
+bool CFreePad::MeetsClip(const Rect& clip)
+{
+    if (clip.right <= clip.left || clip.bottom <= clip.top)
+        return true;
+    // A round or rectangular part's box, turned or not, lies within its two sizes of its
+    // centre (a round one's is a short side longer than itself).
+    double least[2] = {0.0, 0.0};
+    double most[2] = {0.0, 0.0};
+    bool first = true;
+    for (CEntity* part : m_parts) {
+        const int type = part->GetType();
+        const double reach = std::fabs(part->GetSizeX()) + std::fabs(part->GetSizeY());
+        const Position c = part->GetPosition();
+        if ((type != ET_ROUND && type != ET_RECTANGLE) || !std::isfinite(reach + c.x + c.y))
+            return CEntity::MeetsClip(clip);
+        least[0] = first ? c.x - reach : std::min(least[0], c.x - reach);
+        least[1] = first ? c.y - reach : std::min(least[1], c.y - reach);
+        most[0] = first ? c.x + reach : std::max(most[0], c.x + reach);
+        most[1] = first ? c.y + reach : std::max(most[1], c.y + reach);
+        first = false;
+    }
+    if (first)
+        return CEntity::MeetsClip(clip);
+    const Rect r = BOX2D(least[0], least[1], most[0], most[1]).ToDeviceRect();
+    return r == clip || r.Intersects(clip);
+}
+
 int CFreePad::GetExtent(BOX2D* out, const HiddenLayers*)
 {
     if (!out)

@@ -62,6 +62,8 @@ class CFreePad : public CEntity
     void SetProperties(const PadProperties& values);
     BOOL HitTest(Rect r) override;
     Rect GetScreenRect() override;
+    // Answered from the parts' centres and sizes, without turning their boxes.
+    bool MeetsClip(const Rect& clip) override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     void SetLayer(int layer) override;
     void SetHoleSize(const double& size) override;

@@ -108,6 +108,36 @@ TEST(CFreePadParts, ShapesLayersNumberingAndTurnsThroughThePrototype)
     EXPECT_NEAR(thePrototypeFreePad.GetRotation(), PI * 0.5, kEps);
 }
 
+// A pad told to meet a clip from its parts' centres and sizes is never left out where its
+// own screen rectangle meets the clip: round, oval and rectangular pads at every turn.
+TEST(CFreePadDrawing, MeetingAClipNeverMissesWhereTheScreenRectangleMeetsIt)
+{
+    FakeBoardServices board;
+    BoardServices::Install(&board);
+    int meetings = 0;
+    for (int turn = 0; turn < 12; ++turn)
+        for (const int shape : {ET_ROUND, ET_RECTANGLE})
+            for (const double sizeY : {30.0, 54.0, 90.0}) {
+                CFreePad pad;
+                pad.SetShape(shape);
+                pad.SetSizeX(54.0);
+                pad.SetSizeY(sizeY);
+                pad.SetHoleSize(20.0);
+                pad.SetPosition(Position(30.5, -12.25), 0);
+                pad.SetAngle(turn * PI / 12.0);
+                const Rect own = pad.GetScreenRect();
+                for (int x = own.left - 3; x <= own.right + 3; ++x)
+                    for (int y = own.top - 3; y <= own.bottom + 3; ++y) {
+                        const Rect clip{x, y, x + 1, y + 1};
+                        if (own.Intersects(clip)) {
+                            ++meetings;
+                            ASSERT_TRUE(pad.MeetsClip(clip)) << turn << " " << x << "," << y;
+                        }
+                    }
+            }
+    EXPECT_GT(meetings, 50000);
+}
+
 TEST(CFreePadDrawing, NumberLabelCentredOnTheHole)
 {
     FakeBoardServices board; // 1 mil per pixel, board (x, y) at pixel (x, -y)
