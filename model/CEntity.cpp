@@ -506,7 +506,7 @@ bool CEntity::MeetsClip(const Rect& clip)
 {
     if (clip.right <= clip.left || clip.bottom <= clip.top)
         return true;
-    const Rect own = GetScreenRect();
+    const Rect own = ClipReach();
     return own == clip || own.Intersects(clip);
 }
 

@@ -183,10 +183,12 @@ class CEntity : public CObject
     BOOL IntersectsBox(const BOX2D& box);
     // Whether the object's screen rectangle meets `clip` (client pixels); an empty clip
     // means the whole view. For the parts of a component or a pour, so that a thin
-    // strip draws only the parts in it. A kind may answer from a box reaching further
-    // than its own, worked out more cheaply: a part is then drawn for nothing now and
-    // then, but never left out.
-    virtual bool MeetsClip(const Rect& clip);
+    // strip draws only the parts in it.
+    bool MeetsClip(const Rect& clip);
+    // The rectangle MeetsClip tests: the screen rectangle, or one holding it that a kind
+    // works out more cheaply (a part is then drawn for nothing now and then, never left
+    // out).
+    virtual Rect ClipReach() { return GetScreenRect(); }
     // Fills `pen` and `brush` (when given) for the drawing mode; mode 7 touches nothing.
     void PreparePenAndBrush(DrawContext* dc, int mode, PenSpec* pen, BrushSpec* brush);
     std::string GetLayerName() const;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <list>
 
 IMPLEMENT_SERIAL_MADE_BY(CFreePad, CEntity, VERSIONABLE_SCHEMA | 1, new CFreePad(ToBeRead{}))
@@ -276,31 +277,22 @@ int CFreePad::GetBox(BOX2D* out, const HiddenLayers* hidden)
     return 1;
 }
 
-bool CFreePad::MeetsClip(const Rect& clip)
+Rect CFreePad::ClipReach()
 {
-    if (clip.right <= clip.left || clip.bottom <= clip.top)
-        return true;
     // A round or rectangular part's box, turned or not, lies within its two sizes of its
     // centre (a round one's is a short side longer than itself).
-    double least[2] = {0.0, 0.0};
-    double most[2] = {0.0, 0.0};
-    bool first = true;
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    BOX2D reach(kInf, kInf, -kInf, -kInf);
     for (CEntity* part : m_parts) {
         const int type = part->GetType();
-        const double reach = std::fabs(part->GetSizeX()) + std::fabs(part->GetSizeY());
+        const double r = std::fabs(part->GetSizeX()) + std::fabs(part->GetSizeY());
         const Position c = part->GetPosition();
-        if ((type != ET_ROUND && type != ET_RECTANGLE) || !std::isfinite(reach + c.x + c.y))
-            return CEntity::MeetsClip(clip);
-        least[0] = first ? c.x - reach : std::min(least[0], c.x - reach);
-        least[1] = first ? c.y - reach : std::min(least[1], c.y - reach);
-        most[0] = first ? c.x + reach : std::max(most[0], c.x + reach);
-        most[1] = first ? c.y + reach : std::max(most[1], c.y + reach);
-        first = false;
+        if ((type != ET_ROUND && type != ET_RECTANGLE) || !std::isfinite(r + c.x + c.y))
+            return GetScreenRect();
+        reach = BOX2D(std::min(reach.x1, c.x - r), std::min(reach.y1, c.y - r),
+                      std::max(reach.x2, c.x + r), std::max(reach.y2, c.y + r));
     }
-    if (first)
-        return CEntity::MeetsClip(clip);
-    const Rect r = BOX2D(least[0], least[1], most[0], most[1]).ToDeviceRect();
-    return r == clip || r.Intersects(clip);
+    return m_parts.empty() ? GetScreenRect() : reach.ToDeviceRect();
 }
 
 int CFreePad::GetExtent(BOX2D* out, const HiddenLayers*)

@@ -62,8 +62,8 @@ class CFreePad : public CEntity
     void SetProperties(const PadProperties& values);
     BOOL HitTest(Rect r) override;
     Rect GetScreenRect() override;
-    // Answered from the parts' centres and sizes, without turning their boxes.
-    bool MeetsClip(const Rect& clip) override;
+    // From the parts' centres and sizes, without turning their boxes.
+    Rect ClipReach() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     void SetLayer(int layer) override;
     void SetHoleSize(const double& size) override;

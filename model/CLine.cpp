@@ -362,19 +362,16 @@ void CLine::ClipHatch(CPolygon* pour, TrackGroups* groups)
 // ---------------------------------------------------------------------------------
 // Drawing
 
-bool CLine::MeetsClip(const Rect& clip)
+Rect CLine::ClipReach()
 {
     // The box is that of a rectangle a width longer than the track at each end and a
     // width across: its corners lie within a width and a half of the ends on either axis.
     const double w = 1.5 * std::fabs(m_lineWidth);
     if (m_attached || !std::isfinite(w + m_start.x + m_start.y + m_end.x + m_end.y))
-        return CEntity::MeetsClip(clip);
-    if (clip.right <= clip.left || clip.bottom <= clip.top)
-        return true;
-    const Rect reach = BOX2D(std::min(m_start.x, m_end.x) - w, std::min(m_start.y, m_end.y) - w,
-                             std::max(m_start.x, m_end.x) + w, std::max(m_start.y, m_end.y) + w)
-                           .ToDeviceRect();
-    return reach == clip || reach.Intersects(clip);
+        return GetScreenRect();
+    return BOX2D(std::min(m_start.x, m_end.x) - w, std::min(m_start.y, m_end.y) - w,
+                 std::max(m_start.x, m_end.x) + w, std::max(m_start.y, m_end.y) + w)
+        .ToDeviceRect();
 }
 
 void CLine::Draw(DrawContext* dc, int mode, Rect clip, const HiddenLayers* hidden)

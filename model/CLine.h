@@ -59,8 +59,8 @@ class CLine : public CEntity
     TrackProperties GetProperties();
     void SetProperties(const TrackProperties& values);
     Rect GetScreenRect() override;
-    // Answered from the ends and the width, without turning the track's box.
-    bool MeetsClip(const Rect& clip) override;
+    // From the ends and the width, without turning the track's box.
+    Rect ClipReach() override;
     int GetBox(BOX2D* out, const HiddenLayers* hidden = nullptr) override;
     Position GetPosition() override { return GetMidPoint(); }
     int Move(const Position& to, const Position& from, int* flag) override;
