@@ -481,8 +481,11 @@ void QtDrawContext::Ellipse(const Rect& box)
     const bool filled = m_state.brush.style == BrushStyle::Solid;
     const bool outlined = m_state.pen.style == PenStyle::Solid;
     const MaskKind kind = filled ? (outlined ? kEllipseFilled : kEllipseFill) : kEllipseOutline;
+    // An ellipse has no points of its own: its key takes the box's corner for them, so
+    // that it is the same wherever the ellipse lies.
+    const Point corner = Corner(box);
     if (const ShapeMasks::Mask* mask = nullptr;
-        (filled || outlined) && ReadyMasks() && (mask = MaskOf(kind, box, {}, {}))) {
+        (filled || outlined) && ReadyMasks() && (mask = MaskOf(kind, box, corner, corner))) {
         LightRuns(mask->fill, Corner(box), m_state.brush.color);
         LightRuns(mask->outline, Corner(box), m_state.pen.color);
         return;
