@@ -1,5 +1,6 @@
 #include "QtDrawContext.h"
 
+#include "AliasedPolygon.h"
 #include "FigureCache.h"
 
 #include <QFontMetrics>
@@ -76,6 +77,39 @@ QSize MaskScratchSize(const Wide least[2], const Wide most[2])
                  int(most[1] - least[1]) + 2 * ShapeMasks::kMargin + 1);
 }
 
+// The pixels of spans relative to a mask's corner, within a box of `kLargest` pixels and
+// its margins, as runs kept with the masks: each pixel once, row by row.
+template <int kLargest>
+std::span<const ShapeMasks::Run> KeepLit(const std::vector<AliasedPolygon::Span>& spans,
+                                         ShapeMasks* masks)
+{
+    constexpr int kSide = kLargest + 2 * ShapeMasks::kMargin + 1;
+    bool lit[kSide][kSide] = {};
+    for (const AliasedPolygon::Span& span : spans) {
+        const int y = span.y + ShapeMasks::kMargin;
+        for (int x = span.x + ShapeMasks::kMargin; x < span.x + ShapeMasks::kMargin + span.length;
+             ++x)
+            if (y >= 0 && y < kSide && x >= 0 && x < kSide)
+                lit[y][x] = true;
+    }
+    ShapeMasks::Run runs[kSide * (kSide / 2 + 1)];
+    std::size_t count = 0;
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide;) {
+            if (!lit[y][x]) {
+                ++x;
+                continue;
+            }
+            const int from = x;
+            while (x < kSide && lit[y][x])
+                ++x;
+            runs[count++] =
+                ShapeMasks::Run{std::int16_t(y - ShapeMasks::kMargin),
+                                std::int16_t(from - ShapeMasks::kMargin), std::int16_t(x - from)};
+        }
+    return masks->KeepRuns({runs, count});
+}
+
 // True when the last two of a quadrilateral's whole-pixel corners lie no further than a
 // pixel from the line through its first two. Filled and outlined with a thin pen, such a
 // sliver lights nothing with its fill that its outline does not light (as the painter
@@ -131,6 +165,7 @@ QtDrawContext::QtDrawContext(QPainter* painter, QtFonts* fonts)
             m_bits = const_cast<uchar*>(image->constBits());
             m_stride = image->bytesPerLine();
             m_writable = area;
+            m_picture = image->rect();
         }
     }
     SetPen(m_state.pen);
@@ -1112,6 +1147,25 @@ const ShapeMasks::Mask* QtDrawContext::PolygonMask(const QPointF* points, std::s
     ShapeMasks& masks = ShapeMasks::ForThisThread();
     if (const ShapeMasks::Mask* kept = masks.Find(key))
         return kept;
+    if (count >= 3) {
+        // Worked out as the painter lights it: the fill and the outline each alone, or
+        // both at once as the outline.
+        Point corners[kMostPolygonPoints];
+        for (std::size_t i = 0; i < count; ++i)
+            corners[i] =
+                Point{int(Wide(points[i].x()) - least[0]), int(Wide(points[i].y()) - least[1])};
+        const std::span<const Point> polygon(corners, count);
+        ShapeMasks::Mask mask;
+        m_spans.clear();
+        AliasedPolygon::Fill(polygon, &m_spans);
+        if (!whole) {
+            mask.fill = KeepLit<kLargestPolygon>(m_spans, &masks);
+            m_spans.clear();
+        }
+        AliasedPolygon::Outline(polygon, &m_spans);
+        mask.outline = KeepLit<kLargestPolygon>(m_spans, &masks);
+        return &masks.Keep(key, std::move(mask));
+    }
     // Drawn as the painter would draw it, moved to the scratch picture's margin: the fill,
     // then the outline, each alone, or both at once in the outline's colour.
     QPointF moved[kMostPolygonPoints];
@@ -1376,6 +1430,30 @@ bool QtDrawContext::UprightBody(const Point (&sides)[4], Rect* box) const
     return true;
 }
 
+bool QtDrawContext::LightPolygon(std::span<const Point> corners, bool filled, COLORREF color)
+{
+    // The painter's clip only keeps pixels out, as the lighting below does (checked over
+    // millions of polygons cut by a clip either way); the picture's edges cut the sides.
+    for (const Point& p : corners)
+        if (!m_picture.contains(p.x, p.y))
+            return false;
+    m_spans.clear();
+    if (filled)
+        AliasedPolygon::Fill(corners, &m_spans);
+    AliasedPolygon::Outline(corners, &m_spans);
+    const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
+    for (const AliasedPolygon::Span& span : m_spans) {
+        if (span.y < m_writable.top() || span.y > m_writable.bottom())
+            continue;
+        const int from = std::max(span.x, m_writable.left());
+        const int to = std::min(span.x + span.length, m_writable.right() + 1);
+        auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(span.y) * m_stride);
+        if (to > from)
+            std::fill(row + from, row + to, pixel);
+    }
+    return true;
+}
+
 bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2], COLORREF color)
 {
     // Only where the calls would go to masks: not within a figure or a path of the
@@ -1405,7 +1483,8 @@ bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2]
     } else if ((bodyMask = PolygonMask(body, std::size(body), true, &bodyCorner))) {
         LightRuns(bodyMask->fill, bodyCorner, color);
         LightRuns(bodyMask->outline, bodyCorner, color);
-    } else {
+    } else if (const Point corners[] = {sides[0], sides[1], sides[3], sides[2]};
+               !LightPolygon(corners, !Sliver(body), color)) {
         m_painter->setPen(PenFor(PenSpec{PenStyle::Solid, 1, color}));
         m_painter->setBrush(Sliver(body) ? m_noBrush
                                          : BrushFor(BrushSpec{BrushStyle::Solid, color}));

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "platform/DrawContext.h"
+#include "platform/qt/AliasedPolygon.h"
 #include "platform/qt/QtFonts.h"
 #include "platform/qt/ShapeMasks.h"
 
@@ -108,6 +109,11 @@ class QtDrawContext : public DrawContext
     // (checked over hundreds of thousands of them, clipped or not, a pixel or none thick
     // too). A body of one point lights nothing there and is left to the painter.
     bool UprightBody(const Point (&sides)[4], Rect* box) const;
+    // Lights a polygon of whole-pixel corners as the painter fills (when `filled`) and
+    // outlines it with a thin solid pen in `color`, within the clip, when its corners lie
+    // within the picture this context writes; false, lighting nothing, otherwise.
+    bool LightPolygon(std::span<const Point> corners, bool filled, COLORREF color);
+    std::vector<AliasedPolygon::Span> m_spans;
     void ApplyPenAndBrush();
     // A line as the desktop API draws it: the start pixel lit, the end pixel left.
     void DrawLine(QPointF from, QPointF to);
@@ -218,6 +224,7 @@ class QtDrawContext : public DrawContext
     uchar* m_bits = nullptr; // the image painted on, when its pixels can be written
     qsizetype m_stride = 0;
     QRect m_writable; // the clip within that image
+    QRect m_picture;  // all of that image
     // The figures of the path being built while it may be drawn from masks: an arc each,
     // or lines through points of m_partPoints, closed or not. The painter's path is made
     // of them only when it is needed: when the path is not drawn from masks, or another

@@ -64,8 +64,9 @@ class ShapeMasks
     // kept until the masks are emptied, and clears them.
     QPainter* Scratch() { return m_painter.get(); }
     std::span<const Run> Lit(QSize size, QRgb color);
-    // A copy of `shape` kept until the masks are emptied.
+    // Copies of `shape` and of `runs` kept until the masks are emptied.
     std::span<const int> KeepShape(std::span<const int> shape);
+    std::span<const Run> KeepRuns(std::span<const Run> runs);
 
     ShapeMasks();
     ShapeMasks(const ShapeMasks&) = delete;
@@ -84,7 +85,6 @@ class ShapeMasks
     const Mask& KeepHere(std::uint64_t key, Mask mask);
     // Room for `count` runs in the blocks.
     Run* RoomForRuns(std::size_t count);
-    std::span<const Run> KeepRuns(std::span<const Run> runs);
 
     unsigned m_generation = 0;
     std::vector<std::uint64_t> m_keys;  // kNoKey where a slot is free
