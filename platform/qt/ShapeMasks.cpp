@@ -18,12 +18,15 @@ struct SharedMask {
     std::vector<ShapeMasks::Run> outline;
     std::vector<int> shape;
 };
-struct Shard {
+struct alignas(64) Shard {
     std::mutex lock;
     unsigned generation = 0;
     std::unordered_map<std::uint64_t, SharedMask> masks;
 };
-constexpr std::size_t kShards = 16;
+// Enough that threads drawing bands of one picture, all lacking masks at its start, seldom
+// wait for each other; together they hold twice as many masks as a thread does.
+constexpr std::size_t kShards = 256;
+constexpr std::size_t kMostPerShard = 2 * ShapeMasks::kMostMasks / kShards;
 std::array<Shard, kShards>& Shards()
 {
     static std::array<Shard, kShards> shards;
@@ -33,7 +36,7 @@ std::array<Shard, kShards>& Shards()
 std::unordered_map<std::uint64_t, SharedMask>& MasksOf(Shard& shard)
 {
     const unsigned now = FigureCache::Generation();
-    if (shard.generation != now || shard.masks.size() >= ShapeMasks::kMostMasks / kShards) {
+    if (shard.generation != now || shard.masks.size() >= kMostPerShard) {
         shard.masks.clear();
         shard.generation = now;
     }
@@ -41,7 +44,7 @@ std::unordered_map<std::uint64_t, SharedMask>& MasksOf(Shard& shard)
 }
 Shard& ShardOf(std::uint64_t key)
 {
-    return Shards()[std::size_t((key * 0xD6E8FEB86659FD93ull) >> 60) & (kShards - 1)];
+    return Shards()[std::size_t((key * 0xD6E8FEB86659FD93ull) >> 56) & (kShards - 1)];
 }
 
 } // namespace
