@@ -1,6 +1,7 @@
 #include "FigureCache.h"
 
 #include <functional>
+#include <mutex>
 #include <string_view>
 
 namespace
@@ -11,7 +12,51 @@ constexpr std::size_t kMostSeen = std::size_t(1) << 16;
 
 std::atomic<unsigned> theGeneration{0};
 
+// The pictures shared between threads, under their lock.
+struct SharedFigures {
+    std::mutex lock;
+    unsigned generation = 0;
+    std::unordered_map<std::string, QImage> pictures;
+    std::size_t bytes = 0;
+
+    // Under the lock: empties the pictures when stale or when `adding` more bytes would
+    // hold too many.
+    void MakeRoom(std::size_t adding)
+    {
+        const unsigned now = theGeneration.load(std::memory_order_relaxed);
+        if (now != generation || bytes + adding > FigureCache::kMostBytes) {
+            pictures.clear();
+            bytes = 0;
+            generation = now;
+        }
+    }
+};
+SharedFigures& TheShared()
+{
+    static SharedFigures shared;
+    return shared;
+}
+
 } // namespace
+
+QImage FigureCache::Shared(const std::string& key)
+{
+    SharedFigures& shared = TheShared();
+    const std::lock_guard hold(shared.lock);
+    shared.MakeRoom(0);
+    const auto found = shared.pictures.find(key);
+    return found == shared.pictures.end() ? QImage() : found->second;
+}
+
+void FigureCache::Share(const std::string& key, const QImage& picture)
+{
+    SharedFigures& shared = TheShared();
+    const std::lock_guard hold(shared.lock);
+    const std::size_t bytes = std::size_t(picture.sizeInBytes()) + key.size();
+    shared.MakeRoom(bytes);
+    if (shared.pictures.try_emplace(key, picture).second)
+        shared.bytes += bytes;
+}
 
 FigureCache& FigureCache::ForThisThread()
 {

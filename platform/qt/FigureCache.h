@@ -6,7 +6,8 @@
 // The key is whatever describes the figure wholly, made by the drawing context; the
 // pictures are premultiplied ARGB, transparent where the figure lights nothing. Each
 // thread has a cache of its own (`ForThisThread`), so no lock is taken; it lives as long
-// as the thread and is emptied whenever it holds more than `kMostBytes` of pictures.
+// as the thread and is emptied whenever it holds more than `kMostBytes` of pictures. A
+// picture may also be shared, under a lock, for other threads to copy.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -43,6 +44,11 @@ class FigureCache
     // transparent, for drawing a figure to keep; then a copy of that corner.
     QPainter* Scratch(QSize size);
     QImage ScratchPicture(QSize size) const;
+    // Pictures any thread kept, for the others to take (threads drawing bands of one
+    // picture meet the same figures): a copy of the one shared for `key`, or a null
+    // picture. Emptied with the caches, and when they hold more than kMostBytes.
+    static QImage Shared(const std::string& key);
+    static void Share(const std::string& key, const QImage& picture);
     // Empties the cache of every thread, each the next time it is asked (measurements
     // use it to draw as after a zoom change, when no figure is the same size as before).
     static void ForgetAll();

@@ -754,17 +754,19 @@ void QtDrawContext::TextOut(Point p, const std::string& text)
     m_key += m_fontSpec.family;
     m_key += '\0';
     m_key += text;
+    // Kept from the first sighting on, and shared: a board shows its few pad numbers
+    // again and again, in every band.
     FigureCache& cache = FigureCache::ForThisThread();
     bool again = false;
     const FigureCache::Figure* kept = cache.Find(m_key, &again);
-    if (!kept && !again) {
-        draw(m_painter, p);
-        return;
-    }
     if (!kept) {
-        draw(cache.Scratch(QSize(width, height)), Point{margin, margin});
-        kept = &cache.Keep(
-            m_key, FigureCache::Figure{cache.ScratchPicture(QSize(width, height)), Point{}});
+        QImage picture = FigureCache::Shared(m_key);
+        if (picture.isNull()) {
+            draw(cache.Scratch(QSize(width, height)), Point{margin, margin});
+            picture = cache.ScratchPicture(QSize(width, height));
+            FigureCache::Share(m_key, picture);
+        }
+        kept = &cache.Keep(m_key, FigureCache::Figure{std::move(picture), Point{}});
     }
     m_painter->drawImage(QPoint(p.x - margin, p.y - margin), kept->picture);
 }
