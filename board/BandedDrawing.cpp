@@ -31,7 +31,7 @@ void BandedDrawing::HelperLoop()
                 return;
             seen = m_run;
         }
-        DrawBands();
+        DoJobs();
         const std::lock_guard<std::mutex> hold(m_lock);
         if (--m_working == 0)
             m_done.notify_one();
@@ -43,34 +43,40 @@ void BandedDrawing::Run(const Rect& clip, const std::vector<int>& edges, BoardSe
 {
     if (clip.bottom <= clip.top || clip.right <= clip.left || edges.size() < 2)
         return;
+    RunEach(int(edges.size()) - 1, view, [&](int i) {
+        Rect band = clip;
+        band.top = edges[std::size_t(i)];
+        band.bottom = edges[std::size_t(i) + 1];
+        drawBand(i, band);
+    });
+}
+
+void BandedDrawing::RunEach(int jobs, BoardServices* view, const Job& job)
+{
+    if (jobs <= 0)
+        return;
     {
         const std::lock_guard<std::mutex> hold(m_lock);
-        m_clip = clip;
-        m_edges = edges;
+        m_jobs = jobs;
         m_view = view;
-        m_drawBand = &drawBand;
+        m_job = &job;
         m_next = 0;
         m_working = int(m_helpers.size());
         ++m_run;
     }
     m_wake.notify_all();
-    DrawBands();
+    DoJobs();
     std::unique_lock<std::mutex> hold(m_lock);
     m_done.wait(hold, [&] { return m_working == 0; });
-    m_drawBand = nullptr;
+    m_job = nullptr;
 }
 
-void BandedDrawing::DrawBands()
+void BandedDrawing::DoJobs()
 {
     BoardServices* before = BoardServices::UseOnThisThread(m_view);
     CEntity::SetDrawingShared(true);
-    const int bands = int(m_edges.size()) - 1;
-    for (int i = m_next.fetch_add(1); i < bands; i = m_next.fetch_add(1)) {
-        Rect band = m_clip;
-        band.top = m_edges[std::size_t(i)];
-        band.bottom = m_edges[std::size_t(i) + 1];
-        (*m_drawBand)(i, band);
-    }
+    for (int i = m_next.fetch_add(1); i < m_jobs; i = m_next.fetch_add(1))
+        (*m_job)(i);
     CEntity::SetDrawingShared(false);
     BoardServices::UseOnThisThread(before);
 }

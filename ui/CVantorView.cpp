@@ -1084,6 +1084,28 @@ int CVantorView::BandsToDraw(const QRect& area, const Rect& clip) const
     return BandedDrawing::BandsFor(theInfomation->CountObjectsUnder(clip), threads);
 }
 
+std::vector<std::size_t> CVantorView::WeighRows(const Rect& clip, const std::vector<int>& rows,
+                                                BoardServices* view)
+{
+    // Counted on the band threads, each under a slice of the clip's columns: an object
+    // under two slices counts twice, which matters little to the weights.
+    BandedDrawing& threads = Bands();
+    const int slices = threads.Threads();
+    std::vector<std::vector<std::size_t>> counts;
+    counts.resize(std::size_t(slices));
+    threads.RunEach(slices, view, [&](int i) {
+        const int width = clip.right - clip.left;
+        const Rect slice{clip.left + int(std::int64_t(width) * i / slices), clip.top,
+                         clip.left + int(std::int64_t(width) * (i + 1) / slices), clip.bottom};
+        counts[std::size_t(i)] = theInfomation->CountObjectsUnderRows(slice, rows);
+    });
+    std::vector<std::size_t> weights(rows.empty() ? 0 : rows.size() - 1, 0);
+    for (const std::vector<std::size_t>& c : counts)
+        for (std::size_t k = 0; k < c.size() && k < weights.size(); ++k)
+            weights[k] += c[k];
+    return weights;
+}
+
 void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background,
                                  const Window& window)
 {
@@ -1104,8 +1126,8 @@ void CVantorView::PaintOnThreads(QImage* into, const Rect& clip, int bands, COLO
     // two threads write the same pixel.
     BandedDrawing& bandThreads = Bands();
     const std::vector<int> edges =
-        BandedDrawing::Edges(clip, bands, [&clip](const std::vector<int>& strips) {
-            return theInfomation->CountObjectsUnderRows(clip, strips);
+        BandedDrawing::Edges(clip, bands, [&](const std::vector<int>& strips) {
+            return WeighRows(clip, strips, &view);
         });
     if (m_bandKeeps.size() < edges.size() - 1)
         m_bandKeeps.resize(edges.size() - 1);

@@ -25,6 +25,7 @@
 #include <vector>
 
 class BandedDrawing;
+class BoardServices;
 class CComponent;
 class CMyWnd;
 class CDib;
@@ -188,6 +189,11 @@ class CVantorView : public QAbstractScrollArea, public ViewPort
         qsizetype bytesPerLine = 0;
     };
     static Window WindowOf(QPainter* painter, const QRect& area);
+    // The objects under each of the rows' strips of `clip` (rows runs from clip.top to
+    // clip.bottom), counted on the band threads with `view` as their board services, to
+    // weigh the bands by.
+    std::vector<std::size_t> WeighRows(const Rect& clip, const std::vector<int>& rows,
+                                       BoardServices* view);
     void PaintOnThreads(QImage* into, const Rect& clip, int bands, COLORREF background,
                         const Window& window);
     // Draws the board over `area` into a picture the size of the viewport (m_frame, or
