@@ -1,15 +1,5 @@
 #include "WinTypes.h"
 
-#include <utility>
-
-void Rect::Normalize()
-{
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
-}
-
 bool Rect::Intersects(const Rect& o) const
 {
     if (IsEmpty() || o.IsEmpty())

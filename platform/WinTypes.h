@@ -61,7 +61,17 @@ struct Rect {
         bottom += dy;
     }
     // Orders the corners so that left <= right and top <= bottom.
-    void Normalize();
+    void Normalize()
+    {
+        const int l = left < right ? left : right;
+        const int r = left < right ? right : left;
+        const int t = top < bottom ? top : bottom;
+        const int b = top < bottom ? bottom : top;
+        left = l;
+        right = r;
+        top = t;
+        bottom = b;
+    }
     // True when the two rectangles share at least one pixel.
     bool Intersects(const Rect& o) const;
     // True when `o` lies within this rectangle, edges included.
