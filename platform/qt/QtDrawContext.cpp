@@ -276,7 +276,7 @@ void QtDrawContext::MoveTo(Point p)
         if (m_partsUsable) {
             m_parts.push_back(PathPart{false, false, {}, {}, {}, m_partPoints.size(), 1});
             m_partPoints.push_back(ToQPointF(p));
-        } else {
+        } else if (!m_pathInOps) {
             StartSubpath();
             m_path.moveTo(ToQPointF(p));
         }
@@ -320,8 +320,11 @@ void QtDrawContext::LineTo(Point p)
         m_partPoints.push_back(ToQPointF(p));
         ++m_parts.back().count;
     } else if (m_inPath) {
-        StartFigureIfNeeded();
-        m_path.lineTo(ToQPointF(p));
+        if (!m_pathInOps) {
+            StartFigureIfNeeded();
+            m_path.lineTo(ToQPointF(p));
+        }
+        m_figureOpen = true;
     } else {
         DrawLine(ToQPointF(m_state.pos), ToQPointF(p));
     }
@@ -409,6 +412,8 @@ void QtDrawContext::Arc(const Rect& box, Point start, Point end)
             m_parts.push_back(PathPart{true, false, box, start, end, 0, 0});
             return;
         }
+        if (m_pathInOps)
+            return;
         const ArcGeometry g = MakeArc(box, start, end);
         StartSubpath();
         m_path.arcMoveTo(g.rect, g.startDeg);
@@ -464,9 +469,17 @@ void QtDrawContext::ArcTo(const Rect& box, Point start, Point end)
         if (!m_figureOpen)
             RecordPathOp(kMoveTo, {m_state.pos});
         RecordPathOp(kArcTo, {{box.left, box.top}, {box.right, box.bottom}, start, end});
-        BuildPathFromParts(false);
-        StartFigureIfNeeded();
-        m_path.arcTo(g.rect, g.startDeg, g.spanDeg); // joined to the current point by a line
+        if (m_pathOpsUsable) {
+            // Held by the calls alone until the painter needs the path (most such paths
+            // are drawn from masks).
+            m_partsUsable = false;
+            m_pathInOps = true;
+            m_figureOpen = true;
+        } else {
+            BuildPathFromParts(false);
+            StartFigureIfNeeded();
+            m_path.arcTo(g.rect, g.startDeg, g.spanDeg); // joined to the current point by a line
+        }
     } else {
         QPainterPath arc;
         arc.arcMoveTo(g.rect, g.startDeg);
@@ -485,7 +498,7 @@ void QtDrawContext::Rectangle(const Rect& r)
         return;
     const QRectF q = ShapeRect(r);
     if (m_inPath) {
-        BuildPathFromParts(false);
+        BuildPath();
         StartSubpath();
         m_pathOpsUsable = false;
         m_path.addRect(q);
@@ -504,7 +517,7 @@ void QtDrawContext::Ellipse(const Rect& box)
         return;
     const QRectF q = ShapeRect(box);
     if (m_inPath) {
-        BuildPathFromParts(false);
+        BuildPath();
         StartSubpath();
         m_pathOpsUsable = false;
         m_path.addEllipse(q);
@@ -539,7 +552,7 @@ void QtDrawContext::Polygon(const std::vector<Point>& points)
     for (const Point& p : points)
         poly << ToQPointF(p);
     if (m_inPath) {
-        BuildPathFromParts(false);
+        BuildPath();
         StartSubpath();
         m_pathOpsUsable = false;
         m_path.addPolygon(poly);
@@ -574,6 +587,7 @@ void QtDrawContext::BeginPath()
     m_partsUsable = m_useMasks && m_bits;
     m_pathOps.clear();
     m_pathOpsUsable = m_partsUsable;
+    m_pathInOps = false;
     // Setting the rule makes the path allocate: a path built of parts may never need it.
     if (!m_partsUsable)
         m_path.setFillRule(Qt::OddEvenFill);
@@ -603,6 +617,47 @@ void QtDrawContext::BuildPathFromParts(bool ended)
         StartSubpath();
 }
 
+void QtDrawContext::BuildPath()
+{
+    if (!m_pathInOps) {
+        BuildPathFromParts(false);
+        return;
+    }
+    m_pathInOps = false;
+    m_path = QPainterPath();
+    m_path.setFillRule(Qt::OddEvenFill);
+    for (std::size_t i = 0; i < m_pathOps.size(); i += 2 + 2 * std::size_t(m_pathOps[i + 1])) {
+        const int* v = &m_pathOps[i + 2];
+        const auto at = [v](int k) { return Point{v[2 * k], v[2 * k + 1]}; };
+        switch (m_pathOps[i]) {
+        case kMoveTo:
+            StartSubpath();
+            m_path.moveTo(ToQPointF(at(0)));
+            break;
+        case kLineTo:
+            m_path.lineTo(ToQPointF(at(0)));
+            break;
+        case kArc:
+        case kArcTo: {
+            const ArcGeometry g = MakeArc(BoxOf(at(0), at(1)), at(2), at(3));
+            if (m_pathOps[i] == kArc) {
+                StartSubpath();
+                m_path.arcMoveTo(g.rect, g.startDeg);
+            }
+            m_path.arcTo(g.rect, g.startDeg, g.spanDeg);
+            break;
+        }
+        case kCloseFigure:
+            m_path.closeSubpath();
+            break;
+        default:
+            break;
+        }
+    }
+    if (!m_inPath)
+        StartSubpath(); // as EndPath would have
+}
+
 void QtDrawContext::StartSubpath()
 {
     if (m_pathClosed)
@@ -617,7 +672,7 @@ void QtDrawContext::CloseFigure()
         RecordPathOp(kCloseFigure, {});
         if (m_partsUsable)
             m_parts.back().closed = true;
-        else
+        else if (!m_pathInOps)
             m_path.closeSubpath();
         m_figureOpen = false;
     }
@@ -629,8 +684,8 @@ void QtDrawContext::EndPath()
         return;
     if (!m_inPath)
         return;
-    if (!m_partsUsable)
-        StartSubpath(); // the last figure closed too (parts: when they make the path)
+    if (!m_partsUsable && !m_pathInOps)
+        StartSubpath(); // the last figure closed too (parts, calls: when they make the path)
     m_inPath = false;
     m_figureOpen = false;
     m_havePath = true;
@@ -651,9 +706,13 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
     if (DrawPathFromMask(stroke, fill)) {
         m_path = QPainterPath();
         m_partsUsable = false;
+        m_pathInOps = false;
         return;
     }
-    BuildPathFromParts(true);
+    if (m_pathInOps)
+        BuildPath();
+    else
+        BuildPathFromParts(true);
     const QPainterPath path = m_path;
     m_path = QPainterPath();
 
@@ -1199,6 +1258,8 @@ void QtDrawContext::RecordPathOp(FigureOp op, std::initializer_list<Point> point
     if (!m_pathOpsUsable)
         return;
     if (m_pathOps.size() + 2 + 2 * points.size() > kMostPathOps) {
+        if (m_pathInOps)
+            BuildPath(); // from the calls so far; the caller adds this one
         m_pathOpsUsable = false;
         return;
     }

@@ -244,6 +244,11 @@ class QtDrawContext : public DrawContext
     // Makes m_path of the parts and builds the rest of the path there; `ended`: as
     // EndPath leaves it.
     void BuildPathFromParts(bool ended);
+    // Makes m_path of what holds the path so far: the calls (m_pathInOps), or the parts.
+    void BuildPath();
+    // The path so far is held by m_pathOps alone, m_path empty, since an arc joined to a
+    // figure came (BuildPath makes it when the painter needs it).
+    bool m_pathInOps = false;
     // The outline of a path lights every pixel of an arc drawn alone along one of its
     // figures, with a thin solid pen, once the arc's box is this many pixels either way;
     // below that a pixel or two of the tightest curves may differ.

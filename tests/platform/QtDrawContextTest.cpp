@@ -233,6 +233,60 @@ TEST(QtDrawContextTest, PathsDrawOnceAndOnlyWhenStrokedOrFilled)
     EXPECT_EQ(CountLit(once), 0);
 }
 
+// A path of arcs joined to lines is held by its calls until the painter needs it: when it
+// is not drawn from a mask (two colours, too large), or a shape joins it, the painter gets
+// the path it would have got built call by call.
+TEST(QtDrawContextTest, PathsOfJoinedArcsReachThePainterAsBuiltCallByCall)
+{
+    const auto ring = [](QtDrawContext& dc, int r) {
+        dc.MoveTo({40 + r, 40});
+        dc.ArcTo({40 - r, 40 - r, 40 + r, 40 + r}, {40 + r, 40}, {40 + r, 40});
+        dc.LineTo({40 + r / 2, 40});
+        dc.LineTo({40, 40 - r / 2});
+        dc.CloseFigure();
+    };
+    const std::function<void(QtDrawContext&)> paths[] = {
+        [&](QtDrawContext& dc) { ring(dc, 6); }, [&](QtDrawContext& dc) { ring(dc, 30); },
+        [&](QtDrawContext& dc) {
+            dc.MoveTo({2, 2});
+            dc.LineTo({20, 4});
+            dc.ArcTo({10, 10, 30, 24}, {30, 17}, {20, 10});
+            dc.Arc({40, 4, 60, 20}, {60, 12}, {40, 12});
+            dc.LineTo({50, 30});
+            dc.ArcTo({50, 30, 70, 50}, {70, 40}, {60, 30});
+            dc.CloseFigure();
+            dc.MoveTo({5, 60});
+            dc.ArcTo({5, 50, 25, 70}, {15, 70}, {25, 60});
+        },
+        [&](QtDrawContext& dc) {
+            ring(dc, 8);
+            dc.Rectangle({60, 60, 75, 72});
+            dc.LineTo({10, 70});
+        }};
+    const std::pair<COLORREF, void (QtDrawContext::*)()> finishes[] = {
+        {kBlue, &QtDrawContext::StrokeAndFillPath},
+        {kRed, &QtDrawContext::StrokeAndFillPath},
+        {kRed, &QtDrawContext::StrokePath},
+        {kRed, &QtDrawContext::FillPath}};
+    for (std::size_t i = 0; i < std::size(paths); ++i)
+        for (const auto& [brush, finish] : finishes) {
+            SCOPED_TRACE(i);
+            const auto draw = [&](bool masks) {
+                return Paint(90, 90, [&](QtDrawContext& dc) {
+                    dc.UseShapeMasks(masks);
+                    dc.SetBrush(BrushSpec{BrushStyle::Solid, brush});
+                    dc.BeginPath();
+                    paths[i](dc);
+                    dc.EndPath();
+                    (dc.*finish)();
+                });
+            };
+            const QImage built = draw(false);
+            EXPECT_GT(CountLit(built), 0);
+            EXPECT_EQ(draw(true), built);
+        }
+}
+
 TEST(QtDrawContextTest, TextIsPaintedBelowAndRightOfItsPointWithinItsMeasure)
 {
     TextMetrics m, shorter;
