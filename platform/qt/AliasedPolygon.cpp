@@ -166,14 +166,31 @@ class Outliner
         m_axisAligned = axisAligned;
         // At least one pixel, even where the previous side took the only one.
         do {
-            const Pixel p = s.At(along, at);
-            m_spans->push_back({p.y, p.x, 1});
+            Light(s.At(along, at));
             at += s.step;
         } while (++along < end);
         m_last = last;
     }
 
   private:
+    // Adds the pixel to the last span when it lies just after or before it on its row.
+    void Light(Pixel p)
+    {
+        if (!m_spans->empty()) {
+            AliasedPolygon::Span& last = m_spans->back();
+            if (last.y == p.y && p.x == last.x + last.length) {
+                ++last.length;
+                return;
+            }
+            if (last.y == p.y && p.x == last.x - 1) {
+                --last.x;
+                ++last.length;
+                return;
+            }
+        }
+        m_spans->push_back({p.y, p.x, 1});
+    }
+
     std::vector<AliasedPolygon::Span>* m_spans;
     Pixel m_last;
     int m_direction = kNone;
@@ -214,7 +231,9 @@ void AliasedPolygon::Fill(std::span<const Point> corners, std::vector<Span>* spa
         for (std::size_t i = 0; i < count; ++i)
             if (edges[i].top <= y && y <= edges[i].bottom)
                 xs[crossings++] = int((edges[i].x + Fixed(y - edges[i].top) * edges[i].step) >> 16);
-        std::sort(xs, xs + crossings);
+        for (std::size_t i = 1; i < crossings; ++i)
+            for (std::size_t j = i; j > 0 && xs[j] < xs[j - 1]; --j)
+                std::swap(xs[j], xs[j - 1]);
         for (std::size_t i = 0; i + 1 < crossings; i += 2)
             if (xs[i + 1] > xs[i])
                 spans->push_back({y, xs[i], xs[i + 1] - xs[i]});

@@ -27,7 +27,7 @@ class AliasedPolygon
     };
     // Appends the spans the fill lights.
     static void Fill(std::span<const Point> corners, std::vector<Span>* spans);
-    // Appends the pixels the closed outline lights, each a span of its own; a pixel may
-    // come twice, and one may lie a pixel past the corners' box.
+    // Appends the pixels the closed outline lights, neighbours on a row in one span; a
+    // pixel may come twice, and one may lie a pixel past the corners' box.
     static void Outline(std::span<const Point> corners, std::vector<Span>* spans);
 };
