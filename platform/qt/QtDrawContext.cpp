@@ -1531,11 +1531,22 @@ bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2]
     // caps drawn alone, only one a pixel across lights anything the filled path does not
     // (its box); where a larger one strays from the path's outline, it strays into the
     // fill (checked over tens of thousands of caps).
+    // A cap whose box is a pixel across one way and at most two the other lights its
+    // box, no more (its mask lies within it: checked for every start and end point
+    // around such boxes), and is lit as that box without its mask.
     const Point capEnds[2][2] = {{sides[2], sides[0]}, {sides[1], sides[3]}};
     const ShapeMasks::Mask* inPath[2] = {nullptr, nullptr};
-    for (int i = 0; i < 2; ++i)
+    Rect capBoxes[2] = {caps[0], caps[1]};
+    for (int i = 0; i < 2; ++i) {
+        Rect& box = capBoxes[i];
+        box.Normalize();
+        const int least = std::min(box.Width(), box.Height());
+        const int most = std::max(box.Width(), box.Height());
+        if (least == 1 && most <= 2)
+            continue;
         if (!(inPath[i] = MaskOf(kClosedArcWhole, caps[i], capEnds[i][0], capEnds[i][1])))
             return false;
+    }
     const QPointF body[] = {ToQPointF(sides[0]), ToQPointF(sides[1]), ToQPointF(sides[3]),
                             ToQPointF(sides[2])};
     Rect upright;
@@ -1554,12 +1565,12 @@ bool QtDrawContext::FilledObround(const Point (&sides)[4], const Rect (&caps)[2]
         m_painter->drawPolygon(body, int(std::size(body)), Qt::OddEvenFill);
     }
     for (int i = 0; i < 2; ++i) {
-        Rect box = caps[i];
-        box.Normalize();
-        if (box.Width() <= 1 || box.Height() <= 1)
-            LightBox(box, color);
-        LightRuns(inPath[i]->fill, Corner(caps[i]), color);
-        LightRuns(inPath[i]->outline, Corner(caps[i]), color);
+        if (capBoxes[i].Width() <= 1 || capBoxes[i].Height() <= 1)
+            LightBox(capBoxes[i], color);
+        if (inPath[i]) {
+            LightRuns(inPath[i]->fill, Corner(caps[i]), color);
+            LightRuns(inPath[i]->outline, Corner(caps[i]), color);
+        }
     }
     return true;
 }
