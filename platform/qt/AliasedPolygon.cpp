@@ -225,18 +225,31 @@ void AliasedPolygon::Fill(std::span<const Point> corners, std::vector<Span>* spa
         top = std::min(top, e.top);
         bottom = std::max(bottom, e.bottom);
     }
-    int xs[kMostCorners];
-    for (int y = top; y <= bottom; ++y) {
-        std::size_t crossings = 0;
-        for (std::size_t i = 0; i < count; ++i)
-            if (edges[i].top <= y && y <= edges[i].bottom)
-                xs[crossings++] = int((edges[i].x + Fixed(y - edges[i].top) * edges[i].step) >> 16);
-        for (std::size_t i = 1; i < crossings; ++i)
+    if (count == 0)
+        return;
+    // Each side's crossings row by row, then each row's in order.
+    thread_local std::vector<int> crossings;
+    thread_local std::vector<unsigned char> counts;
+    const std::size_t rows = std::size_t(bottom - top) + 1;
+    crossings.resize(rows * count);
+    counts.assign(rows, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Edge& e = edges[i];
+        Fixed x = e.x;
+        for (int y = e.top; y <= e.bottom; ++y, x += e.step) {
+            const std::size_t row = std::size_t(y - top);
+            crossings[row * count + counts[row]++] = int(x >> 16);
+        }
+    }
+    for (std::size_t row = 0; row < rows; ++row) {
+        int* xs = &crossings[row * count];
+        const std::size_t k = counts[row];
+        for (std::size_t i = 1; i < k; ++i)
             for (std::size_t j = i; j > 0 && xs[j] < xs[j - 1]; --j)
                 std::swap(xs[j], xs[j - 1]);
-        for (std::size_t i = 0; i + 1 < crossings; i += 2)
+        for (std::size_t i = 0; i + 1 < k; i += 2)
             if (xs[i + 1] > xs[i])
-                spans->push_back({y, xs[i], xs[i + 1] - xs[i]});
+                spans->push_back({top + int(row), xs[i], xs[i + 1] - xs[i]});
     }
 }
 
