@@ -1496,7 +1496,8 @@ bool QtDrawContext::UprightBody(const Point (&sides)[4], Rect* box) const
 bool QtDrawContext::LightPolygon(std::span<const Point> corners, bool filled, COLORREF color)
 {
     // The painter's clip only keeps pixels out, as the lighting below does (checked over
-    // millions of polygons cut by a clip either way); the picture's edges cut the sides.
+    // hundreds of thousands of polygons cut by a clip either way); the picture's edges cut
+    // the sides.
     for (const Point& p : corners)
         if (!m_picture.contains(p.x, p.y))
             return false;
