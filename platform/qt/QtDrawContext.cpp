@@ -355,17 +355,23 @@ bool QtDrawContext::DrawThinShape(Rect box)
     return true;
 }
 
+void QtDrawContext::LightRow(int y, int from, int to, QRgb pixel)
+{
+    if (y < m_writable.top() || y > m_writable.bottom())
+        return;
+    from = std::max(from, m_writable.left());
+    to = std::min(to, m_writable.right() + 1);
+    auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
+    if (to > from)
+        std::fill(row + from, row + to, pixel);
+}
+
 void QtDrawContext::LightBox(const Rect& box, COLORREF color)
 {
-    const int top = std::max(box.top, m_writable.top());
-    const int bottom = std::min(box.bottom, m_writable.bottom() + 1);
-    const int left = std::max(box.left, m_writable.left());
-    const int right = std::min(box.right, m_writable.right() + 1);
     const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
-    for (int y = top; y < bottom && left < right; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
-        std::fill(row + left, row + right, pixel);
-    }
+    for (int y = std::max(box.top, m_writable.top());
+         y < std::min(box.bottom, m_writable.bottom() + 1); ++y)
+        LightRow(y, box.left, box.right, pixel);
 }
 
 QtDrawContext::ArcGeometry QtDrawContext::MakeArc(const Rect& box, Point start, Point end)
@@ -1372,16 +1378,8 @@ bool QtDrawContext::DrawPathFromMask(bool stroke, bool fill)
 void QtDrawContext::LightRuns(std::span<const ShapeMasks::Run> runs, Point corner, COLORREF color)
 {
     const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
-    for (const ShapeMasks::Run& run : runs) {
-        const int y = corner.y + run.y;
-        if (y < m_writable.top() || y > m_writable.bottom())
-            continue;
-        const int from = std::max(corner.x + run.x, m_writable.left());
-        const int to = std::min(corner.x + run.x + run.length, m_writable.right() + 1);
-        auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(y) * m_stride);
-        if (to > from)
-            std::fill(row + from, row + to, pixel);
-    }
+    for (const ShapeMasks::Run& run : runs)
+        LightRow(corner.y + run.y, corner.x + run.x, corner.x + run.x + run.length, pixel);
 }
 
 bool QtDrawContext::DrawPathFromMasks(bool stroke)
@@ -1506,15 +1504,8 @@ bool QtDrawContext::LightPolygon(std::span<const Point> corners, bool filled, CO
         AliasedPolygon::Fill(corners, &m_spans);
     AliasedPolygon::Outline(corners, &m_spans);
     const QRgb pixel = qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
-    for (const AliasedPolygon::Span& span : m_spans) {
-        if (span.y < m_writable.top() || span.y > m_writable.bottom())
-            continue;
-        const int from = std::max(span.x, m_writable.left());
-        const int to = std::min(span.x + span.length, m_writable.right() + 1);
-        auto* row = reinterpret_cast<QRgb*>(m_bits + std::ptrdiff_t(span.y) * m_stride);
-        if (to > from)
-            std::fill(row + from, row + to, pixel);
-    }
+    for (const AliasedPolygon::Span& span : m_spans)
+        LightRow(span.y, span.x, span.x + span.length, pixel);
     return true;
 }
 

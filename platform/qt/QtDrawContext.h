@@ -101,6 +101,8 @@ class QtDrawContext : public DrawContext
 
     // Draws a shape whose box is at most one pixel across; false when the box is larger.
     bool DrawThinShape(Rect box);
+    // Sets the pixels of row y from `from` up to `to`, within the clip, to `pixel`.
+    void LightRow(int y, int from, int to, QRgb pixel);
     // Sets the pixels of a normalised box, within the clip, to `color`.
     void LightBox(const Rect& box, COLORREF color);
     // Whether an obround's body (its sides' ends, as FilledObround takes them) is an
