@@ -504,7 +504,7 @@ void QtDrawContext::Rectangle(const Rect& r)
         return;
     const QRectF q = ShapeRect(r);
     if (m_inPath) {
-        BuildPath();
+        BuildPath(false);
         StartSubpath();
         m_pathOpsUsable = false;
         m_path.addRect(q);
@@ -523,7 +523,7 @@ void QtDrawContext::Ellipse(const Rect& box)
         return;
     const QRectF q = ShapeRect(box);
     if (m_inPath) {
-        BuildPath();
+        BuildPath(false);
         StartSubpath();
         m_pathOpsUsable = false;
         m_path.addEllipse(q);
@@ -558,7 +558,7 @@ void QtDrawContext::Polygon(const std::vector<Point>& points)
     for (const Point& p : points)
         poly << ToQPointF(p);
     if (m_inPath) {
-        BuildPath();
+        BuildPath(false);
         StartSubpath();
         m_pathOpsUsable = false;
         m_path.addPolygon(poly);
@@ -623,10 +623,10 @@ void QtDrawContext::BuildPathFromParts(bool ended)
         StartSubpath();
 }
 
-void QtDrawContext::BuildPath()
+void QtDrawContext::BuildPath(bool ended)
 {
     if (!m_pathInOps) {
-        BuildPathFromParts(false);
+        BuildPathFromParts(ended);
         return;
     }
     m_pathInOps = false;
@@ -660,7 +660,7 @@ void QtDrawContext::BuildPath()
             break;
         }
     }
-    if (!m_inPath)
+    if (ended)
         StartSubpath(); // as EndPath would have
 }
 
@@ -715,10 +715,7 @@ void QtDrawContext::DrawFinishedPath(bool stroke, bool fill)
         m_pathInOps = false;
         return;
     }
-    if (m_pathInOps)
-        BuildPath();
-    else
-        BuildPathFromParts(true);
+    BuildPath(true);
     const QPainterPath path = m_path;
     m_path = QPainterPath();
 
@@ -1265,7 +1262,7 @@ void QtDrawContext::RecordPathOp(FigureOp op, std::initializer_list<Point> point
         return;
     if (m_pathOps.size() + 2 + 2 * points.size() > kMostPathOps) {
         if (m_pathInOps)
-            BuildPath(); // from the calls so far; the caller adds this one
+            BuildPath(false); // from the calls so far; the caller adds this one
         m_pathOpsUsable = false;
         return;
     }

@@ -246,8 +246,9 @@ class QtDrawContext : public DrawContext
     // Makes m_path of the parts and builds the rest of the path there; `ended`: as
     // EndPath leaves it.
     void BuildPathFromParts(bool ended);
-    // Makes m_path of what holds the path so far: the calls (m_pathInOps), or the parts.
-    void BuildPath();
+    // Makes m_path of what holds the path so far: the calls (m_pathInOps), or the parts
+    // (as BuildPathFromParts).
+    void BuildPath(bool ended);
     // The path so far is held by m_pathOps alone, m_path empty, since an arc joined to a
     // figure came (BuildPath makes it when the painter needs it).
     bool m_pathInOps = false;
